@@ -1,0 +1,146 @@
+#include "IniFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+namespace vantrel {
+
+namespace {
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+bool equalNoCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+// The section name of a "[name]" line, or nothing for any other line.
+std::optional<std::string> sectionOf(const std::string& line)
+{
+    const std::string text = trimmed(line);
+    if (text.size() < 2 || text.front() != '[' || text.back() != ']')
+        return std::nullopt;
+    return trimmed(text.substr(1, text.size() - 2));
+}
+
+bool isKeyLine(const std::string& line, const std::string& key, std::string* value = nullptr)
+{
+    const auto eq = line.find('=');
+    if (eq == std::string::npos || !equalNoCase(trimmed(line.substr(0, eq)), key))
+        return false;
+    if (value)
+        *value = trimmed(line.substr(eq + 1));
+    return true;
+}
+
+// Where a section's lines lie: [begin, end) after its header; begin is npos when missing.
+struct SectionRange {
+    size_t header = std::string::npos;
+    size_t end = 0;
+};
+
+SectionRange findSection(const std::vector<std::string>& lines, const std::string& section)
+{
+    SectionRange range;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto name = sectionOf(lines[i]);
+        if (!name)
+            continue;
+        if (range.header != std::string::npos)
+            return {range.header, i};
+        if (equalNoCase(*name, section))
+            range.header = i;
+    }
+    range.end = lines.size();
+    return range;
+}
+
+} // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+
+std::vector<std::string> IniFile::load() const
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path_, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool IniFile::store(const std::vector<std::string>& lines) const
+{
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    for (const auto& line : lines)
+        out << line << "\r\n";
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+std::optional<std::string> IniFile::read(const std::string& section, const std::string& key) const
+{
+    const auto lines = load();
+    const auto range = findSection(lines, section);
+    if (range.header == std::string::npos)
+        return std::nullopt;
+    std::string value;
+    for (size_t i = range.header + 1; i < range.end; ++i)
+        if (isKeyLine(lines[i], key, &value))
+            return value;
+    return std::nullopt;
+}
+
+bool IniFile::write(const std::string& section, const std::string& key, const std::string& value)
+{
+    auto lines = load();
+    const std::string entry = key + "=" + value;
+    const auto range = findSection(lines, section);
+    if (range.header == std::string::npos) {
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+        return store(lines);
+    }
+    for (size_t i = range.header + 1; i < range.end; ++i) {
+        if (isKeyLine(lines[i], key)) {
+            lines[i] = entry;
+            return store(lines);
+        }
+    }
+    // A new key goes after the section's last non-blank line.
+    size_t at = range.end;
+    while (at > range.header + 1 && trimmed(lines[at - 1]).empty())
+        --at;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
+    return store(lines);
+}
+
+bool IniFile::remove(const std::string& section, const std::string& key)
+{
+    auto lines = load();
+    const auto range = findSection(lines, section);
+    if (range.header == std::string::npos)
+        return true;
+    for (size_t i = range.header + 1; i < range.end; ++i) {
+        if (isKeyLine(lines[i], key)) {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+            return store(lines);
+        }
+    }
+    return true;
+}
+
+} // namespace vantrel

@@ -1,0 +1,122 @@
+#include "Paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/statvfs.h>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+namespace {
+
+constexpr size_t extensionWindow = 5;
+
+size_t nameStart(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+size_t firstDotOfName(const std::string& path)
+{
+    const auto dot = path.find('.', nameStart(path));
+    return dot == std::string::npos ? path.size() : dot;
+}
+
+} // namespace
+
+std::string extensionOf(const std::string& path)
+{
+    const size_t windowStart = path.size() > extensionWindow ? path.size() - extensionWindow : 0;
+    const size_t from = std::max(windowStart, nameStart(path));
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || dot < from)
+        return {};
+    return path.substr(dot + 1);
+}
+
+std::string baseNameOf(const std::string& path)
+{
+    const size_t start = nameStart(path);
+    return path.substr(start, firstDotOfName(path) - start);
+}
+
+std::string pathWithoutExtension(const std::string& path)
+{
+    return path.substr(0, firstDotOfName(path));
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+char driveLetterOf(const std::string&)
+{
+    return '\0';
+}
+
+bool isRootFolder(const std::string& folder)
+{
+    return folder.size() < 4;
+}
+
+bool fileExists(const std::string& path)
+{
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+bool folderExists(const std::string& path)
+{
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+uint64_t freeSpaceOf(const std::string& path)
+{
+    fs::path probe = path.empty() ? fs::path(".") : fs::path(path);
+    std::error_code error;
+    while (!fs::exists(probe, error) && probe.has_parent_path() && probe != probe.parent_path())
+        probe = probe.parent_path();
+    struct statvfs info {};
+    if (statvfs(probe.c_str(), &info) != 0)
+        return 0;
+    return static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+}
+
+uint32_t fileSizeOf(const std::string& path)
+{
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    return error ? 0 : static_cast<uint32_t>(size & 0xFFFFFFFFu);
+}
+
+bool resetAttributes(const std::string& path)
+{
+    std::error_code error;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                    error);
+    return !error;
+}
+
+std::string programFolder()
+{
+    if (const char* home = std::getenv("VANTREL_HOME"); home && *home)
+        return fs::absolute(home).lexically_normal().string();
+    std::error_code error;
+    const auto exe = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::current_path().string() : exe.parent_path().string();
+}
+
+std::string programFile(const std::string& name)
+{
+    return (fs::path(programFolder()) / name).string();
+}
+
+} // namespace vantrel

@@ -1,0 +1,41 @@
+#include "Ticks.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThread>
+#include <chrono>
+#include <thread>
+
+namespace vantrel {
+
+uint32_t tickCount()
+{
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return static_cast<uint32_t>(ms);
+}
+
+uint32_t ticksSince(uint32_t start)
+{
+    return tickCount() - start;
+}
+
+void serviceEvents()
+{
+    // A thread without an event dispatcher has nothing to serve.
+    if (QCoreApplication::instance() && QThread::currentThread()->eventDispatcher())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void Delay(uint32_t ms)
+{
+    const uint32_t start = tickCount();
+    for (;;) {
+        serviceEvents();
+        if (ticksSince(start) >= ms)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+
+namespace vantrel {
+
+// Milliseconds of a monotonic clock, wrapping at 2^32 like the system's tick count.
+uint32_t tickCount();
+
+// Milliseconds from `start` to now, correct across a wrap of the tick count.
+uint32_t ticksSince(uint32_t start);
+
+// Busy wait of `ms` milliseconds that keeps serving the calling thread's events.
+void Delay(uint32_t ms);
+
+// Serves the calling thread's pending events once (no-op without an application object).
+void serviceEvents();
+
+} // namespace vantrel

@@ -1,0 +1,43 @@
+#pragma once
+#include <QEvent>
+#include <QObject>
+#include <cstdint>
+
+namespace vantrel {
+
+// The numbered window messages: the user message base 1024 plus an offset.
+namespace Msg {
+constexpr int User = 1024;
+constexpr int MonitorNotice = User + 100;      // 1124: port's last error, exchange result
+constexpr int StatusChanged = User + 103;      // 1127: transport status changed
+constexpr int WaitClose = User + 108;          // 1132
+constexpr int WaitShow = User + 110;           // 1134: caption, flags
+constexpr int PreviewReady = User + 111;       // 1135
+constexpr int PictureCaptured = User + 115;    // 1139: place, number of pictures
+constexpr int WaitStopEnabled = User + 119;    // 1143: non-zero enables Stop
+constexpr int WaitPercent = User + 120;        // 1144: percentage
+constexpr int IndexScroll = 52772;
+} // namespace Msg
+
+// A window message: its number is the event type, with the two parameters of the message.
+class WindowMessage : public QEvent {
+public:
+    WindowMessage(int number, intptr_t wParam, intptr_t lParam);
+    int number() const { return static_cast<int>(type()); }
+    intptr_t wParam;
+    intptr_t lParam;
+    intptr_t result = 0; // what a receiver of a sent message answers
+};
+
+// Queues the message for the receiver's thread and returns at once.
+void postMessage(QObject* receiver, int number, intptr_t wParam = 0, intptr_t lParam = 0);
+
+// Delivers the message and returns the receiver's result. On the receiver's own thread it is
+// delivered directly; from another thread it is queued and the caller blocks until the
+// receiver's thread has handled it (or dropped it, when the receiver went away).
+intptr_t sendMessage(QObject* receiver, int number, intptr_t wParam = 0, intptr_t lParam = 0);
+
+// True when `event` is a window message; `number` then receives its number.
+WindowMessage* asWindowMessage(QEvent* event);
+
+} // namespace vantrel
