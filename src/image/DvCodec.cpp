@@ -1,0 +1,415 @@
+#include "DvCodec.h"
+
+#include "Correction.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+constexpr int fullWidth = 720;
+constexpr int eighthWidth = 90;
+// At width 90 the 4:1:1 chroma drifts sideways in the colour conversion: convert 92, crop 90.
+constexpr int eighthConvertWidth = 92;
+constexpr int eighthLowres = 3;
+// libswscale may write up to 32 bytes past the end of a packed destination.
+constexpr int conversionSlack = 64;
+constexpr int colourFlags = SWS_BILINEAR;
+
+struct CodecContextFree {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFree {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct ScalerFree {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
+using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
+
+int paddedRowBytes(int width) { return (width * 3 + 3) & ~3; }
+
+AVPixelFormat pixelFormatOf(DvSystem system)
+{
+    return system == dvSystem625 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
+}
+
+// Converts between pixel layouts, keeping one scaler for the sizes last asked.
+class Converter {
+public:
+    SwsContext* get(int width, int height, AVPixelFormat from, AVPixelFormat to)
+    {
+        scaler_.reset(sws_getCachedContext(scaler_.release(), width, height, from, width, height,
+                                           to, colourFlags, nullptr, nullptr, nullptr));
+        return scaler_.get();
+    }
+
+private:
+    std::unique_ptr<SwsContext, ScalerFree> scaler_;
+};
+
+struct Decoder {
+    DvSystem system;
+    CodecContextPtr full;
+    CodecContextPtr eighth;
+    PacketPtr packet{av_packet_alloc()};
+    FramePtr picture{av_frame_alloc()};
+    std::vector<uint8_t> working;
+    std::vector<uint8_t> converted;
+    Converter converter;
+};
+
+struct Encoder {
+    DvSystem system;
+    CodecContextPtr context;
+    PacketPtr packet{av_packet_alloc()};
+    FramePtr picture{av_frame_alloc()};
+    Converter converter;
+    int64_t nextPts = 0;
+};
+
+// The open handles. A call holds its object by shared pointer, so a release that runs at the
+// same time cannot free it under the call.
+struct Library {
+    std::mutex mutex;
+    bool loaded = false;
+    DvcHandle lastHandle = 0;
+    std::map<DvcHandle, std::shared_ptr<Decoder>> decoders;
+    std::map<DvcHandle, std::shared_ptr<Encoder>> encoders;
+};
+
+Library& library()
+{
+    static Library instance;
+    return instance;
+}
+
+template <class T>
+DvcHandle addHandle(std::map<DvcHandle, std::shared_ptr<T>> Library::*table, std::shared_ptr<T> object)
+{
+    Library& lib = library();
+    std::lock_guard lock(lib.mutex);
+    if (!lib.loaded)
+        return 0;
+    const DvcHandle handle = ++lib.lastHandle;
+    (lib.*table)[handle] = std::move(object);
+    return handle;
+}
+
+template <class T>
+std::shared_ptr<T> findHandle(std::map<DvcHandle, std::shared_ptr<T>> Library::*table, DvcHandle handle)
+{
+    Library& lib = library();
+    std::lock_guard lock(lib.mutex);
+    const auto found = (lib.*table).find(handle);
+    return found == (lib.*table).end() ? nullptr : found->second;
+}
+
+template <class T>
+void removeHandle(std::map<DvcHandle, std::shared_ptr<T>> Library::*table, DvcHandle handle)
+{
+    std::shared_ptr<T> object;
+    Library& lib = library();
+    std::lock_guard lock(lib.mutex);
+    const auto found = (lib.*table).find(handle);
+    if (found == (lib.*table).end())
+        return;
+    object = std::move(found->second); // freed after the lock is given back
+    (lib.*table).erase(found);
+}
+
+bool isLoaded()
+{
+    Library& lib = library();
+    std::lock_guard lock(lib.mutex);
+    return lib.loaded;
+}
+
+bool validSystem(int32_t system) { return system == dvSystem525 || system == dvSystem625; }
+
+CodecContextPtr openDecoderContext(int lowres)
+{
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
+    if (!codec)
+        return nullptr;
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    if (!context)
+        return nullptr;
+    context->lowres = lowres;
+    if (avcodec_open2(context.get(), codec, nullptr) < 0)
+        return nullptr;
+    return context;
+}
+
+// A frame in the frame layout carries zeroed header blocks, and without the DSF bit the
+// decoder takes every frame for 525/60: give each sequence the header of the handle's system.
+void writeHeaderBlocks(uint8_t* frame, DvSystem system)
+{
+    for (int s = 0; s < sequencesOf(system); ++s) {
+        uint8_t* header = frame + s * dvSequenceBytes;
+        header[0] = 0x1F;
+        header[1] = static_cast<uint8_t>(s << 4 | 7);
+        header[2] = 0;
+        header[3] = system == dvSystem625 ? 0xBF : 0x3F;
+    }
+}
+
+bool isDecodeSize(DvSystem system, int width, int height)
+{
+    const int lines = linesOf(system);
+    return (width == fullWidth && height == lines) ||
+           (width == eighthWidth && height == lines / 8);
+}
+
+AVCodecContext* decoderContextFor(Decoder& decoder, bool eighth)
+{
+    CodecContextPtr& slot = eighth ? decoder.eighth : decoder.full;
+    if (!slot)
+        slot = openDecoderContext(eighth ? eighthLowres : 0);
+    return slot.get();
+}
+
+bool decodePicture(Decoder& decoder, AVCodecContext* context, const uint8_t* frame, int frameBytes)
+{
+    decoder.working.assign(frameBytes + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    std::memcpy(decoder.working.data(), frame, frameBytes);
+    writeHeaderBlocks(decoder.working.data(), decoder.system);
+    AVPacket* packet = decoder.packet.get();
+    av_packet_unref(packet);
+    packet->data = decoder.working.data();
+    packet->size = frameBytes;
+    const bool sent = avcodec_send_packet(context, packet) == 0;
+    packet->data = nullptr;
+    packet->size = 0;
+    if (!sent)
+        return false;
+    av_frame_unref(decoder.picture.get());
+    return avcodec_receive_frame(context, decoder.picture.get()) == 0;
+}
+
+// Colour conversion into the decoder's top-down work buffer; yields its row stride.
+int convertToBgr(Decoder& decoder, int width, int height)
+{
+    const AVFrame* picture = decoder.picture.get();
+    const int convertWidth = width == eighthWidth ? eighthConvertWidth : width;
+    const int stride = (convertWidth * 3 + 31) & ~31;
+    decoder.converted.assign(static_cast<size_t>(stride) * height + conversionSlack, 0);
+    SwsContext* scaler = decoder.converter.get(convertWidth, height,
+                                               static_cast<AVPixelFormat>(picture->format),
+                                               AV_PIX_FMT_BGR24);
+    if (!scaler)
+        return 0;
+    uint8_t* destination[4] = {decoder.converted.data(), nullptr, nullptr, nullptr};
+    int destinationStride[4] = {stride, 0, 0, 0};
+    sws_scale(scaler, picture->data, picture->linesize, 0, height, destination, destinationStride);
+    return stride;
+}
+
+void applyCorrection(uint8_t* pixels, int width, int height, int stride, int32_t mode)
+{
+    if (mode == correctionField)
+        correctField(pixels, width, height, stride);
+    else if (mode == correctionMovement)
+        correctMovement(pixels, width, height, stride);
+}
+
+void storeBottomUp(const uint8_t* source, int sourceStride, int width, int height, uint8_t* pixels)
+{
+    const int rowBytes = paddedRowBytes(width);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = pixels + static_cast<size_t>(height - 1 - y) * rowBytes;
+        std::memcpy(row, source + static_cast<size_t>(y) * sourceStride, width * 3);
+        std::memset(row + width * 3, 0, rowBytes - width * 3);
+    }
+}
+
+CodecContextPtr openEncoderContext(DvSystem system)
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVVIDEO);
+    if (!codec)
+        return nullptr;
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    if (!context)
+        return nullptr;
+    context->width = fullWidth;
+    context->height = linesOf(system);
+    context->pix_fmt = pixelFormatOf(system);
+    context->time_base = system == dvSystem625 ? AVRational{1, 25} : AVRational{1001, 30000};
+    context->flags |= AV_CODEC_FLAG_INTERLACED_DCT;
+    if (avcodec_open2(context.get(), codec, nullptr) < 0)
+        return nullptr;
+    return context;
+}
+
+bool fillEncoderPicture(Encoder& encoder, const uint8_t* pixels, int rowBytes)
+{
+    AVFrame* picture = encoder.picture.get();
+    if (!picture->data[0]) {
+        picture->format = pixelFormatOf(encoder.system);
+        picture->width = fullWidth;
+        picture->height = linesOf(encoder.system);
+        if (av_frame_get_buffer(picture, 0) < 0)
+            return false;
+    }
+    if (av_frame_make_writable(picture) < 0)
+        return false;
+    SwsContext* scaler = encoder.converter.get(fullWidth, picture->height, AV_PIX_FMT_BGR24,
+                                               pixelFormatOf(encoder.system));
+    if (!scaler)
+        return false;
+    const uint8_t* source[4] = {pixels, nullptr, nullptr, nullptr};
+    const int sourceStride[4] = {rowBytes, 0, 0, 0};
+    sws_scale(scaler, source, sourceStride, 0, picture->height, picture->data, picture->linesize);
+    picture->pts = encoder.nextPts++;
+    return true;
+}
+
+// The encoded frame without its header blocks, sequence after sequence, from byte 32 on.
+void storeSequences(const uint8_t* frame, DvSystem system, uint8_t* output)
+{
+    std::memset(output, 0, dvEncodedDataOffset);
+    for (int s = 0; s < sequencesOf(system); ++s)
+        std::memcpy(output + dvEncodedDataOffset + s * dvStoredSequenceBytes,
+                    frame + s * dvSequenceBytes + dvBlockBytes, dvStoredSequenceBytes);
+}
+
+} // namespace
+
+bool DvcLoad()
+{
+    if (!avcodec_find_decoder(AV_CODEC_ID_DVVIDEO) || !avcodec_find_encoder(AV_CODEC_ID_DVVIDEO))
+        return false;
+    av_log_set_level(AV_LOG_FATAL);
+    Library& lib = library();
+    std::lock_guard lock(lib.mutex);
+    lib.loaded = true;
+    return true;
+}
+
+void DvcRelease()
+{
+    Library& lib = library();
+    std::map<DvcHandle, std::shared_ptr<Decoder>> decoders;
+    std::map<DvcHandle, std::shared_ptr<Encoder>> encoders;
+    std::lock_guard lock(lib.mutex);
+    lib.loaded = false;
+    decoders.swap(lib.decoders);
+    encoders.swap(lib.encoders);
+}
+
+bool DvcLoaded()
+{
+    return isLoaded();
+}
+
+DvcHandle DvcOpenDecoder(int32_t system)
+{
+    if (!validSystem(system) || !isLoaded())
+        return 0;
+    auto decoder = std::make_shared<Decoder>();
+    decoder->system = static_cast<DvSystem>(system);
+    if (!decoder->packet || !decoder->picture || !decoderContextFor(*decoder, false))
+        return 0;
+    return addHandle(&Library::decoders, std::move(decoder));
+}
+
+uint32_t DvcGetDibInfo(int32_t width, int32_t height)
+{
+    return static_cast<uint32_t>(width) << 16 | static_cast<uint32_t>(height & 0xFFFF);
+}
+
+int32_t DvcDecode(DvcHandle handle, const uint8_t* frame, int32_t frameBytes, uint8_t* pixels,
+                  const uint32_t* dibInfo, const DvcDecodeParams* params)
+{
+    if (!isLoaded())
+        return dvcNotLoaded;
+    const auto decoder = findHandle(&Library::decoders, handle);
+    if (!decoder)
+        return dvcBadHandle;
+    const DvSystem system = decoder->system;
+    if (!frame || !pixels || !dibInfo || !params || frameBytes != frameBytesOf(system) ||
+        *dibInfo != DvcGetDibInfo(fullWidth, linesOf(system)) || params->bitsPerPixel != 24 ||
+        !isDecodeSize(system, params->width, params->height))
+        return dvcBadArgument;
+    const int width = params->width;
+    const int height = params->height;
+    AVCodecContext* context = decoderContextFor(*decoder, width == eighthWidth);
+    if (!context || !decodePicture(*decoder, context, frame, frameBytes))
+        return dvcDecodeFailed;
+    if (decoder->picture->width != width || decoder->picture->height != height)
+        return dvcDecodeFailed;
+    const int stride = convertToBgr(*decoder, width, height);
+    if (stride == 0)
+        return dvcDecodeFailed;
+    applyCorrection(decoder->converted.data(), width, height, stride, params->correction);
+    storeBottomUp(decoder->converted.data(), stride, width, height, pixels);
+    return dvcOk;
+}
+
+void DvcCloseDecoder(DvcHandle handle)
+{
+    removeHandle(&Library::decoders, handle);
+}
+
+DvcHandle DvcOpenEncoder(int32_t system)
+{
+    if (!validSystem(system) || !isLoaded())
+        return 0;
+    auto encoder = std::make_shared<Encoder>();
+    encoder->system = static_cast<DvSystem>(system);
+    encoder->context = openEncoderContext(encoder->system);
+    if (!encoder->context || !encoder->packet || !encoder->picture)
+        return 0;
+    return addHandle(&Library::encoders, std::move(encoder));
+}
+
+int32_t DvcEncode(DvcHandle handle, uint8_t* output, const uint8_t* pixels,
+                  const DvcEncodeParams* params)
+{
+    if (!isLoaded())
+        return dvcNotLoaded;
+    const auto encoder = findHandle(&Library::encoders, handle);
+    if (!encoder)
+        return dvcBadHandle;
+    const DvSystem system = encoder->system;
+    if (!output || !pixels || !params || params->width != fullWidth ||
+        params->height != linesOf(system) || params->bitsPerPixel != 24 ||
+        params->rowBytes < fullWidth * 3)
+        return dvcBadArgument;
+    if (!fillEncoderPicture(*encoder, pixels, params->rowBytes))
+        return dvcEncodeFailed;
+    AVCodecContext* context = encoder->context.get();
+    if (avcodec_send_frame(context, encoder->picture.get()) < 0)
+        return dvcEncodeFailed;
+    AVPacket* packet = encoder->packet.get();
+    if (avcodec_receive_packet(context, packet) < 0)
+        return dvcEncodeFailed;
+    const bool whole = packet->size == frameBytesOf(system);
+    if (whole)
+        storeSequences(packet->data, system, output);
+    av_packet_unref(packet);
+    return whole ? dvcOk : dvcEncodeFailed;
+}
+
+void DvcCloseEncoder(DvcHandle handle)
+{
+    removeHandle(&Library::encoders, handle);
+}
+
+} // namespace vantrel

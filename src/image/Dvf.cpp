@@ -1,0 +1,220 @@
+#include "Dvf.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+constexpr int blocksPerStoredSequence = 149;
+constexpr int identifierBytes = 3;
+
+enum BlockKind : uint8_t { subcode = 0x3F, vaux = 0x5F, audio = 0x7F, video = 0x9F };
+
+struct BlockIdentity {
+    BlockKind kind;
+    uint8_t number; // within its kind in the sequence
+};
+
+// Block j (1 to 149) of a sequence: 1-2 subcode, 3-5 VAUX, then every sixteenth block audio.
+BlockIdentity identityOf(int j)
+{
+    if (j <= 2)
+        return {subcode, static_cast<uint8_t>(j - 1)};
+    if (j <= 5)
+        return {vaux, static_cast<uint8_t>(j - 3)};
+    const int k = j - 6;
+    if (k % 16 == 0)
+        return {audio, static_cast<uint8_t>(k / 16)};
+    return {video, static_cast<uint8_t>(k - k / 16 - 1)};
+}
+
+struct WidePack {
+    uint8_t disp;
+    uint8_t bcsys;
+};
+
+// (7, 3) is the writer's own wide 625/50 pack, which must read back as wide.
+constexpr WidePack widePacks[] = {{2, 0}, {7, 1}, {2, 1}, {7, 3}};
+
+constexpr uint8_t sourceControlHeader = 0x61;
+constexpr int wideSearchFirst = 403;
+constexpr int wideSearchLast = 478;
+constexpr int packBytes = 5;
+
+constexpr uint8_t timeCodeHeader = 0x13;
+constexpr int timeCodeSearchFirst = 86;
+constexpr int timeCodeSearchLast = 238;
+constexpr int subcodePackStep = 8;
+
+void putBigEndian(uint8_t* out, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+}
+
+void rewriteBlocks(uint8_t* sequence, int sequenceNumber, DvSystem system, bool wide)
+{
+    for (int j = 1; j <= blocksPerStoredSequence; ++j) {
+        uint8_t* block = sequence + (j - 1) * dvBlockBytes;
+        const BlockIdentity identity = identityOf(j);
+        block[0] = identity.kind;
+        block[1] = static_cast<uint8_t>(sequenceNumber * 16 + 7);
+        block[2] = identity.number;
+        if (identity.kind != video)
+            std::memset(block + identifierBytes, 0, dvBlockBytes - identifierBytes);
+    }
+    const auto pack = sourceControlPack(system, wide);
+    std::memcpy(sequence + sourceControlPackOffset, pack.data(), pack.size());
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+bool writeWhole(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed)
+        return true;
+    std::remove(path.c_str());
+    return false;
+}
+
+char digitOf(uint8_t nibble) { return static_cast<char>('0' + nibble); }
+
+} // namespace
+
+const DvfFormat& dvfFormatOf(DvSystem system)
+{
+    return system == dvSystem625 ? dvfFormats[1] : dvfFormats[0];
+}
+
+std::array<uint8_t, dvfHeaderBytes> dvfHeader(DvSystem system)
+{
+    const DvfFormat& format = dvfFormatOf(system);
+    std::array<uint8_t, dvfHeaderBytes> header{};
+    std::memcpy(header.data(), "DVF 1.00SD", 10);
+    header[10] = static_cast<uint8_t>(format.digit);
+    header[11] = 0;
+    putBigEndian(&header[12], format.fileBytes);
+    putBigEndian(&header[16], format.dataBytes);
+    putBigEndian(&header[20], dvfHeaderBytes);
+    std::memset(&header[24], 0xFF, 8);
+    return header;
+}
+
+std::array<uint8_t, 5> sourceControlPack(DvSystem system, bool wide)
+{
+    const uint8_t display = wide ? (system == dvSystem625 ? 0xCF : 0xCA) : 0xC8;
+    const uint8_t systemByte = system == dvSystem625 ? 0xFF : 0xFC;
+    return {sourceControlHeader, 0x3F, display, systemByte, 0xFF};
+}
+
+DvSystem systemOfDigit(int digit)
+{
+    return digit == 6 ? dvSystem625 : dvSystem525;
+}
+
+bool writeDvfFile(const uint8_t* sequences, const std::string& path, DvSystem system, bool wide)
+{
+    if (!sequences)
+        return false;
+    const int count = sequencesOf(system);
+    std::vector<uint8_t> bytes(dvfHeaderBytes + static_cast<size_t>(count) * dvStoredSequenceBytes);
+    const auto header = dvfHeader(system);
+    std::memcpy(bytes.data(), header.data(), header.size());
+    std::memcpy(bytes.data() + dvfHeaderBytes, sequences, bytes.size() - dvfHeaderBytes);
+    rewriteStoredSequences(bytes.data() + dvfHeaderBytes, system, wide);
+    return writeWhole(path, bytes);
+}
+
+void rewriteStoredSequences(uint8_t* sequences, DvSystem system, bool wide)
+{
+    for (int s = 0; s < sequencesOf(system); ++s)
+        rewriteBlocks(sequences + s * dvStoredSequenceBytes, s, system, wide);
+}
+
+bool readPictureFile(PictureRecord& record)
+{
+    record.frame.reset();
+    FilePtr file(std::fopen(record.path.c_str(), "rb"));
+    if (!file)
+        return false;
+    record.header.fill(0);
+    const size_t headerRead = std::fread(record.header.data(), 1, dvfHeaderBytes, file.get());
+    if (headerRead < 3 || std::memcmp(record.header.data(), "DVF", 3) != 0)
+        return false;
+    const int sequences = record.header[10] == '5' ? 10 : 12;
+    record.system = record.header[10] & 0x0F;
+    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
+    if (!frame)
+        return false;
+    for (int s = 0; s < sequences; ++s)
+        if (std::fread(frame.get() + s * dvSequenceBytes + dvBlockBytes, 1, dvStoredSequenceBytes,
+                       file.get()) < static_cast<size_t>(dvStoredSequenceBytes))
+            break;
+    record.wide = isWideFrame(frame.get());
+    record.timeCode = frameTimeCode(frame.get(), sequences);
+    record.frame = std::move(frame);
+    return true;
+}
+
+bool isWideFrame(const uint8_t* frameLayout)
+{
+    for (int offset = wideSearchFirst; offset <= wideSearchLast; offset += packBytes) {
+        const uint8_t* pack = frameLayout + offset;
+        if (pack[0] != sourceControlHeader)
+            continue;
+        const uint8_t disp = pack[2] & 7;
+        const uint8_t bcsys = pack[3] & 3;
+        for (const auto& wide : widePacks)
+            if (wide.disp == disp && wide.bcsys == bcsys)
+                return true;
+        return false;
+    }
+    return false;
+}
+
+std::string frameTimeCode(const uint8_t* frameLayout, int sequences)
+{
+    for (int s = 0; s < sequences; ++s) {
+        const uint8_t* sequence = frameLayout + s * dvSequenceBytes;
+        for (int offset = timeCodeSearchFirst; offset <= timeCodeSearchLast;
+             offset += subcodePackStep) {
+            const uint8_t* pack = sequence + offset;
+            if (pack[0] == timeCodeHeader)
+                return timeCodeText(pack[4] & 0x3F, pack[3] & 0x7F, pack[2] & 0x7F, pack[1] & 0x3F);
+        }
+    }
+    return timeCodeText(0, 0, 0, 0);
+}
+
+std::string timeCodeText(uint8_t hours, uint8_t minutes, uint8_t seconds, uint8_t frames)
+{
+    // Highest digit allowed in each place, tens then units: hours, minutes, seconds, frames.
+    static constexpr char highest[8] = {'9', '9', '6', '9', '6', '9', '2', '9'};
+    const uint8_t parts[4] = {hours, minutes, seconds, frames};
+    std::string text;
+    for (int i = 0; i < 4; ++i) {
+        const char tens = digitOf(parts[i] >> 4);
+        const char units = digitOf(parts[i] & 0x0F);
+        if (tens > highest[2 * i] || units > highest[2 * i + 1])
+            return invalidTimeCode;
+        if (i > 0)
+            text += ':';
+        text += tens;
+        text += units;
+    }
+    return text;
+}
+
+} // namespace vantrel

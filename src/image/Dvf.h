@@ -1,0 +1,73 @@
+#pragma once
+#include "image/DvCodec.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vantrel {
+
+// DVF still-picture files: a 32-byte header, then 10 or 12 stored sequences of 11920 bytes
+// (each DIF sequence without its header block).
+
+constexpr int dvfHeaderBytes = 32;
+constexpr int frameLayoutBytes = 145000; // sequence s at s * 12000, its first 80 bytes zero
+constexpr int sourceControlPackOffset = 373; // in every stored sequence
+constexpr int timeCodeTextLength = 11;
+inline constexpr char invalidTimeCode[] = "--:--:--:--";
+
+struct DvfFormat {
+    DvSystem system;
+    char digit;
+    uint32_t fileBytes;
+    uint32_t dataBytes;
+};
+
+inline constexpr DvfFormat dvfFormats[] = {
+    {dvSystem525, '5', 119232, 119200},
+    {dvSystem625, '6', 143072, 143040},
+};
+
+const DvfFormat& dvfFormatOf(DvSystem system);
+// "DVF 1.00SD5" or "DVF 1.00SD6", 0, file size, data size, 32 (big-endian), eight 0xFF.
+std::array<uint8_t, dvfHeaderBytes> dvfHeader(DvSystem system);
+// The VAUX source-control pack the writer stores for the system and aspect.
+std::array<uint8_t, 5> sourceControlPack(DvSystem system, bool wide);
+// System digit 6 is 625/50; every other digit is taken for 525/60.
+DvSystem systemOfDigit(int digit);
+
+// What reading a DVF file yields.
+struct PictureRecord {
+    std::unique_ptr<uint8_t[]> frame; // frame layout, frameLayoutBytes; released after decoding
+    int system = 0;                   // the system digit's low four bits: 5 or 6
+    std::string timeCode;             // "hh:mm:ss:ff" or "--:--:--:--"
+    std::string path;
+    std::array<uint8_t, dvfHeaderBytes> header{};
+    bool wide = false;
+
+    DvSystem videoSystem() const { return systemOfDigit(system); }
+    void releaseFrame() { frame.reset(); }
+};
+
+// Writes `sequences` (10 or 12 stored sequences of 11920 bytes, as DvcEncode leaves them from
+// byte 32 on) with fresh block identifiers, silent subcode, VAUX and audio, and the
+// source-control pack. A file that cannot be written whole is removed.
+bool writeDvfFile(const uint8_t* sequences, const std::string& path, DvSystem system, bool wide);
+// The writer's block rewriting of 10 or 12 stored sequences, in place: fresh identifiers,
+// subcode, VAUX and audio blocks silenced, the source-control pack at offset 373.
+void rewriteStoredSequences(uint8_t* sequences, DvSystem system, bool wide);
+// Fills `record` from the file at record.path; fails without keeping frame data when the file
+// cannot be opened, does not begin with "DVF" or no buffer can be had. A short file reads, the
+// missing bytes staying zero.
+bool readPictureFile(PictureRecord& record);
+
+// The wide test on sequence 0's third VAUX block of a frame layout.
+bool isWideFrame(const uint8_t* frameLayout);
+// The first time-code pack in the subcode of the frame layout's sequences, as text.
+std::string frameTimeCode(const uint8_t* frameLayout, int sequences);
+// Packed-decimal time code bytes (already masked) as "hh:mm:ss:ff", or "--:--:--:--" when a
+// digit is out of range.
+std::string timeCodeText(uint8_t hours, uint8_t minutes, uint8_t seconds, uint8_t frames);
+
+} // namespace vantrel
