@@ -1,0 +1,249 @@
+#include "Quobio.h"
+
+#include "platform/Ticks.h"
+#include "platform/WindowMessage.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+namespace {
+
+constexpr uint32_t spacingMs = 80;
+constexpr uint32_t busyWaitSliceMs = 10;
+// Longer than the longest held exchange (five unanswered tries with their spacing), so only
+// a flag that is really stuck is taken over.
+constexpr uint32_t busyWaitLimitMs = 3000;
+constexpr int firstAddressedOnly = 100; // IDs from here on get no answer
+
+struct ResultText {
+    int code;
+    const char* text;
+};
+
+constexpr ResultText resultTexts[] = {
+    {QuobResult::Ok, "success"},
+    {QuobResult::WriteFailed, "the packet could not be written"},
+    {QuobResult::NoAnswer, "no complete answer"},
+    {QuobResult::BadStart, "the answer does not start with FC FF"},
+    {QuobResult::BadChecksum, "the answer's checksum is wrong"},
+    {QuobResult::BadId, "invalid device ID"},
+};
+
+} // namespace
+
+const char* QuobResult::describe(int result)
+{
+    for (const auto& row : resultTexts)
+        if (row.code == result)
+            return row.text;
+    return "unknown result";
+}
+
+uint8_t quobChecksum(const QuobPacket& packet)
+{
+    unsigned sum = 0;
+    for (size_t i = 0; i < 10; ++i)
+        sum += packet[i];
+    return static_cast<uint8_t>((0x80 - (sum % 0x80)) % 0x80);
+}
+
+// Holds the line for one scope on the calling thread.
+class CQuobIO::LineHold {
+public:
+    explicit LineHold(CQuobIO& io) : io_(io) { io_.takeLine(); }
+    ~LineHold() { io_.releaseLine(); }
+    LineHold(const LineHold&) = delete;
+    LineHold& operator=(const LineHold&) = delete;
+
+private:
+    CQuobIO& io_;
+};
+
+void CQuobIO::takeLine()
+{
+    const auto me = std::this_thread::get_id();
+    for (uint32_t waited = 0;; waited += busyWaitSliceMs) {
+        {
+            std::lock_guard lock(lineMutex_);
+            const bool free = owner_ == std::thread::id() || owner_ == me;
+            if (free || waited >= busyWaitLimitMs) {
+                if (!free) { // a stuck flag: take it over
+                    depth_ = 0;
+                    heldForCommand_ = false;
+                    commandNesting_ = 0;
+                }
+                owner_ = me;
+                ++depth_;
+                busy = 1;
+                return;
+            }
+        }
+        vantrel::Delay(busyWaitSliceMs);
+    }
+}
+
+void CQuobIO::releaseLine()
+{
+    std::lock_guard lock(lineMutex_);
+    if (owner_ != std::this_thread::get_id() || depth_ == 0)
+        return;
+    if (--depth_ == 0) {
+        owner_ = std::thread::id();
+        busy = 0;
+    }
+}
+
+void CQuobIO::releaseCommandHold()
+{
+    {
+        std::lock_guard lock(lineMutex_);
+        if (owner_ != std::this_thread::get_id() || !heldForCommand_ || commandNesting_ > 0)
+            return;
+        heldForCommand_ = false;
+    }
+    releaseLine();
+}
+
+void CQuobIO::SetMonitorWindow(QObject* window)
+{
+    monitorWindow = window;
+}
+
+void CQuobIO::SetCommand(int id, const QuobCommand& command)
+{
+    takeLine();
+    {
+        std::lock_guard lock(lineMutex_);
+        if (heldForCommand_)
+            --depth_; // a second SetCommand before its exchange keeps one hold
+        heldForCommand_ = true;
+    }
+    std::lock_guard lock(buffersMutex_);
+    std::copy(command.begin(), command.end(), sendBuffer.begin() + 3);
+    sendBuffer[2] = static_cast<uint8_t>(id);
+}
+
+int CQuobIO::Transact()
+{
+    const uint8_t id = sendBuffer[2];
+    int result = QuobResult::BadId;
+    if (id != 0 && id <= 127) {
+        LineHold hold(*this);
+        result = exchange();
+        lastResult = result;
+        notifyMonitor(lastError, result);
+    } else {
+        lastResult = result;
+        notifyMonitor(lastError, result);
+    }
+    releaseCommandHold();
+    return result;
+}
+
+void CQuobIO::holdSpacing() const
+{
+    const uint32_t now = tickCount();
+    if (now < lastSendTime)
+        return;
+    const uint32_t since = now - lastSendTime;
+    if (since < spacingMs)
+        vantrel::Delay(spacingMs - since);
+}
+
+int CQuobIO::exchange()
+{
+    QuobPacket packet;
+    {
+        std::lock_guard lock(buffersMutex_);
+        sendBuffer[0] = 0xFF;
+        sendBuffer[1] = 0xFF;
+        sendBuffer[10] = quobChecksum(sendBuffer);
+        packet = sendBuffer;
+    }
+    holdSpacing();
+    lastSendTime = tickCount();
+    if (!Write(packet.data(), packet.size()))
+        return QuobResult::WriteFailed;
+    if (packet[2] >= firstAddressedOnly)
+        return QuobResult::Ok;
+
+    QuobPacket answer{};
+    if (!ReadExact(answer.data(), answer.size())) {
+        storeAnswer(QuobPacket{});
+        return QuobResult::NoAnswer;
+    }
+    lastSendTime = 0;
+    storeAnswer(answer);
+    notifyMonitor(0, 0);
+    if (answer[0] != 0xFC || answer[1] != 0xFF) {
+        storeAnswer(QuobPacket{});
+        return QuobResult::BadStart;
+    }
+    if (quobChecksum(answer) != answer[10]) {
+        storeAnswer(QuobPacket{});
+        return QuobResult::BadChecksum;
+    }
+    return QuobResult::Ok;
+}
+
+bool CQuobIO::Command(int tries)
+{
+    takeLine();
+    {
+        std::lock_guard lock(lineMutex_);
+        ++commandNesting_;
+    }
+    bool accepted = false;
+    for (int attempt = 0; attempt < tries; ++attempt) {
+        const int result = Transact();
+        if (result != QuobResult::Ok && result != QuobResult::NoAnswer)
+            break;
+        const int completion = completionCode();
+        if (completion == 1)
+            break;
+        if (answerPending() || (completion >= 2 && completion <= 4)) {
+            accepted = true;
+            break;
+        }
+    }
+    {
+        std::lock_guard lock(lineMutex_);
+        if (owner_ == std::this_thread::get_id() && commandNesting_ > 0)
+            --commandNesting_;
+    }
+    releaseCommandHold();
+    releaseLine();
+    return accepted;
+}
+
+void CQuobIO::Delay(uint32_t ms)
+{
+    vantrel::Delay(ms);
+}
+
+uint8_t CQuobIO::answerData(int index) const
+{
+    return index >= 4 && index <= 9 ? answerBuffer[static_cast<size_t>(index)] : 0;
+}
+
+void CQuobIO::storeAnswer(const QuobPacket& answer)
+{
+    std::lock_guard lock(buffersMutex_);
+    answerBuffer = answer;
+}
+
+void CQuobIO::copyBuffers(QuobPacket& send, QuobPacket& answer) const
+{
+    std::lock_guard lock(buffersMutex_);
+    send = sendBuffer;
+    answer = answerBuffer;
+}
+
+void CQuobIO::notifyMonitor(uint32_t error, int result)
+{
+    if (QObject* window = monitorWindow.load())
+        postMessage(window, Msg::MonitorNotice, static_cast<intptr_t>(error), result);
+}
+
+} // namespace vantrel

@@ -1,0 +1,153 @@
+// quobsim: simulated Quob devices on a pseudo-terminal, for the demo and for trying the
+// program without a camcorder.
+#include "Simulator.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace vantrel::quobsim;
+
+namespace {
+
+constexpr const char* usage =
+    "usage: quobsim [--link PATH] [--device ID:KIND[:NAME][:pal][:off]]... [--realtime]\n"
+    "               [--fault ID:KIND[:AFTER[:TIMES[:CODE]]]]...\n"
+    "\n"
+    "Serves simulated Quob devices on a new pseudo-terminal until interrupted.\n"
+    "  --link PATH   make PATH a symbolic link to the terminal (a stable name)\n"
+    "  --device ...  a device: ID 1-99, KIND camcorder|deck|vcp|vdp|printer, an optional\n"
+    "                name (up to 12 characters), 'pal' for 25 frames a second, 'off' to\n"
+    "                start switched off. Default: 01 camcorder and 05 deck.\n"
+    "  --realtime    pace bytes at the line's bit rate (10 bits a byte)\n"
+    "  --fault ...   spoil the answers of device ID: KIND silence|checksum|echo|refuse|\n"
+    "                completion|pending|garbage|short, after AFTER good answers, for TIMES\n"
+    "                answers (-1: all), completion CODE for 'completion'\n";
+
+std::vector<std::string> fieldsOf(const std::string& text)
+{
+    std::vector<std::string> fields;
+    std::istringstream in(text);
+    for (std::string field; std::getline(in, field, ':');)
+        fields.push_back(field);
+    return fields;
+}
+
+bool parseNumber(const std::string& text, int low, int high, int& out)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < low || value > high)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+bool parseDevice(const std::string& text, DeviceSpec& spec)
+{
+    const auto fields = fieldsOf(text);
+    int id = 0;
+    if (fields.size() < 2 || !parseNumber(fields[0], 1, 99, id) || !deviceOfKind(fields[1], id, spec))
+        return false;
+    for (size_t i = 2; i < fields.size(); ++i) {
+        if (fields[i] == "pal")
+            spec.framesPerSecond = 25;
+        else if (fields[i] == "off")
+            spec.powered = false;
+        else
+            spec.name = fields[i].substr(0, 12);
+    }
+    return true;
+}
+
+struct FaultRequest {
+    int id;
+    FaultPlan plan;
+};
+
+bool parseFault(const std::string& text, FaultRequest& out)
+{
+    const auto fields = fieldsOf(text);
+    int number = 0;
+    if (fields.size() < 2 || !parseNumber(fields[0], 1, 99, out.id) || !faultOfName(fields[1], out.plan.kind))
+        return false;
+    if (fields.size() > 2 && !parseNumber(fields[2], 0, 1 << 30, out.plan.after))
+        return false;
+    if (fields.size() > 3 && !parseNumber(fields[3], -1, 1 << 30, out.plan.times))
+        return false;
+    if (fields.size() > 4 && !parseNumber(fields[4], 0, 7, number))
+        return false;
+    out.plan.code = static_cast<uint8_t>(number);
+    return true;
+}
+
+int refuse(const std::string& what)
+{
+    std::fprintf(stderr, "quobsim: %s\n%s", what.c_str(), usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    std::vector<DeviceSpec> devices;
+    std::vector<FaultRequest> faults;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (word == "--help" || word == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (word == "--realtime") {
+            options.realtime = true;
+        } else if (word == "--link" && hasValue) {
+            options.linkPath = argv[++i];
+        } else if (word == "--device" && hasValue) {
+            DeviceSpec spec;
+            if (!parseDevice(argv[++i], spec))
+                return refuse(std::string("bad device '") + argv[i] + "'");
+            devices.push_back(spec);
+        } else if (word == "--fault" && hasValue) {
+            FaultRequest request{};
+            if (!parseFault(argv[++i], request))
+                return refuse(std::string("bad fault '") + argv[i] + "'");
+            faults.push_back(request);
+        } else {
+            return refuse("unknown argument '" + word + "'");
+        }
+    }
+    if (devices.empty())
+        devices = {camcorder(1), deck(5)};
+
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr); // the serving thread inherits the mask
+
+    Simulator simulator(devices, options);
+    for (const auto& request : faults)
+        if (!simulator.withDevice(request.id, [&](Device& device) { device.setFault(request.plan); }))
+            return refuse("no device " + std::to_string(request.id) + " for the fault");
+    if (!simulator.start()) {
+        std::fprintf(stderr, "quobsim: %s\n", simulator.error().c_str());
+        return 1;
+    }
+    std::printf("quobsim: serving %s", simulator.slavePath().c_str());
+    if (!options.linkPath.empty())
+        std::printf(" as %s", options.linkPath.c_str());
+    std::printf("%s\n", options.realtime ? " (realtime)" : "");
+    std::fflush(stdout);
+
+    int signalNumber = 0;
+    sigwait(&stopSignals, &signalNumber);
+    simulator.stop();
+    return 0;
+}
