@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "album/Cptmain.h"
+#include "control/Wait.h"
 
 #include <QApplication>
 
@@ -9,10 +10,15 @@ namespace vantrel {
 int runProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The main window comes first: it loads the language table every other window uses.
     TfrmCptMain mainWindow;
     frmCptMain = &mainWindow;
+    TfrmWait waitDialog;
+    frmWait = &waitDialog;
+    waitDialog.setGuardedWindows({frmCptMain});
     mainWindow.show();
     const int code = app.exec();
+    frmWait = nullptr;
     frmCptMain = nullptr;
     return code;
 }

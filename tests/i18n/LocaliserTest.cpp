@@ -9,6 +9,7 @@
 #include <QCommandLinkButton>
 #include <QDialog>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -252,4 +253,16 @@ TEST(ShippedStyles, NameInstalledFonts)
             EXPECT_TRUE(installed.contains(font)) << font.toStdString();
         }
     }
+}
+
+TEST(ShippedStyles, JapaneseFontCoversEveryJapaneseText)
+{
+    LanguageTable table;
+    table.languageCode = Language::Japanese;
+    ASSERT_TRUE(table.loadStrings(std::string(VANTREL_RESOURCE_DIR) + "/wyb.cpt"));
+    const QFontMetrics japanese(QFont(japaneseFontFamily, 9));
+    for (const StringRecord& record : table.strings)
+        for (const uint character : table.textOf(record).toUcs4())
+            EXPECT_TRUE(japanese.inFontUcs4(character))
+                << record.item << " U+" << std::hex << character;
 }
