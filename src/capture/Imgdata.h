@@ -1,0 +1,74 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+// Frame assembly: how the picture data of a transfer is laid out and how it is rebuilt into a
+// DV frame of 10 or 12 DIF sequences.
+namespace vantrel::imgdata {
+
+constexpr size_t DifBlockBytes = 80;
+constexpr size_t BlocksPerSequence = 150;
+constexpr size_t SequenceBytes = DifBlockBytes * BlocksPerSequence; // 12000
+constexpr size_t Sequences525 = 10;
+constexpr size_t Sequences625 = 12;
+constexpr size_t MaxFrameBytes = SequenceBytes * Sequences625;     // 144000
+constexpr size_t TimeCodePackBytes = 5;
+
+using TimeCodePack = std::array<uint8_t, TimeCodePackBytes>;
+
+// The kind of a DIF block by its place in the sequence.
+enum class BlockKind : uint8_t { Header, Subcode, Vaux, Audio, Video };
+constexpr BlockKind kindOfBlock(size_t block)
+{
+    // From block 6 on, groups of 16: one audio block, then 15 video blocks.
+    return block == 0 ? BlockKind::Header
+         : block < 3  ? BlockKind::Subcode
+         : block < 6  ? BlockKind::Vaux
+         : (block - 6) % 16 == 0 ? BlockKind::Audio
+         : BlockKind::Video;
+}
+
+// The three identifier bytes of block `block` (1 to 149) of sequence `sequence`.
+std::array<uint8_t, 3> blockIdentifier(size_t sequence, size_t block);
+
+// Where a sequence's DIF blocks come from: the 80-byte unit of the sequence's picture data,
+// or NoSource for a block filled with 0xFF.
+constexpr int16_t NoSource = -1;
+using BlockSources = std::array<int16_t, BlocksPerSequence>;
+
+struct PictureLayout {
+    uint8_t code;                 // high four bits of the layout byte
+    size_t sequenceDataBytes;     // picture data per DIF sequence
+    size_t above625;              // a picture longer than this is a 625/50 frame
+    bool timeCodeInSubcode;       // the capture's time code pack goes into the subcode
+    bool lengthIsFrame;           // the picture length becomes the frame's length
+    BlockSources sources;
+};
+
+// The layouts a device sends, one row each.
+extern const std::array<PictureLayout, 3> PictureLayouts;
+
+// The row for a layout byte; nullptr for a layout that is not known.
+const PictureLayout* layoutOf(uint8_t layoutByte);
+
+// Number of DIF sequences of a picture of `pictureLength` bytes in `layout`.
+size_t sequencesOf(const PictureLayout& layout, size_t pictureLength);
+
+// Builds the DV frame from the picture data. `frame` holds at least MaxFrameBytes. The
+// picture must hold the data of every sequence; false for an unknown layout or short data.
+struct Assembled {
+    bool ok = false;
+    size_t sequences = 0;
+    size_t pictureLength = 0; // the picture length after assembly
+};
+Assembled Assemble(const uint8_t* picture, size_t pictureLength, uint8_t layoutByte,
+                   const TimeCodePack& timeCodePack, uint8_t* frame);
+
+// The time code pack of a position in frames at `framesPerSecond`.
+TimeCodePack timeCodePack(int32_t position, int framesPerSecond);
+// The pack of the picture frozen at `position` while the transport is in `state`: a playing
+// tape (state 6) stops a few frames later than the position polled.
+TimeCodePack MakeTimeCodePack(int32_t position, int framesPerSecond, uint8_t state);
+
+} // namespace vantrel::imgdata
