@@ -98,17 +98,6 @@ void writeIdentifiers(uint8_t* frame, size_t sequence)
     }
 }
 
-void writeTimeCode(uint8_t* frame, size_t sequence, size_t sequences, const TimeCodePack& pack)
-{
-    for (size_t b = 1; b <= 2; ++b) {
-        uint8_t* block = blockAt(frame, sequence, b);
-        std::memcpy(block + TimeCodeEverySequence, pack.data(), pack.size());
-        if (sequence < sequences / 2)
-            for (size_t offset : TimeCodeFirstHalf)
-                std::memcpy(block + offset, pack.data(), pack.size());
-    }
-}
-
 uint8_t packedDecimal(int value, uint8_t marks)
 {
     return static_cast<uint8_t>((value / 10) << 4 | value % 10 | marks);
@@ -168,13 +157,25 @@ Assembled Assemble(const uint8_t* picture, size_t pictureLength, uint8_t layoutB
     for (size_t s = 0; s < sequences; ++s) {
         copyBlocks(*layout, picture + s * layout->sequenceDataBytes, blockAt(frame, s, 0));
         writeIdentifiers(frame, s);
-        if (layout->timeCodeInSubcode)
-            writeTimeCode(frame, s, sequences, timeCodePack);
     }
+    if (layout->timeCodeInSubcode)
+        putTimeCodePacks(frame, sequences, timeCodePack);
     result.ok = true;
     result.sequences = sequences;
     result.pictureLength = layout->lengthIsFrame ? sequences * SequenceBytes : pictureLength;
     return result;
+}
+
+void putTimeCodePacks(uint8_t* frame, size_t sequences, const TimeCodePack& pack)
+{
+    for (size_t s = 0; s < sequences; ++s)
+        for (size_t b = 1; b <= 2; ++b) {
+            uint8_t* block = blockAt(frame, s, b);
+            std::memcpy(block + TimeCodeEverySequence, pack.data(), pack.size());
+            if (s < sequences / 2)
+                for (size_t offset : TimeCodeFirstHalf)
+                    std::memcpy(block + offset, pack.data(), pack.size());
+        }
 }
 
 TimeCodePack timeCodePack(int32_t position, int framesPerSecond)

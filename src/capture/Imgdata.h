@@ -65,6 +65,10 @@ struct Assembled {
 Assembled Assemble(const uint8_t* picture, size_t pictureLength, uint8_t layoutByte,
                    const TimeCodePack& timeCodePack, uint8_t* frame);
 
+// Writes the time code pack into subcode blocks 1 and 2 of every sequence at byte 30 and, in
+// the first half of the sequences, also at bytes 38 and 46.
+void putTimeCodePacks(uint8_t* frame, size_t sequences, const TimeCodePack& pack);
+
 // The time code pack of a position in frames at `framesPerSecond`.
 TimeCodePack timeCodePack(int32_t position, int framesPerSecond);
 // The pack of the picture frozen at `position` while the transport is in `state`: a playing

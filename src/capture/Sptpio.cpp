@@ -1,0 +1,82 @@
+#include "capture/Sptpio.h"
+
+#include "link/Comm.h"
+#include "platform/Ticks.h"
+
+namespace vantrel {
+
+namespace {
+
+// A command that got no valid answer holds the next one back this long.
+constexpr uint32_t SpacingMs = 2000;
+constexpr uint32_t BusySliceMs = 1;
+
+} // namespace
+
+void CSptpIO::waitWhileBusy() const
+{
+    while (busy.load())
+        Delay(BusySliceMs);
+}
+
+void CSptpIO::takeBusy()
+{
+    while (busy.exchange(1))
+        Delay(BusySliceMs);
+}
+
+void CSptpIO::Build(int id, const sptp::Command& command)
+{
+    waitWhileBusy();
+    // An ID that does not fit the frame's byte is stored as 0, which Send refuses.
+    const uint8_t idByte = id >= 0 && id <= 0xFF ? static_cast<uint8_t>(id) : 0;
+    frameLength = static_cast<uint8_t>(sptp::buildFrame(idByte, command, frame.data()));
+}
+
+int CSptpIO::Send()
+{
+    const uint8_t id = frame[2];
+    if (id < 1 || id > 99)
+        return lastResult = SptpResult::BadId;
+    takeBusy();
+    lastResult = exchange();
+    busy = 0;
+    return lastResult;
+}
+
+int CSptpIO::exchange()
+{
+    if (lastSendTime != 0) {
+        const uint32_t since = ticksSince(lastSendTime);
+        if (since < SpacingMs)
+            Delay(SpacingMs - since);
+    }
+    lastSendTime = tickCount();
+    if (!port_.Write(frame.data(), frameLength))
+        return SptpResult::WriteFailed;
+    const sptp::Command sent{1, {frame[6]}};
+    if (!sent.expectsAnswer()) {
+        lastSendTime = 0;
+        return SptpResult::Ok;
+    }
+    if (!port_.ReadExact(answer.data(), answer.size())) {
+        answer.fill(0);
+        return SptpResult::NoAnswer;
+    }
+    lastSendTime = 0;
+    if (!sptp::answerStartsRight(answer.data(), frame[2])) {
+        answer.fill(0);
+        return SptpResult::BadStart;
+    }
+    return SptpResult::Ok;
+}
+
+bool CSptpIO::SendTries(int tries)
+{
+    for (int i = 0; i < tries; ++i)
+        if (Send() == SptpResult::Ok && sptp::answerAccepts(answer.data()))
+            return true;
+    return false;
+}
+
+} // namespace vantrel

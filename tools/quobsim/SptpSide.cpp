@@ -1,0 +1,363 @@
+#include "SptpSide.h"
+
+#include "capture/CaptureCommands.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <sstream>
+
+namespace vantrel::quobsim {
+
+namespace {
+
+constexpr int ByteWaitMs = 20;
+constexpr int ByteGapMs = 100;
+// A device left alone in SPTP this long falls back to Quob on its own.
+constexpr auto FallBackAfter = std::chrono::milliseconds(3000);
+constexpr uint8_t ExtraData = 0x5A;
+
+bool is(const Command& command, const QuobCommand& wanted)
+{
+    return std::equal(command.begin(), command.end(), wanted.begin());
+}
+
+Answer done(uint8_t data4 = 0)
+{
+    Answer answer;
+    answer.code = Completion::Done;
+    answer.data[0] = data4;
+    return answer;
+}
+
+Answer refused()
+{
+    Answer answer;
+    answer.code = Completion::Refused;
+    return answer;
+}
+
+} // namespace
+
+struct SptpSide::Session {
+    uint8_t id = 0;
+    bool transferring = false;
+    bool dead = false;
+    int block = 0;
+    int blocks = 0;
+    uint32_t totalSize = 0;
+    bool shortSent = false;
+    bool longSent = false;
+    bool dropped = false;
+    std::array<uint8_t, sptp::BlockDataLength + 1> data{};
+    std::array<uint8_t, 4000> frame{};
+};
+
+SptpSide::SptpSide(SptpOptions options) : options_(std::move(options)) {}
+
+void SptpSide::setOptions(const SptpOptions& options)
+{
+    std::lock_guard held(mutex_);
+    options_ = options;
+    sourceFrame_.clear();
+}
+
+SptpPicture SptpSide::frozenPicture() const
+{
+    std::lock_guard held(mutex_);
+    return picture_;
+}
+
+SptpLog SptpSide::log() const
+{
+    std::lock_guard held(mutex_);
+    return log_;
+}
+
+void SptpSide::note(char what)
+{
+    log_.order += what;
+}
+
+std::optional<Answer> SptpSide::quobCommand(Device& device, const Command& command, bool& enter)
+{
+    std::lock_guard held(mutex_);
+    if (is(command, CaptureCmd::Freeze))
+        return freeze(device);
+    if (is(command, CaptureCmd::FreezeSense)) {
+        note('S');
+        settlingLeft_ = std::max(0, settlingLeft_ - 1);
+        return done(settlingLeft_ > 0 ? FreezeBits::Settling : 0);
+    }
+    if (is(command, CaptureCmd::Prepare)) {
+        note('P');
+        prepared_ = true;
+        return done();
+    }
+    if (is(command, CaptureCmd::EnterSptp)) {
+        note('E');
+        const bool ready = prepared_ && announced_ && !options_.faults.refuseSptp;
+        prepared_ = announced_ = false;
+        enter = ready;
+        return ready ? done() : refused();
+    }
+    if (is(command, CaptureCmd::Resume)) {
+        note('U');
+        return done();
+    }
+    return std::nullopt;
+}
+
+void SptpSide::quobBroadcast(Device&, const Command& command)
+{
+    std::lock_guard held(mutex_);
+    if (is(command, CaptureCmd::Announce)) {
+        note('A');
+        announced_ = true;
+    }
+}
+
+Answer SptpSide::freeze(Device& device)
+{
+    note('F');
+    ++log_.freezes;
+    if (options_.faults.refuseFreeze)
+        return refused();
+    if (options_.faults.noSignal)
+        return done(FreezeBits::NoSignal);
+    picture_ = {};
+    freezePicture(device);
+    settlingLeft_ = options_.settlingSenses;
+    return done(settlingLeft_ > 0 ? FreezeBits::Settling : 0);
+}
+
+// The picture under the head, with the tape's time code in its subcode.
+bool SptpSide::freezePicture(Device& device)
+{
+    bool pal = device.tape.framesPerSecond == 25;
+    if (!options_.picturePath.empty()) {
+        if (sourceFrame_.empty())
+            sourceFrame_ = dvfFileFrame(options_.picturePath, sourcePal_);
+        pal = sourcePal_;
+    } else if (sourceFrame_.empty() || sourcePal_ != pal) {
+        sourceFrame_ = patternFrame(pal);
+        sourcePal_ = pal;
+    }
+    if (sourceFrame_.empty())
+        return false;
+    const auto position = static_cast<int32_t>(device.tape.position(Clock::now()));
+    const auto pack = imgdata::timeCodePack(position, device.tape.framesPerSecond);
+    const size_t sequences = pal ? imgdata::Sequences625 : imgdata::Sequences525;
+    return makeSptpPicture(sourceFrame_.data(), sequences, options_.layout, pack, picture_);
+}
+
+void SptpSide::serve(Simulator& simulator, Device& device)
+{
+    Session session;
+    {
+        auto held = simulator.lock();
+        session.id = static_cast<uint8_t>(device.id);
+    }
+    Line& line = simulator.line();
+    auto lastActivity = Clock::now();
+    while (!line.stopRequested()) {
+        sptp::ParsedFrame frame;
+        Clock::time_point firstByte;
+        if (!readFrame(line, frame, firstByte)) {
+            if (Clock::now() - lastActivity > FallBackAfter)
+                return;
+            continue;
+        }
+        if (session.dead || frame.id != session.id)
+            continue;
+        line.awaitReception(firstByte, frame.length + 10);
+        if (!act(simulator, session, frame))
+            return;
+        lastActivity = Clock::now();
+    }
+}
+
+bool SptpSide::readFrame(Line& line, sptp::ParsedFrame& frame, Clock::time_point& firstByte)
+{
+    std::array<uint8_t, sptp::MaxFrameLength> bytes{};
+    size_t count = 0;
+    if (!line.readByte(bytes[0], ByteWaitMs) || bytes[0] != sptp::DLE)
+        return false;
+    firstByte = line.lastArrival();
+    count = 1;
+    for (;;) {
+        if (count == bytes.size() || !line.readByte(bytes[count], ByteGapMs))
+            return false;
+        ++count;
+        const int missing = sptp::frameBytesMissing(bytes.data(), count);
+        if (missing < 0)
+            return false;
+        if (missing == 0)
+            return sptp::parseFrame(bytes.data(), count, frame);
+    }
+}
+
+// Acts on one command; false when the device leaves SPTP.
+bool SptpSide::act(Simulator& simulator, Session& session, const sptp::ParsedFrame& frame)
+{
+    Line& line = simulator.line();
+    std::unique_lock held(mutex_);
+    const SptpFaults faults = options_.faults;
+    switch (frame.bytes[0]) {
+    case 0x32: {
+        note('R');
+        const auto* rate = sptp::transferRateOfCommand(frame.bytes.data(), frame.length);
+        const bool accepted = rate && !faults.refuseRate;
+        if (accepted)
+            log_.lastRate = rate->bitRate;
+        held.unlock();
+        answer(line, session.id, accepted);
+        if (accepted)
+            line.setRate(rate->bitRate);
+        return true;
+    }
+    case 0x3A: {
+        note('T');
+        const bool accepted = !faults.refuseStart && !picture_.data.empty();
+        if (accepted) {
+            ++log_.transfers;
+            session.transferring = true;
+            session.block = 0;
+            session.blocks = static_cast<int>(picture_.data.size() / sptp::BlockDataLength)
+                             + faults.extraBlocks;
+            session.totalSize = static_cast<uint32_t>(session.blocks * sptp::BlockDataLength);
+        }
+        held.unlock();
+        answer(line, session.id, accepted);
+        if (accepted)
+            sendBlock(line, session);
+        return true;
+    }
+    case 0x31:
+        note('N');
+        held.unlock();
+        if (session.transferring && session.block + 1 < session.blocks) {
+            ++session.block;
+            sendBlock(line, session);
+        }
+        return true;
+    case 0x35:
+        note('Q');
+        ++log_.repeatsAsked;
+        held.unlock();
+        if (session.transferring)
+            sendBlock(line, session);
+        return true;
+    case 0x3B:
+        note('X');
+        log_.ended = true;
+        held.unlock();
+        if (faults.endUnanswered)
+            return true; // stays until it falls back on its own
+        answer(line, session.id, true);
+        return false;
+    default:
+        held.unlock();
+        answer(line, session.id, false);
+        return true;
+    }
+}
+
+void SptpSide::answer(Line& line, uint8_t id, bool accepted)
+{
+    uint8_t bytes[sptp::AnswerLength];
+    sptp::buildAnswer(id, accepted, bytes);
+    line.write(bytes, sizeof bytes);
+}
+
+void SptpSide::sendBlock(Line& line, Session& session)
+{
+    const int number = session.block;
+    size_t length = sptp::BlockDataLength;
+    sptp::BlockHeader header;
+    {
+        std::lock_guard held(mutex_);
+        const SptpFaults& faults = options_.faults;
+        if (faults.lineDiesAt >= 0 && number >= faults.lineDiesAt)
+            session.dead = true;
+        if (session.dead)
+            return;
+        if (number == faults.droppedBlock && !session.dropped) {
+            session.dropped = true;
+            return;
+        }
+        if (number == faults.shortBlock && !session.shortSent) {
+            session.shortSent = true;
+            length = sptp::BlockDataLength - 1;
+        } else if (number == faults.longBlock && !session.longSent) {
+            session.longSent = true;
+            length = sptp::BlockDataLength + 1;
+        }
+        session.data.fill(ExtraData);
+        const size_t from = static_cast<size_t>(number) * sptp::BlockDataLength;
+        if (from < picture_.data.size()) {
+            const size_t have = std::min(length, picture_.data.size() - from);
+            std::copy_n(picture_.data.begin() + from, have, session.data.begin());
+        }
+        header.number = static_cast<uint16_t>(number);
+        header.totalSize = session.totalSize;
+        header.layout = picture_.layoutByte;
+        ++log_.blocksSent;
+    }
+    const bool last = number + 1 == session.blocks;
+    const size_t bytes = sptp::buildBlockFrame(session.id, header, session.data.data(), length,
+                                               last, session.frame.data(), session.frame.size());
+    line.write(session.frame.data(), bytes);
+}
+
+const char* const SptpOptionsHelp =
+    "  --sptp LIST   the picture transfer, a comma-separated list of: layout=4|6|7,\n"
+    "                picture=FILE.dvf, settle=N (freeze senses), and the faults nosignal,\n"
+    "                refuse-freeze, refuse-sptp, refuse-rate, refuse-start, short=B, long=B,\n"
+    "                drop=B, die=B (the line dies before block B), no-end-answer, extra=N\n";
+
+bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string& error)
+{
+    std::istringstream in(text);
+    for (std::string word; std::getline(in, word, ',');) {
+        const auto equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        const std::string value = equals == std::string::npos ? "" : word.substr(equals + 1);
+        char* end = nullptr;
+        const long number = std::strtol(value.c_str(), &end, 10);
+        const bool numeric = !value.empty() && *end == '\0' && number >= 0 && number < 100000;
+        SptpFaults& f = options.faults;
+        const std::pair<const char*, bool*> flags[] = {
+            {"nosignal", &f.noSignal},        {"refuse-freeze", &f.refuseFreeze},
+            {"refuse-sptp", &f.refuseSptp},   {"refuse-rate", &f.refuseRate},
+            {"refuse-start", &f.refuseStart}, {"no-end-answer", &f.endUnanswered}};
+        const std::pair<const char*, int*> numbers[] = {
+            {"settle", &options.settlingSenses}, {"short", &f.shortBlock},
+            {"long", &f.longBlock},              {"drop", &f.droppedBlock},
+            {"die", &f.lineDiesAt},              {"extra", &f.extraBlocks}};
+        bool known = false;
+        for (const auto& [flagName, flag] : flags)
+            if (name == flagName && value.empty())
+                known = *flag = true;
+        for (const auto& [numberName, field] : numbers)
+            if (name == numberName && numeric) {
+                *field = static_cast<int>(number);
+                known = true;
+            }
+        if (name == "layout" && (value == "4" || value == "6" || value == "7")) {
+            options.layout = value[0] - '0';
+            known = true;
+        }
+        if (name == "picture" && !value.empty()) {
+            options.picturePath = value;
+            known = true;
+        }
+        if (!known) {
+            error = "bad SPTP option '" + word + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace vantrel::quobsim
