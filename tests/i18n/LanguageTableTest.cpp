@@ -17,25 +17,26 @@ void writeBytes(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// A string table loaded from `bytes` with the given language.
-LanguageTable stringsFrom(const std::string& bytes, int16_t language = Language::English)
+// A table that loaded `bytes` as its string or style file, with the given language.
+LanguageTable loadedFrom(bool (LanguageTable::*load)(const std::string&), const std::string& bytes,
+                         int16_t language)
 {
     test::TempFolder folder;
-    writeBytes(folder.file("wyb.cpt"), bytes);
+    writeBytes(folder.file("language-file"), bytes);
     LanguageTable table;
     table.languageCode = language;
-    EXPECT_TRUE(table.loadStrings(folder.file("wyb.cpt")));
+    EXPECT_TRUE((table.*load)(folder.file("language-file")));
     return table;
+}
+
+LanguageTable stringsFrom(const std::string& bytes, int16_t language = Language::English)
+{
+    return loadedFrom(&LanguageTable::loadStrings, bytes, language);
 }
 
 LanguageTable stylesFrom(const std::string& bytes, int16_t language = Language::English)
 {
-    test::TempFolder folder;
-    writeBytes(folder.file("wyb.sty"), bytes);
-    LanguageTable table;
-    table.languageCode = language;
-    EXPECT_TRUE(table.loadStyles(folder.file("wyb.sty")));
-    return table;
+    return loadedFrom(&LanguageTable::loadStyles, bytes, language);
 }
 
 const std::string twoStyles = "$$ styles\r\n"
