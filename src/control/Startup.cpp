@@ -15,6 +15,7 @@ int runProgram(int argc, char** argv)
     frmCptMain = &mainWindow;
     TfrmWait waitDialog;
     frmWait = &waitDialog;
+    // The controller, the viewer and the device list join the main window here once built.
     waitDialog.setGuardedWindows({frmCptMain});
     mainWindow.show();
     const int code = app.exec();
