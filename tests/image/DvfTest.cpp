@@ -1,4 +1,5 @@
 #include "Fidelity.h"
+#include "Frames.h"
 #include "support/TempFolder.h"
 
 #include "image/DvCodec.h"
@@ -10,35 +11,14 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 using namespace vantrel;
 
 namespace {
 
-std::vector<uint8_t> fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                std::streamsize(bytes.size()));
-}
-
-// The stored sequences of an encoded test frame, as the writer takes them.
-std::vector<uint8_t> storedSequences(DvSystem system)
-{
-    const auto frame = encodedTestFrame(system);
-    std::vector<uint8_t> sequences;
-    for (int s = 0; s < sequencesOf(system); ++s) {
-        const auto start = frame.begin() + s * dvSequenceBytes + dvBlockBytes;
-        sequences.insert(sequences.end(), start, start + dvStoredSequenceBytes);
-    }
-    return sequences;
-}
+using test::fileBytes;
+using test::storedSequences;
+using test::writeBytes;
 
 class Dvf : public testing::Test {
 protected:

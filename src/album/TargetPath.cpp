@@ -1,0 +1,88 @@
+#include "TargetPath.h"
+
+#include "i18n/LanguageTable.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+namespace {
+
+bool sameWithoutCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+std::string withExtension(const std::string& path, const std::string& extension)
+{
+    if (sameWithoutCase(extensionOf(path), extension))
+        return path;
+    return pathWithoutExtension(path) + "." + extension.substr(0, 3);
+}
+
+QString joined(std::string_view first, std::string_view second)
+{
+    return messageText(first) + "\n" + messageText(second);
+}
+
+} // namespace
+
+QString messageText(std::string_view key)
+{
+    return textForKey(key);
+}
+
+bool folderCheck(const std::string& path)
+{
+    std::error_code error;
+    const std::string absolute = fs::absolute(path, error).string();
+    if (error)
+        return false;
+    for (size_t slash = absolute.find('/', 1); slash != std::string::npos;
+         slash = absolute.find('/', slash + 1)) {
+        const std::string folder = absolute.substr(0, slash);
+        if (fs::is_directory(folder, error))
+            continue;
+        if (!fs::create_directory(folder, error) || error)
+            return false;
+    }
+    return true;
+}
+
+std::string targetPathCheck(const std::string& requested, const std::string& extension,
+                            uint64_t bytesNeeded, bool ask, PathPrompts& prompts)
+{
+    const std::string path = withExtension(requested, extension);
+    uint64_t replacedBytes = 0;
+    if (fileExists(path)) {
+        if (ask) {
+            prompts.raiseWaitDialog();
+            if (!prompts.askYesNo(messageText("TI_MAIN"), joined("MSG_SAVEOW1", "MSG_SAVEOW2")))
+                return {};
+        }
+        replacedBytes = fileSizeOf(path);
+    }
+    if (freeSpaceOf(path) + replacedBytes < bytesNeeded) {
+        prompts.closeWaitDialog();
+        prompts.warn(messageText("TI_MAIN"), messageText("MSG_NODISK"));
+        return {};
+    }
+    std::error_code error;
+    const std::string absolute = fs::absolute(path, error).string();
+    if (isRootFolder(folderOf(absolute)) || folderCheck(absolute))
+        return path;
+    prompts.closeWaitDialog();
+    prompts.warn(messageText("TI_MAIN"), messageText("MSG_INPUT"));
+    return {};
+}
+
+} // namespace vantrel

@@ -1,0 +1,38 @@
+#pragma once
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// What the target path check shows the user. The main window answers with message boxes
+// owned by it; the command line answers from its options.
+class PathPrompts {
+public:
+    virtual ~PathPrompts() = default;
+    // A Yes/No question with the question icon; true for Yes.
+    virtual bool askYesNo(const QString& caption, const QString& text) = 0;
+    // A warning with the warning icon.
+    virtual void warn(const QString& caption, const QString& text) = 0;
+    // The wait dialog, when it is showing: brought to the top before a question, closed
+    // before a warning.
+    virtual void raiseWaitDialog() {}
+    virtual void closeWaitDialog() {}
+};
+
+// The text of a message key, as the user reads it.
+QString messageText(std::string_view key);
+
+// Creates the missing folders along `path` (made absolute); the part after the last '/'
+// is not looked at. False when a folder cannot be created.
+bool folderCheck(const std::string& path);
+
+// The path to write: its extension forced to `extension`; empty when the user declines to
+// replace an existing file, the disk lacks `bytesNeeded` (an existing file's size counts as
+// free) or the folder cannot be made. Shows its own messages.
+std::string targetPathCheck(const std::string& path, const std::string& extension,
+                            uint64_t bytesNeeded, bool ask, PathPrompts& prompts);
+
+} // namespace vantrel

@@ -1,0 +1,247 @@
+#include "Conversions.h"
+
+#include "image/Dvf.h"
+#include "image/FrameBitmap.h"
+#include "image/ImageDocument.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+constexpr const char* workFileName = "temp.bmp";
+constexpr int backgroundWidth = 640;
+constexpr int backgroundHeight = 480;
+constexpr int fourThreeAspect = 133;
+constexpr int wideAspect = 176; // 848 x 480 and the other wide save sizes
+constexpr int bitmapPixelOffset = 54;
+
+struct ImgSizeRow {
+    int width;
+    int wideWidth;
+    int height;
+};
+
+// ImgSize 1 to 4; 625/50 pictures take the same sizes.
+constexpr ImgSizeRow imgSizes[] = {{640, 848, 480}, {320, 424, 240}, {160, 212, 120}, {80, 106, 60}};
+
+std::string workFile()
+{
+    return programFile(workFileName);
+}
+
+void removeFile(const std::string& path)
+{
+    std::error_code error;
+    std::filesystem::remove(path, error);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Writes the parts one after the other; a file that cannot be written whole is removed.
+bool writeParts(const std::string& path, std::initializer_list<std::pair<const uint8_t*, size_t>> parts)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = true;
+    for (const auto& [data, size] : parts)
+        written = written && std::fwrite(data, 1, size, file) == size;
+    written = std::fclose(file) == 0 && written;
+    if (!written)
+        removeFile(path);
+    return written;
+}
+
+bool writeBitmapFile(const std::string& path, const FrameBitmap& bitmap)
+{
+    const auto fileHeader = bitmap.fileHeader();
+    return writeParts(path, {{fileHeader.data(), fileHeader.size()},
+                             {bitmap.header(), bitmapInfoHeaderBytes},
+                             {bitmap.pixels(), static_cast<size_t>(bitmap.imageSize)}});
+}
+
+int aspectOf(const ImageDocument& picture)
+{
+    return picture.width * 100 / picture.height;
+}
+
+// Pillar box or letter box onto the blank background in the work file.
+bool boxOntoBackground(ImageDocument& picture, int aspect, const ImageSettings& settings)
+{
+    ImageDocument background;
+    if (!writeBlankBackground(workFile(), settings.fMskBlk) || !background.load(workFile()))
+        return false;
+    bool resized;
+    if (aspect < fourThreeAspect) {
+        const int f = 480000 / picture.height;
+        resized = picture.resize(picture.width * f / 1000, backgroundHeight);
+    } else {
+        const int f = 640000 / picture.width;
+        resized = picture.resize(backgroundWidth, picture.height * f / 1000);
+    }
+    return resized && picture.composeOnto(background);
+}
+
+bool needsBox(int aspect, const ImageSettings& settings)
+{
+    if (aspect == fourThreeAspect)
+        return false;
+    return !(aspect == wideAspect && settings.fSqeeze == 0);
+}
+
+// The 720-wide picture through the work file, as top-down rows ready for the encoder.
+bool pixelsForEncoder(ImageDocument& picture, int lines, const TargetPathCheck& check,
+                      std::vector<uint8_t>& topDown)
+{
+    const std::string path = check(workFile(), "bmp", importWorkBytes, false);
+    if (path.empty() || !picture.saveBitmap(path, 24))
+        return false;
+    std::vector<uint8_t> bottomUp(importWorkBytes);
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    const bool read = std::fseek(file.get(), bitmapPixelOffset, SEEK_SET) == 0 &&
+                      std::fread(bottomUp.data(), 1, bottomUp.size(), file.get()) >=
+                          static_cast<size_t>(2160) * lines;
+    file.reset();
+    removeFile(path);
+    if (!read)
+        return false;
+    constexpr int rowBytes = 2160;
+    topDown.resize(static_cast<size_t>(rowBytes) * lines);
+    for (int i = 0; i < lines; ++i)
+        std::memcpy(&topDown[static_cast<size_t>(i) * rowBytes],
+                    &bottomUp[static_cast<size_t>(lines - 1 - i) * rowBytes], rowBytes);
+    return true;
+}
+
+bool encodeToDvf(const std::vector<uint8_t>& pixels, DvSystem system, bool wide,
+                 const std::string& dvfPath)
+{
+    const DvcHandle encoder = DvcOpenEncoder(system);
+    if (!encoder)
+        return false;
+    std::vector<uint8_t> encoded(dvEncodeBufferBytes);
+    DvcEncodeParams params;
+    params.height = linesOf(system);
+    const bool ok = DvcEncode(encoder, encoded.data(), pixels.data(), &params) == dvcOk &&
+                    writeDvfFile(&encoded[dvEncodedDataOffset], dvfPath, system, wide);
+    DvcCloseEncoder(encoder);
+    return ok;
+}
+
+bool copyDvfFile(const std::string& dvfPath, const std::string& target)
+{
+    std::error_code error;
+    return std::filesystem::copy_file(dvfPath, target,
+                                      std::filesystem::copy_options::overwrite_existing, error) &&
+           !error;
+}
+
+bool savePicture(ImageDocument& picture, const std::string& chosenPath, int format, bool ask,
+                 const ImageSettings& settings, const TargetPathCheck& check)
+{
+    const bool jpeg = format == saveAsJpeg;
+    const std::string path = check(chosenPath, jpeg ? "jpg" : "bmp", picture.memorySize(), ask);
+    if (path.empty())
+        return false;
+    // The save's own result counts: a write that failed must not be reported as saved.
+    const bool saved = jpeg ? picture.saveJpeg(path, settings.JpegQ)
+                            : picture.saveBitmap(path, settings.BmpColor);
+    if (!saved)
+        removeFile(path);
+    return saved;
+}
+
+} // namespace
+
+PictureSize savedPictureSize(int imgSize, bool wide, DvSystem system)
+{
+    if (imgSize < 1 || imgSize > 4)
+        return {720, linesOf(system)};
+    const ImgSizeRow& row = imgSizes[imgSize - 1];
+    return {wide ? row.wideWidth : row.width, row.height};
+}
+
+bool writeBlankBackground(const std::string& path, int fMskBlk)
+{
+    FrameBitmap blank;
+    if (!blank.setUp(backgroundWidth, backgroundHeight))
+        return false;
+    std::memset(blank.pixels(), fMskBlk == 1 ? 0xFF : 0x00, blank.imageSize);
+    return writeBitmapFile(path, blank);
+}
+
+bool decodeToBitmapFile(const std::string& dvfPath, const std::string& bitmapPath,
+                        const ImageSettings& settings, const TargetPathCheck& check,
+                        PictureRecord& record)
+{
+    record = PictureRecord{};
+    record.path = dvfPath;
+    if (!readPictureFile(record))
+        return false;
+    FrameBitmap bitmap;
+    decodeIntoBitmap(record, bitmap, false, correctionModeOf(settings.Revision));
+    if (!bitmap.block)
+        return false;
+    const uint32_t fileSize = static_cast<uint32_t>(bitmap.imageSize + bitmapPixelOffset);
+    const std::string path = check(bitmapPath, "bmp", fileSize, false);
+    return !path.empty() && writeBitmapFile(path, bitmap);
+}
+
+bool convertPictureFile(const std::string& dvfPath, const std::string& chosenPath, int format,
+                        bool ask, const ImageSettings& settings, const TargetPathCheck& check)
+{
+    if (format == saveAsDvf) {
+        const std::string path = check(chosenPath, "dvf", dvfBytesNeeded, ask);
+        return !path.empty() && copyDvfFile(dvfPath, path);
+    }
+    PictureRecord record;
+    if (!decodeToBitmapFile(dvfPath, workFile(), settings, check, record))
+        return false;
+    ImageDocument picture;
+    const bool loaded = picture.load(workFile());
+    removeFile(workFile());
+    if (!loaded)
+        return false;
+    const PictureSize size = savedPictureSize(settings.ImgSize, record.wide, record.videoSystem());
+    if (!picture.resize(size.width, size.height))
+        return false;
+    if (format != saveAsJpeg && format != saveAsBitmap)
+        return true;
+    return savePicture(picture, chosenPath, format, ask, settings, check);
+}
+
+bool importToDvf(const std::string& picturePath, const std::string& dvfPath,
+                 const ImageSettings& settings, const TargetPathCheck& check)
+{
+    ImageDocument picture;
+    if (!picture.load(picturePath) || picture.height <= 0)
+        return false;
+    const int aspect = aspectOf(picture);
+    const bool boxed = needsBox(aspect, settings);
+    const DvSystem system = settings.EncFormat == 1 ? dvSystem625 : dvSystem525;
+    std::vector<uint8_t> pixels;
+    const bool ready = (!boxed || boxOntoBackground(picture, aspect, settings)) &&
+                       picture.resize(720, linesOf(system)) &&
+                       pixelsForEncoder(picture, linesOf(system), check, pixels);
+    removeFile(workFile());
+    if (!ready)
+        return false;
+    const bool wide = settings.fSqeeze == 0 && aspect == wideAspect;
+    return encodeToDvf(pixels, system, wide, dvfPath);
+}
+
+} // namespace vantrel

@@ -1,0 +1,50 @@
+#pragma once
+#include "image/DvCodec.h"
+#include "image/ImageSettings.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vantrel {
+
+struct PictureRecord;
+
+// The target path check every writer of a user file goes through (the album's): the path to
+// write with its extension forced, or empty when the write must not happen.
+using TargetPathCheck = std::function<std::string(const std::string& path,
+                                                  const std::string& extension,
+                                                  uint64_t bytesNeeded, bool ask)>;
+
+enum SaveFormat : int { saveAsJpeg = 0, saveAsBitmap = 1, saveAsDvf = 2 };
+
+struct PictureSize {
+    int width;
+    int height;
+};
+
+// The size a picture is saved at for ImgSize (0 and unknown values keep 720 x lines).
+PictureSize savedPictureSize(int imgSize, bool wide, DvSystem system);
+
+constexpr uint64_t dvfBytesNeeded = 150000;
+constexpr uint64_t importWorkBytes = 1300000;
+
+// A 640 x 480 24-bit bitmap file, black (fMskBlk 0) or white.
+bool writeBlankBackground(const std::string& path, int fMskBlk);
+
+// Decodes a DVF file at full size with the save correction into a 24-bit bitmap file. The
+// picture record is left to the caller (its wide flag), without frame data.
+bool decodeToBitmapFile(const std::string& dvfPath, const std::string& bitmapPath,
+                        const ImageSettings& settings, const TargetPathCheck& check,
+                        PictureRecord& record);
+
+// Saves a DVF picture as JPEG, bitmap or DVF (a copy of the file) by the settings.
+bool convertPictureFile(const std::string& dvfPath, const std::string& chosenPath, int format,
+                        bool ask, const ImageSettings& settings, const TargetPathCheck& check);
+
+// Turns a bitmap or JPEG picture into a DVF file of the settings' video system, pillar-boxed,
+// letter-boxed or squeezed by its aspect.
+bool importToDvf(const std::string& picturePath, const std::string& dvfPath,
+                 const ImageSettings& settings, const TargetPathCheck& check);
+
+} // namespace vantrel

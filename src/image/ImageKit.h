@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace vantrel {
+
+// The image kit over QImage: reading bitmap and JPEG files, scaling, composing, colour
+// reduction and writing. An image is an opaque handle; null is none.
+
+struct ImgKitImage;
+using ImgKitHandle = ImgKitImage*;
+
+enum ImgKitFileKind : uint16_t { imgKitBitmap = 1, imgKitJpeg = 2 };
+
+// What ImgKitFileType finds out about a file: 28 bytes.
+struct ImgKitFileInfo {
+    uint16_t fileType = 0;
+    uint16_t reserved2 = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t bitsPerPixel = 0;
+    uint8_t reserved14[14] = {};
+};
+static_assert(sizeof(ImgKitFileInfo) == 28);
+
+// Non-zero when the file is a bitmap or JPEG picture the kit reads; fills `info`.
+int ImgKitFileType(const std::string& path, ImgKitFileInfo* info);
+ImgKitHandle ImgKitFileLoad(const std::string& path);
+ImgKitHandle ImgKitCopy(ImgKitHandle image);
+// The image scaled to width x height (smoothly), or null.
+ImgKitHandle ImgKitImageSize(ImgKitHandle image, int width, int height);
+// An image of the background's size with the foreground drawn at (x, y), or null.
+ImgKitHandle ImgKitImageAdd(ImgKitHandle background, ImgKitHandle foreground, int x, int y);
+// Converts in place to 24, 8, 4 or 1 bits per pixel; false for another depth or no image.
+// Saved as a bitmap, the image then has exactly that depth.
+bool ImgKitConvertColor(ImgKitHandle image, int bitsPerPixel);
+int ImgKitBmpFileSave(const std::string& path, ImgKitHandle image);
+int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality);
+// The image's size in bytes: what a file written from it needs at most.
+uint32_t ImgKitMemSize(ImgKitHandle image);
+void ImgKitMemFree(ImgKitHandle image);
+
+} // namespace vantrel

@@ -1,0 +1,42 @@
+#include "Frames.h"
+
+#include "image/Dvf.h"
+#include "image/TestPattern.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace vantrel::test {
+
+std::vector<uint8_t> storedSequences(DvSystem system)
+{
+    const auto frame = encodedTestFrame(system);
+    std::vector<uint8_t> sequences;
+    if (frame.empty())
+        return sequences;
+    for (int s = 0; s < sequencesOf(system); ++s) {
+        const auto start = frame.begin() + s * dvSequenceBytes + dvBlockBytes;
+        sequences.insert(sequences.end(), start, start + dvStoredSequenceBytes);
+    }
+    return sequences;
+}
+
+bool writeTestDvf(const std::string& path, DvSystem system, bool wide)
+{
+    const auto sequences = storedSequences(system);
+    return !sequences.empty() && writeDvfFile(sequences.data(), path, system, wide);
+}
+
+std::vector<uint8_t> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+} // namespace vantrel::test

@@ -1,0 +1,134 @@
+#include "Fidelity.h"
+
+#include "image/Dvf.h"
+#include "image/FrameBitmap.h"
+#include "image/Resampling.h"
+#include "image/TestPattern.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace vantrel;
+
+namespace {
+
+void fill(FrameBitmap& bitmap, uint8_t b, uint8_t g, uint8_t r)
+{
+    for (int y = 0; y < bitmap.height; ++y)
+        for (int x = 0; x < bitmap.width; ++x) {
+            uint8_t* p = bitmap.pixels() + y * bitmap.rowBytes() + x * 3;
+            p[0] = b;
+            p[1] = g;
+            p[2] = r;
+        }
+}
+
+uint32_t headerWord(const uint8_t* header, int offset)
+{
+    uint32_t value;
+    std::memcpy(&value, header + offset, 4);
+    return value;
+}
+
+} // namespace
+
+TEST(Resampling, GroupOfNineIntoEightUsesExactAreaWeights)
+{
+    uint8_t source[9 * 3] = {};
+    source[8 * 3 + 1] = 255; // green of the last pixel
+    uint8_t output[8 * 3];
+    resampleGroup(source, 3, 9, output, 3, 8);
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(output[k * 3 + 1], 0) << k;
+    EXPECT_EQ(output[7 * 3 + 1], 226) << "one 0 and eight 255 samples: 2040 / 9";
+    EXPECT_EQ(output[7 * 3], 0) << "channels apart";
+}
+
+TEST(Resampling, ThumbnailOfOneColourKeepsTheColour)
+{
+    for (const int height : {60, 72}) {
+        FrameBitmap bitmap;
+        ASSERT_TRUE(bitmap.setUp(90, height));
+        fill(bitmap, 10, 200, 77);
+        thumbnailReduction(bitmap);
+        ASSERT_EQ(bitmap.width, 80);
+        ASSERT_EQ(bitmap.height, 60);
+        EXPECT_EQ(bitmap.imageSize, 14400);
+        EXPECT_EQ(headerWord(bitmap.header(), 4), 80u);
+        EXPECT_EQ(headerWord(bitmap.header(), 8), 60u);
+        EXPECT_EQ(headerWord(bitmap.header(), 20), 14400u);
+        for (int i = 0; i < 80 * 60; ++i) {
+            const uint8_t* p = bitmap.pixels() + i * 3;
+            ASSERT_TRUE(p[0] == 10 && p[1] == 200 && p[2] == 77) << "pixel " << i;
+        }
+    }
+}
+
+TEST(Resampling, ThumbnailOfADecodedFrameMatchesTheReducedSource)
+{
+    ASSERT_TRUE(DvcLoad());
+    for (const DvSystem system : {dvSystem525, dvSystem625}) {
+        const auto frame = encodedTestFrame(system);
+        PictureRecord record;
+        record.system = system == dvSystem625 ? 6 : 5;
+        record.frame.reset(new uint8_t[frameLayoutBytes]);
+        std::memcpy(record.frame.get(), frame.data(), frameLayoutBytes);
+        FrameBitmap bitmap;
+        ASSERT_EQ(decodeIntoBitmap(record, bitmap, true, correctionNone), dvcOk);
+        EXPECT_FALSE(record.frame) << "frame data released after decoding";
+        thumbnailReduction(bitmap);
+        ASSERT_EQ(bitmap.width, 80);
+        ASSERT_EQ(bitmap.height, 60);
+        const auto thumbnail = test::fromBottomUp(bitmap.pixels(), 80, 60);
+        const QImage pattern(testPattern(system).data(), 720, linesOf(system), 2160, QImage::Format_BGR888);
+        const QImage small = pattern.scaled(80, 60, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const auto expected = test::fromTopDown(small.constBits(), 80, 60, int(small.bytesPerLine()));
+        EXPECT_GT(test::psnr(thumbnail, expected), 20.0) << system;
+    }
+}
+
+TEST(Resampling, OtherWidthsAreLeftAlone)
+{
+    FrameBitmap bitmap;
+    ASSERT_TRUE(bitmap.setUp(720, 480));
+    fill(bitmap, 1, 2, 3);
+    const std::vector<uint8_t> before(bitmap.block.get(), bitmap.block.get() + bitmap.blockBytes);
+    thumbnailReduction(bitmap);
+    EXPECT_EQ(bitmap.width, 720);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), bitmap.block.get()));
+    FrameBitmap thumbnail;
+    ASSERT_TRUE(thumbnail.setUp(90, 60));
+    EXPECT_FALSE(aspectCopy(thumbnail, false));
+}
+
+TEST(Resampling, AspectCopyWidthsAndArea)
+{
+    const struct { int height; bool wide; int width; } cases[] = {
+        {480, false, 640}, {480, true, 848}, {576, false, 768}, {576, true, 1024}};
+    for (const auto& c : cases) {
+        FrameBitmap bitmap;
+        ASSERT_TRUE(bitmap.setUp(720, c.height));
+        // A horizontal ramp: the box method keeps each row's mean (up to truncation).
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < 720; ++x)
+                std::memset(bitmap.pixels() + y * 2160 + x * 3, x * 255 / 719, 3);
+        const auto block = aspectCopy(bitmap, c.wide);
+        ASSERT_TRUE(block);
+        ASSERT_EQ(block->size(), 40u + size_t(c.width) * 3 * c.height);
+        EXPECT_EQ(headerWord(block->data(), 4), uint32_t(c.width));
+        EXPECT_EQ(headerWord(block->data(), 8), uint32_t(c.height));
+        EXPECT_EQ(headerWord(block->data(), 20), uint32_t(c.width * c.height * 3));
+        double sourceMean = 0, outputMean = 0;
+        for (int x = 0; x < 720; ++x)
+            sourceMean += bitmap.pixels()[x * 3] / 720.0;
+        for (int x = 0; x < c.width; ++x)
+            outputMean += (*block)[40 + x * 3] / double(c.width);
+        EXPECT_NEAR(outputMean, sourceMean, 1.0);
+        const QImage image = imageOfAspectCopy(*block);
+        EXPECT_EQ(image.size(), QSize(c.width, c.height));
+        EXPECT_EQ(qRed(image.pixel(0, 0)), 0);
+        EXPECT_GE(qRed(image.pixel(c.width - 1, 0)), 253);
+    }
+}
