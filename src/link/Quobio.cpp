@@ -11,9 +11,9 @@ namespace {
 
 constexpr uint32_t spacingMs = 80;
 constexpr uint32_t busyWaitSliceMs = 10;
-// Longer than the longest held exchange (five unanswered tries with their spacing), so only
-// a flag that is really stuck is taken over.
-constexpr uint32_t busyWaitLimitMs = 3000;
+// A holder that finishes no exchange for this long is taken to be stuck, and the line is
+// taken over. Longer than one unanswered exchange with its spacing.
+constexpr uint32_t busyWaitLimitMs = 1000;
 constexpr int firstAddressedOnly = 100; // IDs from here on get no answer
 
 struct ResultText {
@@ -48,22 +48,15 @@ uint8_t quobChecksum(const QuobPacket& packet)
     return static_cast<uint8_t>((0x80 - (sum % 0x80)) % 0x80);
 }
 
-// Holds the line for one scope on the calling thread.
-class CQuobIO::LineHold {
-public:
-    explicit LineHold(CQuobIO& io) : io_(io) { io_.takeLine(); }
-    ~LineHold() { io_.releaseLine(); }
-    LineHold(const LineHold&) = delete;
-    LineHold& operator=(const LineHold&) = delete;
-
-private:
-    CQuobIO& io_;
-};
-
 void CQuobIO::takeLine()
 {
     const auto me = std::this_thread::get_id();
+    uint32_t progress = exchangesDone_;
     for (uint32_t waited = 0;; waited += busyWaitSliceMs) {
+        if (progress != exchangesDone_) { // the holder is still working
+            progress = exchangesDone_;
+            waited = 0;
+        }
         {
             std::lock_guard lock(lineMutex_);
             const bool free = owner_ == std::thread::id() || owner_ == me;
@@ -131,6 +124,7 @@ int CQuobIO::Transact()
     if (id != 0 && id <= 127) {
         LineHold hold(*this);
         result = exchange();
+        ++exchangesDone_;
         lastResult = result;
         notifyMonitor(lastError, result);
     } else {

@@ -32,10 +32,24 @@ uint8_t quobChecksum(const QuobPacket& packet);
 
 // The Quob packet exchange over the serial port. One exchange at a time goes over the line:
 // SetCommand takes the line for the calling thread and keeps it until the Transact or Command
-// that follows has ended, so another thread cannot change the send buffer in between.
+// that follows has ended, so another thread cannot change the send buffer in between. A
+// caller that reads the answer buffer afterwards holds the line around the whole sequence
+// with a LineHold, so the answer it reads is its own.
 class CQuobIO : public CComm {
 public:
     CQuobIO() = default;
+
+    // Holds the line for the calling thread while it lives (re-entrant).
+    class LineHold {
+    public:
+        explicit LineHold(CQuobIO& io) : io_(io) { io_.takeLine(); }
+        ~LineHold() { io_.releaseLine(); }
+        LineHold(const LineHold&) = delete;
+        LineHold& operator=(const LineHold&) = delete;
+
+    private:
+        CQuobIO& io_;
+    };
 
     void SetMonitorWindow(QObject* window);
     void SetCommand(int id, const QuobCommand& command);
@@ -60,7 +74,6 @@ public:
     std::atomic<QObject*> monitorWindow{nullptr};
 
 private:
-    class LineHold;
     void takeLine();
     void releaseLine();
     void releaseCommandHold();
@@ -70,6 +83,7 @@ private:
     void notifyMonitor(uint32_t error, int result);
 
     mutable std::mutex buffersMutex_;
+    std::atomic<uint32_t> exchangesDone_{0}; // progress of the thread holding the line
     std::mutex lineMutex_;          // guards the owner fields below
     std::thread::id owner_;
     int depth_ = 0;

@@ -1,0 +1,269 @@
+#include "Quobvtr.h"
+
+#include "link/Defvtrcmd.h"
+#include "link/LinkFlags.h"
+#include "platform/Sync.h"
+
+#include <cstdio>
+
+namespace vantrel {
+
+namespace {
+
+constexpr uint8_t pendingBit = 0x40;
+constexpr uint8_t flagBit = 0x40;
+constexpr uint8_t sixBits = 0x3F;
+constexpr int notAvailable = 5;
+constexpr int settleExchangeLimit = 202;
+
+struct SpeedDirection {
+    uint8_t code;
+    uint8_t search;
+    uint8_t slow;
+    uint8_t normal;
+};
+
+// Variable-speed answers: direction code and the states it gives.
+constexpr SpeedDirection speedDirections[] = {
+    {0x77, VtrState::SearchForward, VtrState::SlowForward, VtrState::Play},
+    {0x67, VtrState::SearchReverse, VtrState::SlowReverse, VtrState::ReversePlay},
+};
+
+bool isVariableSpeedNibble(uint8_t nibble)
+{
+    return nibble == VtrState::Play || nibble == VtrState::ReversePlay;
+}
+
+} // namespace
+
+LinkFlags& linkFlags()
+{
+    static LinkFlags flags;
+    return flags;
+}
+
+QuobVtr::QuobVtr(CQuobIO& packetObject) : io(packetObject)
+{
+    setTimeCodeText(false, 0, 0, 0, 0);
+}
+
+QuobVtr::~QuobVtr()
+{
+    StopPolling();
+}
+
+void QuobVtr::SetNotifyWindow(QObject* window)
+{
+    notifyWindow = window;
+}
+
+bool QuobVtr::SetId(int id)
+{
+    if (id < 1 || id > 99)
+        return false;
+    deviceId = id;
+    return true;
+}
+
+void QuobVtr::StartPolling()
+{
+    LinkFlags& flags = linkFlags();
+    if (flags.pollRunning)
+        return;
+    pollThread.reset();
+    // Cleared here, not in the thread, so a stop asked right after the start is not lost.
+    flags.pollStopRequest = false;
+    flags.pollRunning = true;
+    pollThread = std::make_unique<DefVtrCmd>(*this);
+    pollThread->start();
+}
+
+void QuobVtr::StopPolling()
+{
+    LinkFlags& flags = linkFlags();
+    if (!pollThread)
+        return;
+    flags.pollStopRequest = true;
+    waitForThread(pollThread.get());
+    pollThread.reset();
+    flags.pollRunning = false;
+}
+
+bool QuobVtr::Poll()
+{
+    CQuobIO::LineHold hold(io);
+    io.SetCommand(deviceId, QuobCmd::StatusSense);
+    // A garbled answer is zeroed; decoding it would report stop at 00:00:00:00.
+    if (io.Transact() != QuobResult::Ok || io.completionCode() == notAvailable) {
+        idle = 1;
+        return false;
+    }
+    DecodeStatus();
+    return true;
+}
+
+bool QuobVtr::DecodeStatus()
+{
+    QuobPacket send;
+    QuobPacket answer;
+    io.copyBuffers(send, answer);
+    if (answer[3] & pendingBit) {
+        idle = 0;
+    } else {
+        const uint8_t nibble = answer[4] & 0x0F;
+        rawState = nibble;
+        if (isVariableSpeedNibble(nibble)) {
+            variableSpeed = 1;
+        } else {
+            if (nibble != state) {
+                state = nibble;
+                stateChanged = 1;
+            }
+            variableSpeed = 0;
+            if (nibble == VtrState::Stop)
+                idle = 1;
+        }
+    }
+    if (answer[8] & flagBit)
+        return false; // the device has no time code here
+    const bool moved = decodeTimeCode(answer);
+    if (autoCaptureRunning())
+        autoCapture->step(*this);
+    return moved;
+}
+
+bool QuobVtr::decodeTimeCode(const QuobPacket& answer)
+{
+    const int fps = (answer[5] & flagBit) ? 25 : 30;
+    framesPerSecond = fps;
+    const int hours = answer[6] & sixBits;
+    const int minutes = answer[7] & sixBits;
+    const int seconds = answer[8] & sixBits;
+    const int frames = answer[9] & sixBits;
+    const bool negative = (answer[7] & flagBit) != 0;
+    const int magnitude = hours * fps * 3600 + minutes * fps * 60 + seconds * fps + frames;
+    const int position = negative ? -magnitude : magnitude;
+    if (position == timeCode) {
+        idle = 1;
+        return false;
+    }
+    if (!power) { // a moving time code means the device is on
+        power = 1;
+        powerChanged = 1;
+    }
+    timeCode = position;
+    setTimeCodeText(negative, hours, minutes, seconds, frames);
+    timeCodeChanged = 1;
+    return true;
+}
+
+void QuobVtr::setTimeCodeText(bool negative, int hours, int minutes, int seconds, int frames)
+{
+    std::lock_guard lock(textMutex_);
+    std::snprintf(timeCodeText_.data(), timeCodeText_.size(), "%c%02d:%02d:%02d:%02d",
+                  negative ? '-' : ' ', hours, minutes, seconds, frames);
+}
+
+std::string QuobVtr::timeCodeText() const
+{
+    std::lock_guard lock(textMutex_);
+    return timeCodeText_.data();
+}
+
+bool QuobVtr::SetState(uint8_t code, bool wait)
+{
+    const TransportCommand* row = transportCommandFor(code);
+    if (!row || !linkFlags().tryTakeCommandLock())
+        return false;
+    CommandLockRelease release;
+    CQuobIO::LineHold hold(io);
+    io.SetCommand(deviceId, row->command);
+    if (!io.Command(5))
+        return false;
+    DecodeStatus();
+    return !wait || waitUntilSettled();
+}
+
+// Status senses until the pending bit is clear; the 202nd is not looked at.
+bool QuobVtr::waitUntilSettled()
+{
+    for (int exchanges = 1;; ++exchanges) {
+        io.SetCommand(deviceId, QuobCmd::StatusSense);
+        if (io.Transact() != QuobResult::Ok || exchanges >= settleExchangeLimit)
+            return false;
+        if (!io.answerPending())
+            return true;
+    }
+}
+
+bool QuobVtr::Step(bool forward)
+{
+    if (!linkFlags().tryTakeCommandLock())
+        return false;
+    CommandLockRelease release;
+    CQuobIO::LineHold hold(io);
+    io.SetCommand(deviceId, forward ? QuobCmd::StepForward : QuobCmd::StepReverse);
+    if (io.Transact() != QuobResult::Ok)
+        return false;
+    DecodeStatus();
+    return true;
+}
+
+bool QuobVtr::ExtendedSense()
+{
+    variableSpeed = 0;
+    const uint8_t nibble = rawState;
+    if (!isVariableSpeedNibble(nibble))
+        return false;
+    CQuobIO::LineHold hold(io);
+    io.SetCommand(deviceId, QuobCmd::VariableSpeedSense);
+    if (!io.Command(5))
+        return false;
+    const uint8_t direction = io.answerData(4);
+    const uint8_t high = io.answerData(5);
+    const uint8_t whole = io.answerData(6);
+    const uint8_t fraction = io.answerData(7);
+    uint8_t decided = VtrState::Play;
+    if (direction != 0x75) {
+        const SpeedDirection* row = nullptr;
+        for (const auto& candidate : speedDirections)
+            if (candidate.code == direction)
+                row = &candidate;
+        if (!row)
+            return false;
+        if (high > 0 || whole > 1)
+            decided = row->search;
+        else if (whole == 0)
+            decided = row->slow;
+        else if (fraction == 0)
+            decided = row->normal;
+        else
+            decided = nibble;
+    }
+    if (decided != state) {
+        state = decided;
+        stateChanged = 1;
+    }
+    return true;
+}
+
+bool QuobVtr::PowerSense()
+{
+    idle = 0;
+    uint8_t sensed = 0;
+    {
+        CQuobIO::LineHold hold(io);
+        io.SetCommand(deviceId, QuobCmd::PowerSense);
+        if (io.Command(5))
+            sensed = io.answerData(4) & 0x01;
+    }
+    if (sensed != power) {
+        power = sensed;
+        powerChanged = 1;
+        if (!sensed && autoCaptureRunning())
+            autoCapture->stop(*this);
+    }
+    return true;
+}
+
+} // namespace vantrel
