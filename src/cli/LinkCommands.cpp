@@ -1,0 +1,266 @@
+// vantrel-cli link commands: ports, scan, status, transport, step, power, set-id. They drive
+// the device through the program's own link classes.
+#include "Cli.h"
+#include "link/Profile.h"
+#include "link/QuobCommands.h"
+#include "link/Quobio.h"
+#include "link/Quobsys.h"
+#include "link/Quobvtr.h"
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace vantrel::cli {
+
+namespace {
+
+constexpr const char* lineOptions = "device port id";
+constexpr int firstId = 1;
+constexpr int lastId = 99;
+
+std::string twoDigits(int id)
+{
+    char text[4];
+    std::snprintf(text, sizeof text, "%02d", id);
+    return text;
+}
+
+// What went wrong on the line, with the exchange's result code.
+std::string exchangeFailure(const std::string& what, const CQuobIO& io)
+{
+    const int result = io.lastResult;
+    std::string text = what + " (exchange result " + std::to_string(result);
+    if (result != QuobResult::Ok)
+        return text + ": " + QuobResult::describe(result) + ")";
+    return text + ", completion code " + std::to_string(io.completionCode()) + ")";
+}
+
+// Opens the line named by --device or --port (else INIT/COM of wyb30.ini) in the control
+// configuration.
+bool openLine(const Arguments& arguments, CQuobIO& io, std::string& error)
+{
+    std::optional<int> port;
+    if (!arguments.intValue("port", 1, 4, port)) {
+        error = "--port takes 1 to 4";
+        return false;
+    }
+    const auto device = arguments.value("device");
+    if (!device && !port) {
+        const int saved = CProfile().intOr("INIT", "COM", 0);
+        if (saved >= 1 && saved <= 4)
+            port = saved;
+    }
+    if (!device && !port) {
+        error = "no line: give --device PATH or --port N";
+        return false;
+    }
+    const std::string path = device ? *device : comPortPath(*port);
+    const bool opened = device ? io.OpenDevice(*device) : io.Open(*port);
+    if (!opened) {
+        error = "cannot open " + path + ": " + std::strerror(static_cast<int>(io.lastError.load()));
+        return false;
+    }
+    if (!io.SetControlMode()) {
+        error = "cannot configure " + path + ": " + std::strerror(static_cast<int>(io.lastError.load()));
+        return false;
+    }
+    return true;
+}
+
+// --id, else INIT/ID of wyb30.ini, else 1.
+bool deviceIdOf(const Arguments& arguments, int& id, std::string& error)
+{
+    std::optional<int> given;
+    if (!arguments.intValue("id", firstId, lastId, given)) {
+        error = "--id takes 1 to 99";
+        return false;
+    }
+    const int saved = CProfile().intOr("INIT", "ID", 0);
+    id = given ? *given : (saved >= firstId && saved <= lastId ? saved : 1);
+    return true;
+}
+
+// The line and the addressed device, ready for a command.
+struct Session {
+    CQuobIO io;
+    int id = 1;
+    std::string error;
+
+    bool open(const Arguments& arguments)
+    {
+        return deviceIdOf(arguments, id, error) && openLine(arguments, io, error);
+    }
+};
+
+int runPorts(const Arguments&)
+{
+    for (int port = 1; port <= 4; ++port)
+        std::printf("COM%d\t%s\n", port, comPortPath(port).c_str());
+    return 0;
+}
+
+int runScan(const Arguments& arguments)
+{
+    Session session;
+    if (!session.open(arguments))
+        return fail(session.error);
+    QuobSys sys(session.io);
+    std::vector<DeviceEntry> found;
+    for (int id = firstId; id <= lastId; ++id)
+        if (sys.Probe(id)) {
+            DeviceEntry entry;
+            entry.id = static_cast<uint8_t>(id);
+            entry.answered = 1;
+            found.push_back(entry);
+        }
+    if (found.empty())
+        return fail(exchangeFailure("scan: no device answered on IDs 1 to 99", session.io));
+    for (auto& entry : found) {
+        sys.ReadEntry(entry); // what could not be read stays empty
+        std::printf("%s\t%s\t%s\n", twoDigits(entry.id).c_str(), categoryLabel(entry.category()),
+                    entry.nameText().c_str());
+    }
+    return 0;
+}
+
+int runStatus(const Arguments& arguments)
+{
+    Session session;
+    if (!session.open(arguments))
+        return fail(session.error);
+    QuobVtr vtr(session.io);
+    vtr.SetId(session.id);
+    vtr.Poll();
+    if (session.io.lastResult != QuobResult::Ok)
+        return fail(exchangeFailure("status: no status from device " + twoDigits(session.id), session.io));
+    if (vtr.variableSpeed)
+        vtr.ExtendedSense(); // what the poll thread asks when the tape moves at a variable speed
+    vtr.PowerSense();
+    std::printf("state=%d power=%d fps=%d timecode=%s\n", int(vtr.state), int(vtr.power),
+                int(vtr.framesPerSecond), vtr.timeCodeText().c_str());
+    return 0;
+}
+
+int runTransport(const Arguments& arguments)
+{
+    if (arguments.words.size() != 1)
+        return fail("transport needs one of play pause stop ff rew slow slowrev search searchrev revplay");
+    const std::string& word = arguments.words[0];
+    const TransportCommand* command = nullptr;
+    for (const auto& row : transportCommands)
+        if (row.word && word == row.word)
+            command = &row;
+    if (!command)
+        return fail("transport: unknown motion '" + word + "' (try --help)");
+    Session session;
+    if (!session.open(arguments))
+        return fail(session.error);
+    QuobVtr vtr(session.io);
+    vtr.SetId(session.id);
+    if (!vtr.SetState(command->state, true))
+        return fail(exchangeFailure("transport " + word + ": device " + twoDigits(session.id)
+                                        + " did not accept or settle",
+                                    session.io));
+    return 0;
+}
+
+int runStep(const Arguments& arguments)
+{
+    const bool forward = arguments.words.size() == 1 && arguments.words[0] == "fwd";
+    const bool reverse = arguments.words.size() == 1 && arguments.words[0] == "rev";
+    if (!forward && !reverse)
+        return fail("step needs fwd or rev");
+    Session session;
+    if (!session.open(arguments))
+        return fail(session.error);
+    QuobVtr vtr(session.io);
+    vtr.SetId(session.id);
+    if (!vtr.Step(forward))
+        return fail(exchangeFailure("step: device " + twoDigits(session.id) + " did not step", session.io));
+    return 0;
+}
+
+int runPower(const Arguments& arguments)
+{
+    const bool on = arguments.words.size() == 1 && arguments.words[0] == "on";
+    const bool off = arguments.words.size() == 1 && arguments.words[0] == "off";
+    if (!on && !off)
+        return fail("power needs on or off");
+    Session session;
+    if (!session.open(arguments))
+        return fail(session.error);
+    QuobSys sys(session.io);
+    sys.SetId(session.id);
+    if (!sys.Power(on, true))
+        return fail(exchangeFailure(std::string("power ") + (on ? "on" : "off") + ": device "
+                                        + twoDigits(session.id) + " did not switch",
+                                    session.io));
+    return 0;
+}
+
+bool parseId(const std::string& text, int& id)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < firstId || value > lastId)
+        return false;
+    id = static_cast<int>(value);
+    return true;
+}
+
+int runSetId(const Arguments& arguments)
+{
+    int oldId = 0;
+    int newId = 0;
+    if (arguments.words.size() != 2 || !parseId(arguments.words[0], oldId) || !parseId(arguments.words[1], newId))
+        return fail("set-id needs OLD and NEW, each 1 to 99");
+    Session session;
+    if (!session.open(arguments))
+        return fail(session.error);
+    QuobSys sys(session.io);
+    if (!sys.ChangeId(oldId, newId))
+        return fail(exchangeFailure("set-id: device " + twoDigits(oldId) + " did not take ID " + twoDigits(newId),
+                                    session.io));
+    return 0;
+}
+
+#define LINE_USAGE "[--device PATH | --port N] [--id N]"
+#define LINE_HELP                                                                                  \
+    "The line is --device PATH (a tty) or --port N (COMN through section \"Ports\" of\n"          \
+    "wyb30.ini), else INIT/COM; the device is --id N, else INIT/ID, else 1."
+
+const Registration ports({"ports", "ports",
+                          "Prints the four COM names and the device paths they stand for (section\n"
+                          "\"Ports\" of wyb30.ini, /dev/ttyS0 to /dev/ttyS3 when a key is missing).",
+                          "", runPorts});
+
+const Registration scan({"scan", "scan [--device PATH | --port N]",
+                         "Probes IDs 1 to 99 (switching on a device that answers but is off) and\n"
+                         "prints one line per device: ID<TAB>category<TAB>name.\n" LINE_HELP,
+                         lineOptions, runScan});
+
+const Registration status({"status", "status " LINE_USAGE,
+                           "Polls the device once and prints\n"
+                           "state=N power=0|1 fps=25|30 timecode=<sign>hh:mm:ss:ff\n" LINE_HELP,
+                           lineOptions, runStatus});
+
+const Registration transport({"transport",
+                              "transport play|pause|stop|ff|rew|slow|slowrev|search|searchrev|revplay " LINE_USAGE,
+                              "Sends the transport command and waits until the device has settled.\n" LINE_HELP,
+                              lineOptions, runTransport});
+
+const Registration step({"step", "step fwd|rev " LINE_USAGE,
+                         "Moves the tape one frame forward or back.\n" LINE_HELP, lineOptions, runStep});
+
+const Registration power({"power", "power on|off " LINE_USAGE,
+                          "Switches the device and waits until it reports the new state.\n" LINE_HELP,
+                          lineOptions, runPower});
+
+const Registration setId({"set-id", "set-id OLD NEW [--device PATH | --port N]",
+                          "Gives the device at ID OLD the ID NEW (both 1 to 99).\n" LINE_HELP,
+                          lineOptions, runSetId});
+
+} // namespace
+
+} // namespace vantrel::cli
