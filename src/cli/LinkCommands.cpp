@@ -165,12 +165,24 @@ int runTransport(const Arguments& arguments)
     return 0;
 }
 
+// The single word of the command: true for `yes`, false for `no`, nothing for anything else.
+std::optional<bool> choiceOf(const Arguments& arguments, const char* yes, const char* no)
+{
+    if (arguments.words.size() != 1)
+        return std::nullopt;
+    if (arguments.words[0] == yes)
+        return true;
+    if (arguments.words[0] == no)
+        return false;
+    return std::nullopt;
+}
+
 int runStep(const Arguments& arguments)
 {
-    const bool forward = arguments.words.size() == 1 && arguments.words[0] == "fwd";
-    const bool reverse = arguments.words.size() == 1 && arguments.words[0] == "rev";
-    if (!forward && !reverse)
+    const auto choice = choiceOf(arguments, "fwd", "rev");
+    if (!choice)
         return fail("step needs fwd or rev");
+    const bool forward = *choice;
     Session session;
     if (!session.open(arguments))
         return fail(session.error);
@@ -183,10 +195,10 @@ int runStep(const Arguments& arguments)
 
 int runPower(const Arguments& arguments)
 {
-    const bool on = arguments.words.size() == 1 && arguments.words[0] == "on";
-    const bool off = arguments.words.size() == 1 && arguments.words[0] == "off";
-    if (!on && !off)
+    const auto choice = choiceOf(arguments, "on", "off");
+    if (!choice)
         return fail("power needs on or off");
+    const bool on = *choice;
     Session session;
     if (!session.open(arguments))
         return fail(session.error);

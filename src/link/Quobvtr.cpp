@@ -68,7 +68,7 @@ bool QuobVtr::SetId(int id)
 void QuobVtr::StartPolling()
 {
     LinkFlags& flags = linkFlags();
-    if (flags.pollRunning)
+    if (flags.pollRunning || stopsWaiting_ > 0)
         return;
     pollThread.reset();
     // Cleared here, not in the thread, so a stop asked right after the start is not lost.
@@ -84,7 +84,12 @@ void QuobVtr::StopPolling()
     if (!pollThread)
         return;
     flags.pollStopRequest = true;
+    // The wait serves events, so a handler may stop polling again inside it: only the
+    // outermost stop lets the thread object go.
+    ++stopsWaiting_;
     waitForThread(pollThread.get());
+    if (--stopsWaiting_ > 0)
+        return;
     pollThread.reset();
     flags.pollRunning = false;
 }

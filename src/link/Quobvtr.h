@@ -76,6 +76,7 @@ private:
     void setTimeCodeText(bool negative, int hours, int minutes, int seconds, int frames);
     bool waitUntilSettled();
 
+    int stopsWaiting_ = 0; // StopPolling calls waiting for the thread, nested ones included
     mutable std::mutex textMutex_;
     std::array<char, 13> timeCodeText_{};
 };

@@ -24,6 +24,17 @@ int statusSense(CQuobIO& io)
     return io.Transact();
 }
 
+// A monitor that watches a simulated line.
+struct WatchedLine {
+    WatchedLine()
+    {
+        monitor.setPacketObject(&line.io);
+        line.io.SetMonitorWindow(&monitor);
+    }
+    SimulatedLine line;
+    TfrmMonitor monitor;
+};
+
 } // namespace
 
 TEST(MonitorText, PacketsAndCodes)
@@ -71,11 +82,9 @@ TEST(Monitor, NoticesChangeNothingBeforeThePacketObjectIsSet)
 
 TEST(Monitor, ShowsTheLastExchangeAndItsCodes)
 {
-    SimulatedLine line;
+    WatchedLine watched;
+    auto& [line, monitor] = watched;
     ASSERT_TRUE(line.ready);
-    TfrmMonitor monitor;
-    monitor.setPacketObject(&line.io);
-    line.io.SetMonitorWindow(&monitor);
 
     ASSERT_EQ(statusSense(line.io), QuobResult::Ok);
     test::deliverPosted();
@@ -101,11 +110,9 @@ TEST(Monitor, ShowsTheLastExchangeAndItsCodes)
 
 TEST(Monitor, RendersOffscreen)
 {
-    SimulatedLine line;
+    WatchedLine watched;
+    auto& [line, monitor] = watched;
     ASSERT_TRUE(line.ready);
-    TfrmMonitor monitor;
-    monitor.setPacketObject(&line.io);
-    line.io.SetMonitorWindow(&monitor);
     ASSERT_EQ(statusSense(line.io), QuobResult::Ok);
     test::deliverPosted();
     monitor.show();

@@ -30,9 +30,12 @@ public:
             return QObject::event(event);
         ++notices;
         vtr_.powerChanged = vtr_.stateChanged = vtr_.timeCodeChanged = 0;
+        if (onNotice)
+            onNotice();
         return true;
     }
     int notices = 0;
+    std::function<void()> onNotice;
 
 private:
     QuobVtr& vtr_;
@@ -68,6 +71,16 @@ struct PolledLine {
     StatusWindow window;
 };
 
+// Each sense followed 31 polls in a row.
+void expectSenseEveryThirtyFirstPoll(quobsim::Simulator& sim, std::initializer_list<uint8_t> sense)
+{
+    const int polls = sim.countReceived({0x08, 0x4E});
+    const int senses = sim.countReceived(sense);
+    ASSERT_GE(senses, 1);
+    EXPECT_GE(polls, 31 * senses);
+    EXPECT_LE(polls, 31 * (senses + 1));
+}
+
 } // namespace
 
 TEST(PollThread, AnnouncesAMovingTapeAndStopsCleanly)
@@ -99,11 +112,7 @@ TEST(PollThread, VariableSpeedIsAskedOnTheThirtyFirstPoll)
     p.vtr.StartPolling();
     ASSERT_TRUE(serveUntil([&] { return p.vtr.state == VtrState::SlowReverse; }));
     p.vtr.StopPolling();
-    const int polls = p.line.sim.countReceived({0x08, 0x4E});
-    const int senses = p.line.sim.countReceived({0x48, 0x4E});
-    ASSERT_GE(senses, 1);
-    EXPECT_GE(polls, 31 * senses);
-    EXPECT_LE(polls, 31 * (senses + 1));
+    expectSenseEveryThirtyFirstPoll(p.line.sim, {0x48, 0x4E});
 }
 
 TEST(PollThread, IdleDeviceIsAskedForPowerEveryThirtyFirstPoll)
@@ -114,10 +123,7 @@ TEST(PollThread, IdleDeviceIsAskedForPowerEveryThirtyFirstPoll)
     p.vtr.StartPolling();
     ASSERT_TRUE(serveUntil([&] { return p.line.sim.countReceived({0x3E, 0x4E}) >= 3; }));
     p.vtr.StopPolling();
-    const int polls = p.line.sim.countReceived({0x08, 0x4E});
-    const int senses = p.line.sim.countReceived({0x3E, 0x4E});
-    EXPECT_GE(polls, 31 * senses);
-    EXPECT_LE(polls, 31 * (senses + 1));
+    expectSenseEveryThirtyFirstPoll(p.line.sim, {0x3E, 0x4E});
 }
 
 TEST(PollThread, DeviceThatStopsAnsweringIsReportedOff)
@@ -170,6 +176,18 @@ TEST(PollThread, TransportCommandsFromTheWindowThreadGoBetweenPolls)
         EXPECT_TRUE(entry.checksumGood);
     EXPECT_EQ(p.line.sim.countReceived({0x08, 0x43, 0x75}), 10);
     EXPECT_EQ(p.line.sim.countReceived({0x08, 0x43, 0x6D}), 10);
+}
+
+TEST(PollThread, StopFromInsideTheStatusHandlerReturns)
+{
+    PolledLine p;
+    ASSERT_TRUE(p.line.ready);
+    p.setMotion(quobsim::Motion::Play);
+    p.window.onNotice = [&] { p.vtr.StopPolling(); }; // as a capture started from the controller does
+    p.vtr.StartPolling();
+    ASSERT_TRUE(serveUntil([&] { return p.vtr.pollThread == nullptr; }));
+    EXPECT_FALSE(linkFlags().pollRunning);
+    EXPECT_GE(p.window.notices, 1);
 }
 
 TEST(PollThread, StartTwiceRunsOneThreadAndStopRightAfterStartIsKept)

@@ -279,3 +279,41 @@ TEST(VtrStatus, SetIdAcceptsOneToNinetyNine)
     EXPECT_TRUE(vtr.SetId(99));
     EXPECT_EQ(vtr.deviceId, 99);
 }
+
+namespace {
+
+struct CountingHook : AutoCaptureHook {
+    void step(QuobVtr&) override { ++steps; }
+    void stop(QuobVtr& vtr) override
+    {
+        ++stops;
+        vtr.autoRunStarted = 0;
+    }
+    int steps = 0;
+    int stops = 0;
+};
+
+} // namespace
+
+TEST(VtrAutoCaptureHook, StepsWithEachDecodedTimeCodeAndStopsWhenTheDeviceGoesOff)
+{
+    VtrOnLine v;
+    ASSERT_TRUE(v.line.ready);
+    CountingHook hook;
+    v.vtr.autoCapture = &hook;
+    ASSERT_TRUE(v.vtr.Poll());
+    EXPECT_EQ(hook.steps, 0); // no run started yet
+    v.vtr.autoRunStarted = 1;
+    ASSERT_TRUE(v.vtr.Poll());
+    ASSERT_TRUE(v.vtr.Poll());
+    EXPECT_EQ(hook.steps, 2);
+    v.onDevice([](Device& d) { d.tape.hasTimeCode = false; });
+    ASSERT_TRUE(v.vtr.Poll());
+    EXPECT_EQ(hook.steps, 2); // an answer without a time code gives no step
+
+    v.vtr.power = 1;
+    v.onDevice([](Device& d) { d.powered = false; });
+    EXPECT_TRUE(v.vtr.PowerSense());
+    EXPECT_EQ(hook.stops, 1);
+    EXPECT_FALSE(v.vtr.autoRunStarted);
+}
