@@ -22,19 +22,19 @@ bool sameWithoutCase(const std::string& a, const std::string& b)
            });
 }
 
-std::string withExtension(const std::string& path, const std::string& extension)
-{
-    if (sameWithoutCase(extensionOf(path), extension))
-        return path;
-    return pathWithoutExtension(path) + "." + extension.substr(0, 3);
-}
-
 QString joined(std::string_view first, std::string_view second)
 {
     return messageText(first) + "\n" + messageText(second);
 }
 
 } // namespace
+
+std::string pathWithForcedExtension(const std::string& path, const std::string& extension)
+{
+    if (sameWithoutCase(extensionOf(path), extension))
+        return path;
+    return pathWithoutExtension(path) + "." + extension.substr(0, 3);
+}
 
 QString messageText(std::string_view key)
 {
@@ -61,7 +61,7 @@ bool folderCheck(const std::string& path)
 std::string targetPathCheck(const std::string& requested, const std::string& extension,
                             uint64_t bytesNeeded, bool ask, PathPrompts& prompts)
 {
-    const std::string path = withExtension(requested, extension);
+    const std::string path = pathWithForcedExtension(requested, extension);
     uint64_t replacedBytes = 0;
     if (fileExists(path)) {
         if (ask) {
@@ -71,17 +71,17 @@ std::string targetPathCheck(const std::string& requested, const std::string& ext
         }
         replacedBytes = fileSizeOf(path);
     }
-    if (freeSpaceOf(path) + replacedBytes < bytesNeeded) {
-        prompts.closeWaitDialog();
-        prompts.warn(messageText("TI_MAIN"), messageText("MSG_NODISK"));
-        return {};
-    }
     std::error_code error;
     const std::string absolute = fs::absolute(path, error).string();
+    if (freeSpaceOf(absolute) + replacedBytes < bytesNeeded) {
+        prompts.closeWaitDialog();
+        prompts.warn("MSG_NODISK", messageText("TI_MAIN"), messageText("MSG_NODISK"));
+        return {};
+    }
     if (isRootFolder(folderOf(absolute)) || folderCheck(absolute))
         return path;
     prompts.closeWaitDialog();
-    prompts.warn(messageText("TI_MAIN"), messageText("MSG_INPUT"));
+    prompts.warn("MSG_INPUT", messageText("TI_MAIN"), messageText("MSG_INPUT"));
     return {};
 }
 

@@ -14,8 +14,8 @@ public:
     virtual ~PathPrompts() = default;
     // A Yes/No question with the question icon; true for Yes.
     virtual bool askYesNo(const QString& caption, const QString& text) = 0;
-    // A warning with the warning icon.
-    virtual void warn(const QString& caption, const QString& text) = 0;
+    // A warning with the warning icon; `key` names the message.
+    virtual void warn(std::string_view key, const QString& caption, const QString& text) = 0;
     // The wait dialog, when it is showing: brought to the top before a question, closed
     // before a warning.
     virtual void raiseWaitDialog() {}
@@ -24,6 +24,10 @@ public:
 
 // The text of a message key, as the user reads it.
 QString messageText(std::string_view key);
+
+// The path with its extension replaced by the first three characters of `extension`, unless
+// it has that extension already (compared without regard to case).
+std::string pathWithForcedExtension(const std::string& path, const std::string& extension);
 
 // Creates the missing folders along `path` (made absolute); the part after the last '/'
 // is not looked at. False when a folder cannot be created.

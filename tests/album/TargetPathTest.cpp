@@ -28,7 +28,7 @@ struct Prompts : PathPrompts {
         questions.push_back(text);
         return yes;
     }
-    void warn(const QString& caption, const QString& text) override
+    void warn(std::string_view, const QString& caption, const QString& text) override
     {
         lastCaption = caption;
         warnings.push_back(text);
@@ -142,4 +142,15 @@ TEST(FolderCheck, RelativePathsAreTakenFromTheCurrentFolder)
     EXPECT_TRUE(fs::is_directory(folder.file("x/y")));
     EXPECT_FALSE(fs::exists(folder.file("x/y/file.txt")));
     EXPECT_TRUE(folderCheck(folder.file("file.txt")));
+}
+
+TEST_F(TargetPath, RelativePathIsCheckedInTheCurrentFolder)
+{
+    const auto previous = fs::current_path();
+    fs::current_path(folder.path());
+    const std::string granted = check("sub/picture.jpeg", "jpg", 1000, false);
+    fs::current_path(previous);
+    EXPECT_EQ(granted, "sub/picture.jpg");
+    EXPECT_TRUE(prompts.warnings.empty()) << "free space of the current folder's disk";
+    EXPECT_TRUE(fs::is_directory(folder.file("sub")));
 }

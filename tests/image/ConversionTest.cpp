@@ -22,7 +22,7 @@ struct Answers : PathPrompts {
     int questions = 0;
     int warnings = 0;
     bool askYesNo(const QString&, const QString&) override { ++questions; return yes; }
-    void warn(const QString&, const QString&) override { ++warnings; }
+    void warn(std::string_view, const QString&, const QString&) override { ++warnings; }
 };
 
 class Conversion : public testing::Test {

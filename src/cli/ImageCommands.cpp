@@ -1,0 +1,254 @@
+// vantrel-cli info, convert and import: DVF pictures and picture files, on the program's own
+// conversion code and its target path check.
+#include "Cli.h"
+
+#include "album/TargetPath.h"
+#include "i18n/LanguageTable.h"
+#include "image/Conversions.h"
+#include "image/DvCodec.h"
+#include "image/Dvf.h"
+#include "image/ImageKit.h"
+#include "image/ImageSettings.h"
+#include "link/Profile.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+
+namespace vantrel::cli {
+
+namespace {
+
+struct Choice {
+    const char* word;
+    int value;
+};
+
+constexpr Choice formatChoices[] = {{"jpeg", saveAsJpeg}, {"jpg", saveAsJpeg}, {"bmp", saveAsBitmap},
+                                    {"dvf", saveAsDvf}};
+constexpr Choice correctionChoices[] = {{"none", 0}, {"movement", 1}, {"field", 2}};
+constexpr Choice systemChoices[] = {{"ntsc", 0}, {"pal", 1}};
+constexpr Choice wideChoices[] = {{"squeeze", 0}, {"letterbox", 1}};
+constexpr Choice maskChoices[] = {{"black", 0}, {"white", 1}};
+constexpr Choice colourChoices[] = {{"24", 24}, {"8", 8}, {"4", 4}, {"1", 1}};
+
+// Sets `field` from option `name` when given; false (with a message) for a word not listed.
+template <size_t N>
+bool choose(const Arguments& arguments, const char* name, const Choice (&choices)[N], int& field)
+{
+    const auto word = arguments.value(name);
+    if (!word)
+        return true;
+    for (const auto& choice : choices)
+        if (*word == choice.word) {
+            field = choice.value;
+            return true;
+        }
+    fail(std::string("--") + name + ": '" + *word + "' is not one of the choices");
+    return false;
+}
+
+bool number(const Arguments& arguments, const char* name, int low, int high, int& field)
+{
+    std::optional<int> value;
+    if (!arguments.intValue(name, low, high, value)) {
+        fail(std::string("--") + name + " must be a number from " + std::to_string(low) + " to " +
+             std::to_string(high));
+        return false;
+    }
+    if (value)
+        field = *value;
+    return true;
+}
+
+// The command line's answers: replace an existing file only with --force; warnings go to
+// stderr.
+class CommandLinePrompts : public PathPrompts {
+public:
+    explicit CommandLinePrompts(bool force) : force_(force) {}
+
+    bool askYesNo(const QString&, const QString&) override
+    {
+        declined = !force_;
+        return force_;
+    }
+    void warn(std::string_view key, const QString&, const QString& text) override
+    {
+        warned = true;
+        const std::string shown = text.isEmpty() ? std::string(key) : text.toStdString();
+        std::fprintf(stderr, "vantrel-cli: %s\n", shown.c_str());
+    }
+
+    bool declined = false;
+    bool warned = false;
+
+private:
+    bool force_;
+};
+
+// The check as the conversions call it, remembering the last path it granted.
+struct RecordingCheck {
+    PathPrompts& prompts;
+    std::string granted;
+
+    TargetPathCheck function()
+    {
+        return [this](const std::string& path, const std::string& extension, uint64_t bytes, bool ask) {
+            const std::string result = targetPathCheck(path, extension, bytes, ask, prompts);
+            if (!result.empty())
+                granted = result;
+            return result;
+        };
+    }
+};
+
+// The program's language table, so that the check's messages read as in the program.
+LanguageTable& loadLanguage()
+{
+    static LanguageTable table;
+    table.loadFromProgramFolder();
+    setLanguageTable(&table);
+    return table;
+}
+
+int refused(const CommandLinePrompts& prompts, const std::string& path, const char* extension,
+            const char* what)
+{
+    if (prompts.declined)
+        return fail(pathWithForcedExtension(path, extension) + " exists (use --force to replace it)");
+    if (prompts.warned)
+        return 1;
+    return fail(std::string(what) + " failed");
+}
+
+const char* extensionOfFormat(int format)
+{
+    return format == saveAsDvf ? "dvf" : format == saveAsBitmap ? "bmp" : "jpg";
+}
+
+bool readInput(const std::string& path, PictureRecord& record)
+{
+    record.path = path;
+    if (readPictureFile(record))
+        return true;
+    fail(path + ": cannot be read as a DVF file");
+    return false;
+}
+
+bool outputPath(const Arguments& arguments, std::string& out)
+{
+    const auto value = arguments.value("o");
+    if (!value || value->empty() || arguments.words.size() != 1) {
+        fail("give one input file and -o OUT (see --help)");
+        return false;
+    }
+    out = *value;
+    return true;
+}
+
+bool loadCodec()
+{
+    if (DvcLoad())
+        return true;
+    fail("the DV codec is not available");
+    return false;
+}
+
+int info(const Arguments& arguments)
+{
+    if (arguments.words.size() != 1)
+        return fail("give one DVF file (see --help)");
+    PictureRecord record;
+    if (!readInput(arguments.words[0], record))
+        return 1;
+    std::printf("system=%s timecode=%s wide=%d\n", record.system == 6 ? "625" : "525",
+                record.timeCode.c_str(), record.wide ? 1 : 0);
+    return 0;
+}
+
+bool convertOptions(const Arguments& arguments, ImageSettings& settings)
+{
+    return choose(arguments, "format", formatChoices, settings.Format) &&
+           number(arguments, "size", 0, 4, settings.ImgSize) &&
+           number(arguments, "quality", 0, 100, settings.JpegQ) &&
+           choose(arguments, "colors", colourChoices, settings.BmpColor) &&
+           choose(arguments, "correction", correctionChoices, settings.Revision);
+}
+
+int convert(const Arguments& arguments)
+{
+    std::string out;
+    ImageSettings settings = loadImageSettings(CProfile());
+    PictureRecord record;
+    if (!outputPath(arguments, out) || !convertOptions(arguments, settings) ||
+        !readInput(arguments.words[0], record) || !loadCodec())
+        return 1;
+    record.releaseFrame();
+    loadLanguage();
+    CommandLinePrompts prompts(arguments.hasFlag("force"));
+    RecordingCheck check{prompts, {}};
+    const bool done = convertPictureFile(arguments.words[0], out, settings.Format, true, settings,
+                                         check.function());
+    DvcRelease();
+    if (!done)
+        return refused(prompts, out, extensionOfFormat(settings.Format), "conversion");
+    std::printf("%s\n", check.granted.c_str());
+    return 0;
+}
+
+bool importOptions(const Arguments& arguments, ImageSettings& settings)
+{
+    return choose(arguments, "system", systemChoices, settings.EncFormat) &&
+           choose(arguments, "wide", wideChoices, settings.fSqeeze) &&
+           choose(arguments, "mask", maskChoices, settings.fMskBlk);
+}
+
+int import(const Arguments& arguments)
+{
+    std::string out;
+    ImageSettings settings = loadImageSettings(CProfile());
+    if (!outputPath(arguments, out) || !importOptions(arguments, settings))
+        return 1;
+    const std::string& in = arguments.words[0];
+    if (!ImgKitFileType(in, nullptr))
+        return fail(in + ": not a bitmap or JPEG picture that can be read");
+    if (!loadCodec())
+        return 1;
+    loadLanguage();
+    CommandLinePrompts prompts(arguments.hasFlag("force"));
+    RecordingCheck check{prompts, {}};
+    const std::string target = targetPathCheck(out, "dvf", dvfBytesNeeded, true, prompts);
+    const bool done = !target.empty() && importToDvf(in, target, settings, check.function());
+    DvcRelease();
+    if (!done)
+        return refused(prompts, out, "dvf", "import");
+    std::printf("%s\n", target.c_str());
+    return 0;
+}
+
+const Registration infoCommand({
+    "info", "info FILE.dvf",
+    "Prints the DVF picture's video system, time code and aspect:\n"
+    "  system=525|625 timecode=hh:mm:ss:ff wide=0|1",
+    "", info});
+
+const Registration convertCommand({
+    "convert",
+    "convert IN.dvf -o OUT [--format jpeg|bmp|dvf] [--size 0-4] [--quality 0-100] "
+    "[--colors 24|8|4|1] [--correction none|movement|field] [--force]",
+    "Saves a DVF picture as JPEG, bitmap or DVF, as the program saves album pictures. Options\n"
+    "not given take the image settings of wyb30.ini (section Setup). The extension of OUT is\n"
+    "forced to the format's; an existing file is replaced only with --force.",
+    "o format size quality colors correction", convert});
+
+const Registration importCommand({
+    "import",
+    "import IN.jpg|IN.bmp -o OUT.dvf [--system ntsc|pal] [--wide squeeze|letterbox] "
+    "[--mask black|white] [--force]",
+    "Turns a JPEG or bitmap picture into a DVF file as the program imports pictures: 4:3 is\n"
+    "scaled, narrower pictures are pillar-boxed, wider ones letter-boxed (16:9 is squeezed\n"
+    "unless --wide letterbox). Options not given take the settings of wyb30.ini.",
+    "o system wide mask", import});
+
+} // namespace
+
+} // namespace vantrel::cli
