@@ -92,6 +92,10 @@ struct Library {
     DvcHandle lastHandle = 0;
     std::map<DvcHandle, std::shared_ptr<Decoder>> decoders;
     std::map<DvcHandle, std::shared_ptr<Encoder>> encoders;
+    // One closed coder per system is kept with its opened contexts and scaler: opening
+    // them again for every picture costs about a third of a thumbnail decode.
+    std::map<DvSystem, std::shared_ptr<Decoder>> spareDecoders;
+    std::map<DvSystem, std::shared_ptr<Encoder>> spareEncoders;
 };
 
 Library& library()
@@ -122,7 +126,11 @@ std::shared_ptr<T> findHandle(std::map<DvcHandle, std::shared_ptr<T>> Library::*
 }
 
 template <class T>
-void removeHandle(std::map<DvcHandle, std::shared_ptr<T>> Library::*table, DvcHandle handle)
+using SpareTable = std::map<DvSystem, std::shared_ptr<T>> Library::*;
+
+template <class T>
+void removeHandle(std::map<DvcHandle, std::shared_ptr<T>> Library::*table, SpareTable<T> spares,
+                  DvcHandle handle)
 {
     std::shared_ptr<T> object;
     Library& lib = library();
@@ -132,6 +140,17 @@ void removeHandle(std::map<DvcHandle, std::shared_ptr<T>> Library::*table, DvcHa
         return;
     object = std::move(found->second); // freed after the lock is given back
     (lib.*table).erase(found);
+    auto& spare = (lib.*spares)[object->system];
+    if (!spare && object.use_count() == 1)
+        spare = std::move(object);
+}
+
+template <class T>
+std::shared_ptr<T> takeSpare(SpareTable<T> spares, DvSystem system)
+{
+    Library& lib = library();
+    std::lock_guard lock(lib.mutex);
+    return std::move((lib.*spares)[system]);
 }
 
 bool isLoaded()
@@ -309,8 +328,12 @@ void DvcRelease()
     std::map<DvcHandle, std::shared_ptr<Encoder>> encoders;
     std::lock_guard lock(lib.mutex);
     lib.loaded = false;
+    std::map<DvSystem, std::shared_ptr<Decoder>> spareDecoders;
+    std::map<DvSystem, std::shared_ptr<Encoder>> spareEncoders;
     decoders.swap(lib.decoders);
     encoders.swap(lib.encoders);
+    spareDecoders.swap(lib.spareDecoders);
+    spareEncoders.swap(lib.spareEncoders);
 }
 
 bool DvcLoaded()
@@ -322,9 +345,13 @@ DvcHandle DvcOpenDecoder(int32_t system)
 {
     if (!validSystem(system) || !isLoaded())
         return 0;
-    auto decoder = std::make_shared<Decoder>();
+    auto decoder = takeSpare(&Library::spareDecoders, static_cast<DvSystem>(system));
+    if (!decoder)
+        decoder = std::make_shared<Decoder>();
     decoder->system = static_cast<DvSystem>(system);
-    if (!decoder->packet || !decoder->picture || !decoderContextFor(*decoder, false))
+    // The decoding contexts open at the first decode of their scale: a thumbnail needs only
+    // the one-eighth context.
+    if (!decoder->packet || !decoder->picture)
         return 0;
     return addHandle(&Library::decoders, std::move(decoder));
 }
@@ -364,16 +391,19 @@ int32_t DvcDecode(DvcHandle handle, const uint8_t* frame, int32_t frameBytes, ui
 
 void DvcCloseDecoder(DvcHandle handle)
 {
-    removeHandle(&Library::decoders, handle);
+    removeHandle(&Library::decoders, &Library::spareDecoders, handle);
 }
 
 DvcHandle DvcOpenEncoder(int32_t system)
 {
     if (!validSystem(system) || !isLoaded())
         return 0;
-    auto encoder = std::make_shared<Encoder>();
-    encoder->system = static_cast<DvSystem>(system);
-    encoder->context = openEncoderContext(encoder->system);
+    auto encoder = takeSpare(&Library::spareEncoders, static_cast<DvSystem>(system));
+    if (!encoder) {
+        encoder = std::make_shared<Encoder>();
+        encoder->system = static_cast<DvSystem>(system);
+        encoder->context = openEncoderContext(encoder->system);
+    }
     if (!encoder->context || !encoder->packet || !encoder->picture)
         return 0;
     return addHandle(&Library::encoders, std::move(encoder));
@@ -409,7 +439,7 @@ int32_t DvcEncode(DvcHandle handle, uint8_t* output, const uint8_t* pixels,
 
 void DvcCloseEncoder(DvcHandle handle)
 {
-    removeHandle(&Library::encoders, handle);
+    removeHandle(&Library::encoders, &Library::spareEncoders, handle);
 }
 
 } // namespace vantrel

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -22,56 +23,72 @@ constexpr int frameWidth = 720;
 struct AspectRow {
     int height;
     bool wide;
-    int n;
-    int m;
     int width;
-};
-
-constexpr AspectRow aspectRows[] = {
-    {480, false, 9, 8, 640},
-    {480, true, 45, 53, 848},
-    {576, false, 15, 16, 768},
-    {576, true, 45, 64, 1024},
+    BoxResampler resampler;
 };
 
 const AspectRow* aspectRowFor(int height, bool wide)
 {
-    for (const auto& row : aspectRows)
+    static const AspectRow rows[] = {
+        {480, false, 640, {9, 8}},
+        {480, true, 848, {45, 53}},
+        {576, false, 768, {15, 16}},
+        {576, true, 1024, {45, 64}},
+    };
+    for (const auto& row : rows)
         if (row.height == height && row.wide == wide)
             return &row;
     return nullptr;
 }
 
-// Resamples one line of `groups` groups; output may overlap the source from its start on.
-void resampleLine(const uint8_t* source, uint8_t* output, int groups, int n, int m)
-{
-    for (int g = 0; g < groups; ++g)
-        resampleGroup(source + g * n * 3, 3, n, output + g * m * 3, 3, m);
-}
-
 } // namespace
 
-void resampleGroup(const uint8_t* source, int sourceStep, int n, uint8_t* output, int outputStep, int m)
+// A run's sum is at most 255 x 64 < 2^14; with 22 bits the rounding error of the reciprocal
+// stays below 1/n, so the product truncates exactly as the division would.
+constexpr int reciprocalShift = 22;
+
+BoxResampler::BoxResampler(int sourcePixels, int outputPixels)
+    : n(sourcePixels), m(outputPixels), reciprocal_((1u << reciprocalShift) / n + 1)
+{
+    for (int k = 0; k < m; ++k) {
+        first_.push_back(static_cast<uint16_t>(shares_.size()));
+        const int firstSample = k * n;
+        const int lastSample = firstSample + n - 1;
+        for (int p = firstSample / m; p <= lastSample / m; ++p) {
+            // Samples of pixel p are p*m .. p*m + m - 1; count those inside the run.
+            const int from = std::max(firstSample, p * m);
+            const int to = std::min(lastSample, p * m + m - 1);
+            shares_.push_back({static_cast<uint8_t>(p), static_cast<uint8_t>(to - from + 1)});
+        }
+    }
+    first_.push_back(static_cast<uint16_t>(shares_.size()));
+}
+
+void BoxResampler::group(const uint8_t* source, int sourceStep, uint8_t* output, int outputStep) const
 {
     // Taken first, so the output may overwrite the group it comes from.
-    uint8_t group[maxGroup][3];
+    uint8_t pixels[maxGroup][3];
     for (int i = 0; i < n; ++i)
-        std::memcpy(group[i], source + i * sourceStep, 3);
+        std::memcpy(pixels[i], source + i * sourceStep, 3);
     for (int k = 0; k < m; ++k) {
-        const int first = k * n;
-        const int last = first + n - 1;
         unsigned sums[3] = {0, 0, 0};
-        for (int p = first / m; p <= last / m; ++p) {
-            // Samples of pixel p are p*m .. p*m + m - 1; count those inside first .. last.
-            const int from = std::max(first, p * m);
-            const int to = std::min(last, p * m + m - 1);
-            const unsigned weight = static_cast<unsigned>(to - from + 1);
-            for (int c = 0; c < 3; ++c)
-                sums[c] += weight * group[p][c];
+        for (int i = first_[k]; i < first_[k + 1]; ++i) {
+            const uint8_t* pixel = pixels[shares_[i].pixel];
+            const unsigned weight = shares_[i].weight;
+            sums[0] += weight * pixel[0];
+            sums[1] += weight * pixel[1];
+            sums[2] += weight * pixel[2];
         }
+        uint8_t* out = output + k * outputStep;
         for (int c = 0; c < 3; ++c)
-            output[k * outputStep + c] = static_cast<uint8_t>(sums[c] / static_cast<unsigned>(n));
+            out[c] = static_cast<uint8_t>((sums[c] * reciprocal_) >> reciprocalShift);
     }
+}
+
+void BoxResampler::line(const uint8_t* source, uint8_t* output, int groups) const
+{
+    for (int g = 0; g < groups; ++g)
+        group(source + g * n * 3, 3, output + g * m * 3, 3);
 }
 
 void thumbnailReduction(FrameBitmap& bitmap)
@@ -81,16 +98,18 @@ void thumbnailReduction(FrameBitmap& bitmap)
     uint8_t* pixels = bitmap.pixels();
     const int sourceRow = bitmap.rowBytes(); // 272: 270 of pixels, 2 of padding
     const int outputRow = thumbnailWidth * 3;
+    static const BoxResampler across(9, 8);
+    static const BoxResampler down(6, 5);
     for (int y = 0; y < bitmap.height; ++y)
-        resampleLine(pixels + y * sourceRow, pixels + y * outputRow, thumbnailSourceWidth / 9, 9, 8);
+        across.line(pixels + y * sourceRow, pixels + y * outputRow, thumbnailSourceWidth / 9);
     const int sourceHeight = bitmap.height;
     bitmap.setSize(thumbnailWidth, sourceHeight);
     if (sourceHeight == thumbnailHeight)
         return;
     for (int x = 0; x < thumbnailWidth; ++x)
         for (int g = 0; g < sourceHeight / 6; ++g)
-            resampleGroup(pixels + (6 * g) * outputRow + x * 3, outputRow, 6,
-                          pixels + (5 * g) * outputRow + x * 3, outputRow, 5);
+            down.group(pixels + (6 * g) * outputRow + x * 3, outputRow,
+                       pixels + (5 * g) * outputRow + x * 3, outputRow);
     bitmap.setSize(thumbnailWidth, sourceHeight * 5 / 6);
 }
 
@@ -112,8 +131,8 @@ std::optional<std::vector<uint8_t>> aspectCopy(const FrameBitmap& bitmap, bool w
     putLittleEndian32(&block[4], static_cast<uint32_t>(row->width));
     putLittleEndian32(&block[20], static_cast<uint32_t>(bitmap.height * row->width * 3));
     for (int y = 0; y < bitmap.height; ++y)
-        resampleLine(bitmap.pixels() + static_cast<size_t>(y) * bitmap.rowBytes(),
-                     &block[bitmapInfoHeaderBytes + y * outputRow], frameWidth / row->n, row->n, row->m);
+        row->resampler.line(bitmap.pixels() + static_cast<size_t>(y) * bitmap.rowBytes(),
+                            &block[bitmapInfoHeaderBytes + y * outputRow], frameWidth / row->resampler.n);
     return block;
 }
 

@@ -10,8 +10,27 @@ namespace vantrel {
 class FrameBitmap;
 
 // The box method: n source pixels (each repeated m times) onto m output pixels (each the
-// truncated mean of n samples), channel by channel. Pixels are 3 bytes, `step` bytes apart.
-void resampleGroup(const uint8_t* source, int sourceStep, int n, uint8_t* output, int outputStep, int m);
+// truncated mean of n samples), channel by channel, with the weights worked out once.
+class BoxResampler {
+public:
+    BoxResampler(int n, int m);
+    // One group; pixels are 3 bytes, `step` bytes apart. The output may overwrite the group.
+    void group(const uint8_t* source, int sourceStep, uint8_t* output, int outputStep) const;
+    // `groups` groups of adjacent pixels along a line.
+    void line(const uint8_t* source, uint8_t* output, int groups) const;
+
+    int n;
+    int m;
+
+private:
+    struct Share {
+        uint8_t pixel;
+        uint8_t weight; // samples of that pixel in the output's run
+    };
+    std::vector<Share> shares_;    // output k's shares from first_[k] to first_[k + 1]
+    std::vector<uint16_t> first_;
+    uint32_t reciprocal_; // sum * reciprocal_ >> 22 is sum / n for every sum of one run
+};
 
 // A one-eighth frame (90 x 60 or 90 x 72) into the 80 x 60 thumbnail, in place. A bitmap of
 // another width is left alone.

@@ -163,3 +163,25 @@ TEST_F(ImageKit, UnreadableFilesAndBadDepthsFailCleanly)
     EXPECT_FALSE(std::filesystem::exists(folder.file("x.bmp")));
     EXPECT_FALSE(picture.saveJpeg(folder.file("no/folder/x.jpg"), 75));
 }
+
+TEST_F(ImageKit, TwentyFourBitFilesRoundTripAtOddWidths)
+{
+    for (const int width : {1, 2, 3, 321}) {
+        QImage source(width, 7, QImage::Format_RGB32);
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < width; ++x)
+                source.setPixel(x, y, qRgb(x * 7 % 256, y * 30, (x + y) % 256));
+        const auto path = folder.file("odd.bmp");
+        ASSERT_TRUE(source.save(QString::fromStdString(path), "BMP"));
+        ImageDocument picture;
+        ASSERT_TRUE(picture.load(path));
+        const auto copy = folder.file("copy.bmp");
+        ASSERT_TRUE(picture.saveBitmap(copy, 0));
+        const auto bytes = test::fileBytes(copy);
+        const size_t rowBytes = (size_t(width) * 3 + 3) & ~size_t(3);
+        EXPECT_EQ(bytes.size(), 54 + rowBytes * 7);
+        EXPECT_EQ(word16(bytes, 28), 24);
+        EXPECT_EQ(QImage(QString::fromStdString(copy)).convertToFormat(QImage::Format_RGB32), source)
+            << "width " << width;
+    }
+}

@@ -39,7 +39,7 @@ TEST(Resampling, GroupOfNineIntoEightUsesExactAreaWeights)
     uint8_t source[9 * 3] = {};
     source[8 * 3 + 1] = 255; // green of the last pixel
     uint8_t output[8 * 3];
-    resampleGroup(source, 3, 9, output, 3, 8);
+    BoxResampler(9, 8).group(source, 3, output, 3);
     for (int k = 0; k < 7; ++k)
         EXPECT_EQ(output[k * 3 + 1], 0) << k;
     EXPECT_EQ(output[7 * 3 + 1], 226) << "one 0 and eight 255 samples: 2040 / 9";
@@ -130,5 +130,26 @@ TEST(Resampling, AspectCopyWidthsAndArea)
         EXPECT_EQ(image.size(), QSize(c.width, c.height));
         EXPECT_EQ(qRed(image.pixel(0, 0)), 0);
         EXPECT_GE(qRed(image.pixel(c.width - 1, 0)), 253);
+    }
+}
+
+TEST(Resampling, MeansTruncateLikeIntegerDivisionForEveryGroupSize)
+{
+    // Every run sum of every table, against the plain division.
+    for (const auto& [n, m] : {std::pair{9, 8}, {6, 5}, {45, 53}, {15, 16}, {45, 64}}) {
+        const BoxResampler resampler(n, m);
+        for (int level = 0; level < 256; ++level) {
+            std::vector<uint8_t> source(size_t(n) * 3);
+            for (int i = 0; i < n; ++i)
+                source[i * 3] = uint8_t(i == n - 1 ? 255 : level);
+            std::vector<uint8_t> output(size_t(m) * 3);
+            resampler.group(source.data(), 3, output.data(), 3);
+            for (int k = 0; k < m; ++k) {
+                unsigned sum = 0;
+                for (int i = k * n; i < k * n + n; ++i)
+                    sum += source[(i / m) * 3];
+                ASSERT_EQ(output[k * 3], sum / unsigned(n)) << n << "->" << m << " k " << k;
+            }
+        }
     }
 }

@@ -1,0 +1,290 @@
+// Figures of the picture paths, each next to a bare libavcodec / toolkit baseline measured in
+// the same run: the thumbnail path, saving as JPEG at size 1, importing a 640 x 480 JPEG.
+#include "album/TargetPath.h"
+#include "image/Conversions.h"
+#include "image/DvCodec.h"
+#include "image/Dvf.h"
+#include "image/FrameBitmap.h"
+#include "image/Resampling.h"
+#include "image/TestPattern.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+}
+
+#include <QImage>
+#include <QImageReader>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace vantrel;
+
+namespace {
+
+constexpr int lines = 480;
+
+struct QuietPrompts : PathPrompts {
+    bool askYesNo(const QString&, const QString&) override { return true; }
+    void warn(std::string_view key, const QString&, const QString&) override
+    {
+        std::fprintf(stderr, "bench: target path check refused (%s)\n", std::string(key).c_str());
+    }
+};
+
+// The files every benchmark works on, in a program folder of its own.
+struct Scene {
+    std::string folder;
+    std::string dvf;
+    std::string jpeg;
+    std::vector<uint8_t> rawFrame; // as the encoder gives it, header blocks included
+    QuietPrompts prompts;
+    TargetPathCheck check;
+    ImageSettings settings;
+
+    std::string file(const char* name) const { return folder + "/" + name; }
+};
+
+Scene& scene()
+{
+    static Scene s;
+    return s;
+}
+
+AVCodecContext* openCodec(bool encoder, int lowres)
+{
+    const AVCodec* codec = encoder ? avcodec_find_encoder(AV_CODEC_ID_DVVIDEO)
+                                   : avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
+    AVCodecContext* context = avcodec_alloc_context3(codec);
+    context->lowres = lowres;
+    if (encoder) {
+        context->width = 720;
+        context->height = lines;
+        context->pix_fmt = AV_PIX_FMT_YUV411P;
+        context->time_base = {1001, 30000};
+    }
+    if (avcodec_open2(context, codec, nullptr) < 0)
+        std::abort();
+    return context;
+}
+
+// Fills the frame from a top-down BGR picture of `width` x `height` and encodes it.
+std::vector<uint8_t> bareEncode(AVCodecContext* context, AVFrame* frame, const uint8_t* bgr,
+                                int width, int height, int stride, AVPixelFormat format)
+{
+    SwsContext* scaler = sws_getContext(width, height, format, 720, lines, AV_PIX_FMT_YUV411P,
+                                        SWS_BILINEAR, nullptr, nullptr, nullptr);
+    const uint8_t* source[4] = {bgr, nullptr, nullptr, nullptr};
+    const int sourceStride[4] = {stride, 0, 0, 0};
+    av_frame_make_writable(frame);
+    sws_scale(scaler, source, sourceStride, 0, height, frame->data, frame->linesize);
+    sws_freeContext(scaler);
+    AVPacket* packet = av_packet_alloc();
+    avcodec_send_frame(context, frame);
+    avcodec_receive_packet(context, packet);
+    std::vector<uint8_t> out(packet->data, packet->data + packet->size);
+    av_packet_free(&packet);
+    return out;
+}
+
+AVFrame* encoderFrame()
+{
+    AVFrame* frame = av_frame_alloc();
+    frame->format = AV_PIX_FMT_YUV411P;
+    frame->width = 720;
+    frame->height = lines;
+    av_frame_get_buffer(frame, 0);
+    return frame;
+}
+
+void setUpScene()
+{
+    Scene& s = scene();
+    char pattern[] = "/tmp/vantrel-bench-XXXXXX";
+    s.folder = mkdtemp(pattern);
+    setenv("VANTREL_HOME", s.folder.c_str(), 1);
+    if (!DvcLoad())
+        std::abort();
+    s.check = [](const std::string& path, const std::string& extension, uint64_t bytes, bool ask) {
+        return targetPathCheck(path, extension, bytes, ask, scene().prompts);
+    };
+    s.dvf = s.file("picture.dvf");
+    const auto frame = encodedTestFrame(dvSystem525);
+    std::vector<uint8_t> sequences;
+    for (int q = 0; q < 10; ++q)
+        sequences.insert(sequences.end(), frame.begin() + q * 12000 + 80, frame.begin() + (q + 1) * 12000);
+    if (!writeDvfFile(sequences.data(), s.dvf, dvSystem525, false))
+        std::abort();
+    const auto pixels = testPattern(dvSystem525);
+    const QImage picture(pixels.data(), 720, lines, 2160, QImage::Format_BGR888);
+    s.jpeg = s.file("picture.jpg");
+    picture.scaled(640, 480, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .save(QString::fromStdString(s.jpeg), "JPEG", 90);
+    AVCodecContext* encoder = openCodec(true, 0);
+    AVFrame* input = encoderFrame();
+    s.rawFrame = bareEncode(encoder, input, pixels.data(), 720, lines, 2160, AV_PIX_FMT_BGR24);
+    s.rawFrame.resize(s.rawFrame.size() + AV_INPUT_BUFFER_PADDING_SIZE);
+    av_frame_free(&input);
+    avcodec_free_context(&encoder);
+}
+
+bool decodeRaw(AVCodecContext* context, AVFrame* frame)
+{
+    AVPacket* packet = av_packet_alloc();
+    packet->data = scene().rawFrame.data();
+    packet->size = 120000;
+    const bool ok = avcodec_send_packet(context, packet) == 0 && avcodec_receive_frame(context, frame) == 0;
+    packet->data = nullptr;
+    av_packet_free(&packet);
+    return ok;
+}
+
+void ThumbnailPath(benchmark::State& state)
+{
+    for (auto _ : state) {
+        PictureRecord record;
+        record.path = scene().dvf;
+        readPictureFile(record);
+        FrameBitmap bitmap;
+        decodeIntoBitmap(record, bitmap, true, correctionNone);
+        thumbnailReduction(bitmap);
+        benchmark::DoNotOptimize(bitmap.pixels());
+    }
+}
+
+void BareLowresDecode(benchmark::State& state)
+{
+    AVCodecContext* context = openCodec(false, 3);
+    AVFrame* frame = av_frame_alloc();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(decodeRaw(context, frame));
+    av_frame_free(&frame);
+    avcodec_free_context(&context);
+}
+
+void ConvertJpegSize1(benchmark::State& state)
+{
+    Scene& s = scene();
+    ImageSettings settings; // JPEG, quality 75, 640 x 480, movement correction
+    const std::string out = s.file("convert.jpg");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(convertPictureFile(s.dvf, out, saveAsJpeg, false, settings, s.check));
+}
+
+// Decode, colour conversion straight to 640 x 480, JPEG write at the same quality.
+void BareDecodeJpeg(benchmark::State& state)
+{
+    AVCodecContext* context = openCodec(false, 0);
+    AVFrame* frame = av_frame_alloc();
+    QImage picture(640, 480, QImage::Format_BGR888);
+    const QString out = QString::fromStdString(scene().file("bare.jpg"));
+    for (auto _ : state) {
+        decodeRaw(context, frame);
+        SwsContext* scaler = sws_getContext(720, lines, AV_PIX_FMT_YUV411P, 640, 480, AV_PIX_FMT_BGR24,
+                                            SWS_BILINEAR, nullptr, nullptr, nullptr);
+        uint8_t* destination[4] = {picture.bits(), nullptr, nullptr, nullptr};
+        const int stride[4] = {int(picture.bytesPerLine()), 0, 0, 0};
+        sws_scale(scaler, frame->data, frame->linesize, 0, lines, destination, stride);
+        sws_freeContext(scaler);
+        benchmark::DoNotOptimize(picture.save(out, "JPEG", 75));
+    }
+    av_frame_free(&frame);
+    avcodec_free_context(&context);
+}
+
+void ImportJpeg(benchmark::State& state)
+{
+    Scene& s = scene();
+    ImageSettings settings; // NTSC, squeeze, black
+    const std::string out = s.file("import.dvf");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(importToDvf(s.jpeg, out, settings, s.check));
+}
+
+// Encode only: the 720 x 480 pattern into one DV frame.
+void BareEncode(benchmark::State& state)
+{
+    AVCodecContext* context = openCodec(true, 0);
+    AVFrame* frame = encoderFrame();
+    const auto pixels = testPattern(dvSystem525);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bareEncode(context, frame, pixels.data(), 720, lines, 2160, AV_PIX_FMT_BGR24));
+    av_frame_free(&frame);
+    avcodec_free_context(&context);
+}
+
+// Read the JPEG, scale it to 720 x 480 in the colour conversion, encode.
+void BareJpegReadEncode(benchmark::State& state)
+{
+    AVCodecContext* context = openCodec(true, 0);
+    AVFrame* frame = encoderFrame();
+    const QString path = QString::fromStdString(scene().jpeg);
+    for (auto _ : state) {
+        const QImage picture = QImageReader(path).read().convertToFormat(QImage::Format_BGR888);
+        benchmark::DoNotOptimize(bareEncode(context, frame, picture.constBits(), picture.width(),
+                                            picture.height(), int(picture.bytesPerLine()), AV_PIX_FMT_BGR24));
+    }
+    av_frame_free(&frame);
+    avcodec_free_context(&context);
+}
+
+BENCHMARK(ThumbnailPath)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BareLowresDecode)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(ConvertJpegSize1)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BareDecodeJpeg)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(ImportJpeg)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BareEncode)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BareJpegReadEncode)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// The console table, and each benchmark's time per iteration kept for the figures.
+class FigureReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    }
+    std::map<std::string, double> times;
+};
+
+struct Figure {
+    const char* name;
+    const char* path;
+    const char* baseline;
+};
+
+constexpr Figure figures[] = {
+    {"thumbnail_vs_bare_lowres", "ThumbnailPath", "BareLowresDecode"},
+    {"convert_jpeg_size1_vs_bare_decode_jpeg", "ConvertJpegSize1", "BareDecodeJpeg"},
+    {"import_jpeg_vs_bare_jpeg_read_encode", "ImportJpeg", "BareJpegReadEncode"},
+    {"import_jpeg_vs_bare_encode", "ImportJpeg", "BareEncode"},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    setUpScene();
+    FigureReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const auto& figure : figures) {
+        const auto path = reporter.times.find(figure.path);
+        const auto baseline = reporter.times.find(figure.baseline);
+        if (path == reporter.times.end() || baseline == reporter.times.end() || baseline->second <= 0)
+            continue;
+        std::printf("FIGURE %s %.2f ratio goal<=1.3\n", figure.name, path->second / baseline->second);
+    }
+    std::error_code error;
+    std::filesystem::remove_all(scene().folder, error);
+    DvcRelease();
+    return 0;
+}
