@@ -1,6 +1,7 @@
 // quobsim: simulated Quob devices on a pseudo-terminal, for the demo and for trying the
 // program without a camcorder.
 #include "Simulator.h"
+#include "SptpSide.h"
 
 #include <csignal>
 #include <cstdio>
@@ -26,6 +27,11 @@ constexpr const char* usage =
     "  --fault ...   spoil the answers of device ID: KIND silence|checksum|echo|refuse|\n"
     "                completion|pending|garbage|short, after AFTER good answers, for TIMES\n"
     "                answers (-1: all), completion CODE for 'completion'\n";
+
+std::string usageText()
+{
+    return std::string(usage) + SptpOptionsHelp;
+}
 
 std::vector<std::string> fieldsOf(const std::string& text)
 {
@@ -86,7 +92,7 @@ bool parseFault(const std::string& text, FaultRequest& out)
 
 int refuse(const std::string& what)
 {
-    std::fprintf(stderr, "quobsim: %s\n%s", what.c_str(), usage);
+    std::fprintf(stderr, "quobsim: %s\n%s", what.c_str(), usageText().c_str());
     return 2;
 }
 
@@ -97,11 +103,12 @@ int main(int argc, char** argv)
     Options options;
     std::vector<DeviceSpec> devices;
     std::vector<FaultRequest> faults;
+    SptpOptions sptpOptions;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         const bool hasValue = i + 1 < argc;
         if (word == "--help" || word == "-h") {
-            std::fputs(usage, stdout);
+            std::fputs(usageText().c_str(), stdout);
             return 0;
         }
         if (word == "--realtime") {
@@ -118,6 +125,10 @@ int main(int argc, char** argv)
             if (!parseFault(argv[++i], request))
                 return refuse(std::string("bad fault '") + argv[i] + "'");
             faults.push_back(request);
+        } else if (word == "--sptp" && hasValue) {
+            std::string error;
+            if (!parseSptpOptions(argv[++i], sptpOptions, error))
+                return refuse(error);
         } else {
             return refuse("unknown argument '" + word + "'");
         }
@@ -133,6 +144,7 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr); // the serving thread inherits the mask
 
     Simulator simulator(devices, options);
+    simulator.setTransferMode(std::make_shared<SptpSide>(sptpOptions));
     for (const auto& request : faults)
         if (!simulator.withDevice(request.id, [&](Device& device) { device.setFault(request.plan); }))
             return refuse("no device " + std::to_string(request.id) + " for the fault");

@@ -1,0 +1,174 @@
+// vantrel-cli capture: one whole picture capture into a DVF file.
+#include "Cli.h"
+
+#include "capture/CaptureCommands.h"
+#include "capture/CaptureWindows.h"
+#include "capture/Quobcpt.h"
+#include "image/Dvf.h"
+#include "link/Comm.h"
+#include "link/Profile.h"
+#include "link/Quobio.h"
+#include "link/Quobsys.h"
+#include "link/Quobvtr.h"
+#include "platform/Paths.h"
+#include "platform/WindowMessage.h"
+
+#include <QCoreApplication>
+#include <QObject>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace vantrel::cli {
+
+namespace {
+
+constexpr int DefaultRateIndex = 2;
+
+// The wait dialog of the command line: a progress line on a terminal, nothing else.
+class ProgressLine : public QObject, public CaptureWindows {
+public:
+    QObject* waitDialog() override { return this; }
+    bool stopRequested() override { return false; }
+    void clearStopRequest() override {}
+    void setControllerEnabled(bool) override {}
+
+    bool event(QEvent* event) override
+    {
+        WindowMessage* message = asWindowMessage(event);
+        if (!message)
+            return QObject::event(event);
+        if (message->number() == Msg::WaitPercent && showing_) {
+            std::fprintf(stderr, "\rreceiving blocks: %3d%%", static_cast<int>(message->wParam));
+            shown_ = true;
+        }
+        if (message->number() == Msg::WaitClose && shown_) {
+            std::fputc('\n', stderr);
+            shown_ = false;
+        }
+        return true;
+    }
+
+private:
+    bool showing_ = isatty(STDERR_FILENO) != 0;
+    bool shown_ = false;
+};
+
+// The album of the command line: one place, the file named by -o.
+class OutputFile : public QObject, public CaptureAlbum {
+public:
+    explicit OutputFile(std::string path) : path_(std::move(path)) {}
+    QObject* albumWindow() override { return this; }
+    int pictureCount() override { return 0; }
+    std::string sideFileName(int) override { return path_; }
+    bool event(QEvent* event) override { return asWindowMessage(event) || QObject::event(event); }
+
+private:
+    std::string path_;
+};
+
+bool openLine(const Arguments& args, CQuobIO& io, std::string& error)
+{
+    std::optional<int> port;
+    if (!args.intValue("port", 1, 4, port)) {
+        error = "--port takes 1 to 4";
+        return false;
+    }
+    const auto device = args.value("device");
+    const std::string path = device ? *device : comPortPath(port.value_or(1));
+    if (!io.OpenDevice(path, device ? 0 : port.value_or(1))) {
+        error = "cannot open " + path + " (error " + std::to_string(io.lastError) + ")";
+        return false;
+    }
+    if (!io.SetControlMode()) {
+        error = "cannot configure " + path + " (error " + std::to_string(io.lastError) + ")";
+        return false;
+    }
+    return true;
+}
+
+// The settings' value for a key when it lies in [low, high], else the fallback.
+int settingOr(const char* key, int low, int high, int fallback)
+{
+    const int value = CProfile().intOr("INIT", key, fallback);
+    return value >= low && value <= high ? value : fallback;
+}
+
+// Reads the device's model codes for the capture's two model rules.
+void classifyDevice(CQuobIO& io, int id, QuobCpt& capture)
+{
+    QuobSys sys(io);
+    DeviceEntry entry;
+    entry.id = static_cast<uint8_t>(id);
+    if (!sys.ReadModel(entry))
+        return;
+    capture.stopsTape = QuobSys::IsModelGroupB(entry);
+    if (QuobSys::IsModelGroupA(entry) && capture.rateIndex == 3) {
+        std::fprintf(stderr, "vantrel-cli: this device does not take 115200 bit/s; using 38400\n");
+        capture.rateIndex = 2;
+    }
+}
+
+int capture(const Arguments& args)
+{
+    const auto output = args.value("o");
+    if (!output || output->empty())
+        return fail("capture needs -o FILE.dvf");
+    std::optional<int> id, rate;
+    if (!args.intValue("id", 1, 99, id))
+        return fail("--id takes 1 to 99");
+    if (!args.intValue("rate", 0, 3, rate))
+        return fail("--rate takes 0 to 3");
+
+    // The capture thread's messages are served by this thread's event loop.
+    static int argc = 1;
+    static char name[] = "vantrel-cli";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> application;
+    if (!QCoreApplication::instance())
+        application = std::make_unique<QCoreApplication>(argc, argv);
+
+    CQuobIO io;
+    std::string error;
+    if (!openLine(args, io, error))
+        return fail(error);
+    const int deviceId = id.value_or(settingOr("ID", 1, 99, 1));
+    QuobVtr vtr(io);
+    vtr.SetId(deviceId);
+    QuobCpt capture(io, vtr);
+    capture.SetId(deviceId);
+    capture.rateIndex = rate.value_or(settingOr("BAUD_RATE", 0, 3, DefaultRateIndex));
+    classifyDevice(io, deviceId, capture);
+    vtr.Poll(); // the time code of the picture comes from the last status
+
+    ProgressLine progress;
+    OutputFile album(*output);
+    capture.windows = &progress;
+    capture.album = &album;
+    const int outcome = capture.Capture();
+    if (outcome != CaptureOutcome::Captured)
+        return fail("capture failed: outcome " + std::to_string(outcome) + " ("
+                    + CaptureOutcome::describe(outcome) + ")");
+    PictureRecord record;
+    record.path = *output;
+    if (!readPictureFile(record))
+        return fail("the picture was captured but " + *output + " cannot be read back");
+    std::printf("outcome=0 timecode=%s\n", record.timeCode.c_str());
+    return 0;
+}
+
+const Registration captureCommand({
+    "capture",
+    "capture [--device PATH | --port N] [--id N] [--rate 0-3] -o FILE.dvf",
+    "Freezes the device's picture, fetches it over SPTP and writes it as a DVF file.\n"
+    "  --rate   transfer rate: 0 9600, 1 19200, 2 38400, 3 115200 bit/s\n"
+    "           (default: INIT/BAUD_RATE of wyb30.ini, else 2)\n"
+    "  --id     the device (default: INIT/ID of wyb30.ini, else 1)\n"
+    "Prints outcome=0 timecode=hh:mm:ss:ff; on failure the outcome and its meaning.",
+    "device port id rate o",
+    capture,
+});
+
+} // namespace
+
+} // namespace vantrel::cli

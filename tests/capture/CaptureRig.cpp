@@ -1,0 +1,84 @@
+#include "CaptureRig.h"
+
+#include "platform/WindowMessage.h"
+
+#include <cstdio>
+
+namespace vantrel::test {
+
+bool RecordingWindows::event(QEvent* event)
+{
+    WindowMessage* message = asWindowMessage(event);
+    if (!message)
+        return QObject::event(event);
+    messages.push_back({message->number(), message->wParam, message->lParam});
+    if (message->number() == Msg::WaitShow && message->wParam)
+        lastTitle = *reinterpret_cast<const QString*>(message->wParam);
+    if (message->number() == Msg::WaitPercent && stopAtPercent >= 0
+        && message->wParam >= stopAtPercent)
+        stop = true;
+    return true;
+}
+
+std::vector<int> RecordingWindows::numbers() const
+{
+    std::vector<int> out;
+    for (const auto& message : messages)
+        if (out.empty() || out.back() != message.number)
+            out.push_back(message.number);
+    return out;
+}
+
+std::vector<int> RecordingWindows::percents() const
+{
+    std::vector<int> out;
+    for (const auto& message : messages)
+        if (message.number == Msg::WaitPercent)
+            out.push_back(static_cast<int>(message.wParam));
+    return out;
+}
+
+std::string RecordingAlbum::sideFileName(int place)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "lum%03d.dat", place);
+    return (folderOverride.empty() ? folder.path() : folderOverride) + "/" + name;
+}
+
+bool RecordingAlbum::event(QEvent* event)
+{
+    WindowMessage* message = asWindowMessage(event);
+    if (!message || message->number() != Msg::PictureCaptured)
+        return QObject::event(event);
+    announced.emplace_back(message->wParam, message->lParam);
+    return true;
+}
+
+namespace {
+
+quobsim::DeviceSpec cameraFor(bool pal)
+{
+    return quobsim::camcorder(1, pal ? 25 : 30);
+}
+
+} // namespace
+
+CaptureRig::CaptureRig(quobsim::SptpOptions options, bool pal, int rateIndex)
+    : line(std::move(options), cameraFor(pal)), vtr(line.io), cpt(line.io, vtr)
+{
+    cpt.rateIndex = rateIndex;
+    cpt.windows = &windows;
+    cpt.album = &album;
+}
+
+bool CaptureRig::parkTape(int64_t position)
+{
+    line.sim.withDevice(1, [&](quobsim::Device& device) {
+        const auto now = quobsim::Clock::now();
+        device.tape.setPosition(position, now);
+        device.tape.setMotion(quobsim::Motion::Pause, now);
+    });
+    return line.ready && vtr.Poll();
+}
+
+} // namespace vantrel::test
