@@ -1,11 +1,11 @@
 // vantrel-cli capture: one whole picture capture into a DVF file.
 #include "Cli.h"
+#include "LineOptions.h"
 
 #include "capture/CaptureCommands.h"
 #include "capture/CaptureWindows.h"
 #include "capture/Quobcpt.h"
 #include "image/Dvf.h"
-#include "link/Comm.h"
 #include "link/Profile.h"
 #include "link/Quobio.h"
 #include "link/Quobsys.h"
@@ -67,26 +67,6 @@ private:
     std::string path_;
 };
 
-bool openLine(const Arguments& args, CQuobIO& io, std::string& error)
-{
-    std::optional<int> port;
-    if (!args.intValue("port", 1, 4, port)) {
-        error = "--port takes 1 to 4";
-        return false;
-    }
-    const auto device = args.value("device");
-    const std::string path = device ? *device : comPortPath(port.value_or(1));
-    if (!io.OpenDevice(path, device ? 0 : port.value_or(1))) {
-        error = "cannot open " + path + " (error " + std::to_string(io.lastError) + ")";
-        return false;
-    }
-    if (!io.SetControlMode()) {
-        error = "cannot configure " + path + " (error " + std::to_string(io.lastError) + ")";
-        return false;
-    }
-    return true;
-}
-
 // The settings' value for a key when it lies in [low, high], else the fallback.
 int settingOr(const char* key, int low, int high, int fallback)
 {
@@ -114,9 +94,7 @@ int capture(const Arguments& args)
     const auto output = args.value("o");
     if (!output || output->empty())
         return fail("capture needs -o FILE.dvf");
-    std::optional<int> id, rate;
-    if (!args.intValue("id", 1, 99, id))
-        return fail("--id takes 1 to 99");
+    std::optional<int> rate;
     if (!args.intValue("rate", 0, 3, rate))
         return fail("--rate takes 0 to 3");
 
@@ -130,9 +108,9 @@ int capture(const Arguments& args)
 
     CQuobIO io;
     std::string error;
-    if (!openLine(args, io, error))
+    int deviceId = 1;
+    if (!deviceIdOf(args, deviceId, error) || !openLine(args, io, error))
         return fail(error);
-    const int deviceId = id.value_or(settingOr("ID", 1, 99, 1));
     QuobVtr vtr(io);
     vtr.SetId(deviceId);
     QuobCpt capture(io, vtr);
@@ -164,6 +142,7 @@ const Registration captureCommand({
     "  --rate   transfer rate: 0 9600, 1 19200, 2 38400, 3 115200 bit/s\n"
     "           (default: INIT/BAUD_RATE of wyb30.ini, else 2)\n"
     "  --id     the device (default: INIT/ID of wyb30.ini, else 1)\n"
+    "  --device, --port  the line (default: INIT/COM of wyb30.ini)\n"
     "Prints outcome=0 timecode=hh:mm:ss:ff; on failure the outcome and its meaning.",
     "device port id rate o",
     capture,

@@ -1,6 +1,7 @@
 // vantrel-cli link commands: ports, scan, status, transport, step, power, set-id. They drive
 // the device through the program's own link classes.
 #include "Cli.h"
+#include "LineOptions.h"
 #include "link/Profile.h"
 #include "link/QuobCommands.h"
 #include "link/Quobio.h"
@@ -35,6 +36,8 @@ std::string exchangeFailure(const std::string& what, const CQuobIO& io)
         return text + ": " + QuobResult::describe(result) + ")";
     return text + ", completion code " + std::to_string(io.completionCode()) + ")";
 }
+
+} // namespace
 
 // Opens the line named by --device or --port (else INIT/COM of wyb30.ini) in the control
 // configuration.
@@ -80,6 +83,8 @@ bool deviceIdOf(const Arguments& arguments, int& id, std::string& error)
     id = given ? *given : (saved >= firstId && saved <= lastId ? saved : 1);
     return true;
 }
+
+namespace {
 
 // The line and the addressed device, ready for a command.
 struct Session {

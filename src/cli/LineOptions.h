@@ -1,0 +1,19 @@
+#pragma once
+#include "Cli.h"
+
+#include <string>
+
+namespace vantrel {
+class CQuobIO;
+}
+
+namespace vantrel::cli {
+
+// The line options every device command shares (defined with the link commands).
+// Opens the line named by --device or --port (else INIT/COM of wyb30.ini) in the control
+// configuration.
+bool openLine(const Arguments& arguments, CQuobIO& io, std::string& error);
+// --id, else INIT/ID of wyb30.ini, else 1.
+bool deviceIdOf(const Arguments& arguments, int& id, std::string& error);
+
+} // namespace vantrel::cli
