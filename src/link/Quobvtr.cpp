@@ -4,6 +4,8 @@
 #include "link/LinkFlags.h"
 #include "platform/Sync.h"
 
+#include <QThread>
+
 #include <cstdio>
 
 namespace vantrel {
@@ -84,6 +86,8 @@ void QuobVtr::StopPolling()
     if (!pollThread)
         return;
     flags.pollStopRequest = true;
+    if (QThread::currentThread() == pollThread.get())
+        return; // asked from the poll thread itself (an automatic-capture step): it ends on return
     // The wait serves events, so a handler may stop polling again inside it: only the
     // outermost stop lets the thread object go.
     ++stopsWaiting_;
