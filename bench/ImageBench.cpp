@@ -250,7 +250,7 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs)
             if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+                times[run.run_name.function_name] = run.GetAdjustedRealTime();
     }
     std::map<std::string, double> times;
 };

@@ -3,6 +3,7 @@
 #include "image/Dvf.h"
 #include "image/FrameBitmap.h"
 #include "image/ImageDocument.h"
+#include "image/WholeFile.h"
 #include "platform/Paths.h"
 
 #include <cstdio>
@@ -49,27 +50,12 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// Writes the parts one after the other; a file that cannot be written whole is removed.
-bool writeParts(const std::string& path, std::initializer_list<std::pair<const uint8_t*, size_t>> parts)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = true;
-    for (const auto& [data, size] : parts)
-        written = written && std::fwrite(data, 1, size, file) == size;
-    written = std::fclose(file) == 0 && written;
-    if (!written)
-        removeFile(path);
-    return written;
-}
-
 bool writeBitmapFile(const std::string& path, const FrameBitmap& bitmap)
 {
     const auto fileHeader = bitmap.fileHeader();
-    return writeParts(path, {{fileHeader.data(), fileHeader.size()},
-                             {bitmap.header(), bitmapInfoHeaderBytes},
-                             {bitmap.pixels(), static_cast<size_t>(bitmap.imageSize)}});
+    return writeWholeFile(path, {{fileHeader.data(), fileHeader.size()},
+                                 {bitmap.header(), bitmapInfoHeaderBytes},
+                                 {bitmap.pixels(), static_cast<size_t>(bitmap.imageSize)}});
 }
 
 int aspectOf(const ImageDocument& picture)

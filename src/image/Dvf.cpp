@@ -1,5 +1,7 @@
 #include "Dvf.h"
 
+#include "image/WholeFile.h"
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -76,19 +78,6 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-bool writeWhole(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed)
-        return true;
-    std::remove(path.c_str());
-    return false;
-}
-
 char digitOf(uint8_t nibble) { return static_cast<char>('0' + nibble); }
 
 } // namespace
@@ -134,7 +123,7 @@ bool writeDvfFile(const uint8_t* sequences, const std::string& path, DvSystem sy
     std::memcpy(bytes.data(), header.data(), header.size());
     std::memcpy(bytes.data() + dvfHeaderBytes, sequences, bytes.size() - dvfHeaderBytes);
     rewriteStoredSequences(bytes.data() + dvfHeaderBytes, system, wide);
-    return writeWhole(path, bytes);
+    return writeWholeFile(path, {{bytes.data(), bytes.size()}});
 }
 
 void rewriteStoredSequences(uint8_t* sequences, DvSystem system, bool wide)

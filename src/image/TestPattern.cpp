@@ -51,7 +51,13 @@ std::vector<uint8_t> testPattern(DvSystem system)
 
 std::vector<uint8_t> encodedTestFrame(DvSystem system)
 {
-    const std::vector<uint8_t> pixels = testPattern(system);
+    return encodedFrame(system, testPattern(system));
+}
+
+std::vector<uint8_t> encodedFrame(DvSystem system, const std::vector<uint8_t>& pixels)
+{
+    if (pixels.size() < static_cast<size_t>(rowBytes) * linesOf(system))
+        return {};
     const DvcHandle encoder = DvcOpenEncoder(system);
     if (!encoder)
         return {};

@@ -13,5 +13,7 @@ std::vector<uint8_t> testPattern(DvSystem system);
 // The pattern encoded into the frame layout (145000 bytes, header blocks zero) with the DVF
 // writer's blocks, as a DVF file reads back; empty if the codec is not loaded.
 std::vector<uint8_t> encodedTestFrame(DvSystem system);
+// The same for any picture of 720 x lines, rows top-down of 2160 bytes.
+std::vector<uint8_t> encodedFrame(DvSystem system, const std::vector<uint8_t>& pixels);
 
 } // namespace vantrel

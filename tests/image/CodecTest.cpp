@@ -70,22 +70,6 @@ Picture lowerHalf(const Picture& picture)
             {picture.pixels.begin() + half, picture.pixels.end()}};
 }
 
-std::vector<uint8_t> encodeToLayout(DvSystem system, const std::vector<uint8_t>& pixels)
-{
-    const DvcHandle encoder = DvcOpenEncoder(system);
-    std::vector<uint8_t> encoded(dvEncodeBufferBytes);
-    DvcEncodeParams params;
-    params.height = linesOf(system);
-    EXPECT_EQ(DvcEncode(encoder, encoded.data(), pixels.data(), &params), dvcOk);
-    DvcCloseEncoder(encoder);
-    rewriteStoredSequences(&encoded[dvEncodedDataOffset], system, false);
-    std::vector<uint8_t> frame(frameLayoutBytes, 0);
-    for (int s = 0; s < sequencesOf(system); ++s)
-        std::memcpy(&frame[s * dvSequenceBytes + dvBlockBytes],
-                    &encoded[dvEncodedDataOffset + s * dvStoredSequenceBytes], dvStoredSequenceBytes);
-    return frame;
-}
-
 } // namespace
 
 TEST_F(Codec, FullDecodeOfBothSystemsMatchesTheSource)
@@ -235,7 +219,7 @@ std::vector<uint8_t> movingObjectPicture(DvSystem system)
 TEST_F(Codec, FieldAndMovementCorrectionRemoveCombing)
 {
     const DvSystem system = dvSystem525;
-    const auto frame = encodeToLayout(system, movingObjectPicture(system));
+    const auto frame = encodedFrame(system, movingObjectPicture(system));
     const int left = objectLeft - 8, right = objectLeft + objectSize + objectShift + 8;
     const int top = objectTop - 8, bottom = objectTop + objectSize + 8;
     const double none = test::combing(decode(system, frame, 720, 480).picture, left, top, right, bottom);

@@ -1,0 +1,18 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+namespace vantrel {
+
+struct FilePart {
+    const uint8_t* data;
+    size_t size;
+};
+
+// Creates or overwrites the file with the parts one after the other. A file that cannot be
+// written whole (a full disk) is removed, so no broken picture is left behind.
+bool writeWholeFile(const std::string& path, std::initializer_list<FilePart> parts);
+
+} // namespace vantrel
