@@ -87,6 +87,20 @@ bool needsBox(int aspect, const ImageSettings& settings)
     return !(aspect == wideAspect && settings.fSqeeze == 0);
 }
 
+// Reads the work file's bottom-up rows straight into top-down order for the encoder.
+bool readRowsTopDown(const std::string& path, int lines, std::vector<uint8_t>& topDown)
+{
+    constexpr size_t rowBytes = 2160;
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file || std::fseek(file.get(), bitmapPixelOffset, SEEK_SET) != 0)
+        return false;
+    topDown.resize(rowBytes * lines);
+    for (int i = lines - 1; i >= 0; --i)
+        if (std::fread(&topDown[rowBytes * i], 1, rowBytes, file.get()) != rowBytes)
+            return false;
+    return true;
+}
+
 // The 720-wide picture through the work file, as top-down rows ready for the encoder.
 bool pixelsForEncoder(ImageDocument& picture, int lines, const TargetPathCheck& check,
                       std::vector<uint8_t>& topDown)
@@ -94,23 +108,9 @@ bool pixelsForEncoder(ImageDocument& picture, int lines, const TargetPathCheck& 
     const std::string path = check(workFile(), "bmp", importWorkBytes, false);
     if (path.empty() || !picture.saveBitmap(path, 24))
         return false;
-    std::vector<uint8_t> bottomUp(importWorkBytes);
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return false;
-    const bool read = std::fseek(file.get(), bitmapPixelOffset, SEEK_SET) == 0 &&
-                      std::fread(bottomUp.data(), 1, bottomUp.size(), file.get()) >=
-                          static_cast<size_t>(2160) * lines;
-    file.reset();
+    const bool read = readRowsTopDown(path, lines, topDown);
     removeFile(path);
-    if (!read)
-        return false;
-    constexpr int rowBytes = 2160;
-    topDown.resize(static_cast<size_t>(rowBytes) * lines);
-    for (int i = 0; i < lines; ++i)
-        std::memcpy(&topDown[static_cast<size_t>(i) * rowBytes],
-                    &bottomUp[static_cast<size_t>(lines - 1 - i) * rowBytes], rowBytes);
-    return true;
+    return read;
 }
 
 bool encodeToDvf(const std::vector<uint8_t>& pixels, DvSystem system, bool wide,
