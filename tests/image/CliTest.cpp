@@ -1,0 +1,127 @@
+// vantrel-cli info, convert and import, run as a program with a program folder of its own.
+#include "Frames.h"
+#include "support/TempFolder.h"
+
+#include "image/TestPattern.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace vantrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class ImageCli : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(DvcLoad()); }
+
+    CliRun cli(const QStringList& arguments)
+    {
+        QProcess process;
+        process.start(QCoreApplication::applicationDirPath() + "/vantrel-cli", arguments);
+        CliRun run;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            return run;
+        }
+        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = process.readAllStandardOutput().toStdString();
+        run.err = process.readAllStandardError().toStdString();
+        return run;
+    }
+    QString file(const char* name) const { return QString::fromStdString(home.file(name)); }
+    QString dvf(const char* name, DvSystem system, bool wide)
+    {
+        EXPECT_TRUE(test::writeTestDvf(home.file(name), system, wide));
+        return file(name);
+    }
+    QString jpeg(const char* name, int width, int height)
+    {
+        const auto pixels = testPattern(dvSystem525);
+        const QImage pattern(pixels.data(), 720, 480, 2160, QImage::Format_BGR888);
+        EXPECT_TRUE(pattern.scaled(width, height).save(file(name), "JPEG", 90));
+        return file(name);
+    }
+
+    test::TempProgramFolder home;
+};
+
+} // namespace
+
+TEST_F(ImageCli, InfoPrintsSystemTimeCodeAndAspect)
+{
+    CliRun run = cli({"info", dvf("a.dvf", dvSystem525, false)});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "system=525 timecode=00:00:00:00 wide=0\n");
+    run = cli({"info", dvf("b.dvf", dvSystem625, true)});
+    EXPECT_EQ(run.out, "system=625 timecode=00:00:00:00 wide=1\n");
+    test::writeBytes(home.file("c.dvf"), {'B', 'M'});
+    run = cli({"info", file("c.dvf")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot be read as a DVF file"), std::string::npos) << run.err;
+}
+
+TEST_F(ImageCli, ConvertTakesUnsetOptionsFromTheSettingsFile)
+{
+    std::ofstream(home.file("wyb30.ini")) << "[Setup]\nFormat=1\nBmpColor=8\nImgSize=3\n";
+    const QString source = dvf("a.dvf", dvSystem625, false);
+    CliRun run = cli({"convert", source, "-o", file("out")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, home.file("out.bmp") + "\n");
+    const auto bytes = test::fileBytes(home.file("out.bmp"));
+    ASSERT_GT(bytes.size(), 54u);
+    EXPECT_EQ(bytes[28], 8);
+    EXPECT_EQ(QImage(file("out.bmp")).size(), QSize(160, 120));
+    run = cli({"convert", source, "-o", file("out"), "--format", "jpeg", "--size", "2", "--quality", "30"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(QImage(file("out.jpg")).size(), QSize(320, 240));
+}
+
+TEST_F(ImageCli, ExistingOutputIsReplacedOnlyWithForce)
+{
+    const QString source = dvf("a.dvf", dvSystem525, true);
+    test::writeBytes(home.file("out.dvf"), {1, 2, 3});
+    CliRun run = cli({"convert", source, "-o", file("out.dvf"), "--format", "dvf"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("out.dvf exists (use --force"), std::string::npos) << run.err;
+    EXPECT_EQ(test::fileBytes(home.file("out.dvf")), (std::vector<uint8_t>{1, 2, 3}));
+    run = cli({"convert", source, "-o", file("out.dvf"), "--format", "dvf", "--force"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::fileBytes(home.file("out.dvf")), test::fileBytes(home.file("a.dvf")));
+    run = cli({"import", jpeg("in.jpg", 640, 480), "-o", file("out.dvf")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(test::fileBytes(home.file("out.dvf")), test::fileBytes(home.file("a.dvf")));
+}
+
+TEST_F(ImageCli, ImportOptions)
+{
+    const QString wide = jpeg("wide.jpg", 848, 480);
+    ASSERT_EQ(cli({"import", wide, "-o", file("w")}).status, 0);
+    EXPECT_EQ(cli({"info", file("w.dvf")}).out, "system=525 timecode=00:00:00:00 wide=1\n");
+    ASSERT_EQ(cli({"import", wide, "-o", file("l.dvf"), "--wide", "letterbox", "--system", "pal",
+                   "--mask", "white"}).status, 0);
+    EXPECT_EQ(cli({"info", file("l.dvf")}).out, "system=625 timecode=00:00:00:00 wide=0\n");
+    EXPECT_EQ(fs::file_size(home.file("l.dvf")), 143072u);
+    CliRun run = cli({"import", wide, "-o", file("x.dvf"), "--system", "secam"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(home.file("x.dvf")));
+    test::writeBytes(home.file("broken.jpg"), {0xFF, 0xD8, 0xFF});
+    run = cli({"import", file("broken.jpg"), "-o", file("x.dvf")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not a bitmap or JPEG picture"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(home.file("x.dvf")));
+    EXPECT_FALSE(fs::exists(home.file("temp.bmp")));
+}
