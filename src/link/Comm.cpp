@@ -58,14 +58,16 @@ uint32_t remainingOf(uint32_t start, uint32_t total)
 
 } // namespace
 
+// The two line configurations: 8 data bits and 1 stop bit at 9600 bit/s, with odd parity for
+// Quob commands and without it for picture transfer.
 struct CComm::LineMode {
     bool oddParity;
     int readTimeoutMs;
 };
 
 namespace {
-constexpr int controlTimeoutMs = 80;
-constexpr int transferTimeoutMs = 2000;
+constexpr CComm::LineMode controlMode{true, 80};
+constexpr CComm::LineMode transferMode{false, 2000};
 } // namespace
 
 std::string comPortPath(int portNumber)
@@ -147,12 +149,12 @@ int CComm::bitRate() const
 
 bool CComm::SetControlMode()
 {
-    return applyMode(LineMode{true, controlTimeoutMs});
+    return applyMode(controlMode);
 }
 
 bool CComm::SetTransferMode()
 {
-    return applyMode(LineMode{false, transferTimeoutMs});
+    return applyMode(transferMode);
 }
 
 bool CComm::applyMode(const LineMode& mode)

@@ -55,8 +55,9 @@ public:
     int handle = -1;
     std::string devicePath;
 
+    struct LineMode; // framing and read time-out of one configuration
+
 private:
-    struct LineMode;
     bool applyMode(const LineMode& mode);
     bool writeSettings(const termios& wanted);
     bool waitForInput(uint32_t timeoutMs);

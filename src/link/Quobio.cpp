@@ -4,6 +4,7 @@
 #include "platform/WindowMessage.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace vantrel {
 
@@ -120,14 +121,15 @@ void CQuobIO::SetCommand(int id, const QuobCommand& command)
 int CQuobIO::Transact()
 {
     const uint8_t id = sendBuffer[2];
+    const bool validId = id != 0 && id <= 127;
     int result = QuobResult::BadId;
-    if (id != 0 && id <= 127) {
-        LineHold hold(*this);
-        result = exchange();
-        ++exchangesDone_;
-        lastResult = result;
-        notifyMonitor(lastError, result);
-    } else {
+    {
+        std::optional<LineHold> hold; // an invalid ID never touches the line
+        if (validId) {
+            hold.emplace(*this);
+            result = exchange();
+            ++exchangesDone_;
+        }
         lastResult = result;
         notifyMonitor(lastError, result);
     }
