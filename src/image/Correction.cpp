@@ -1,7 +1,5 @@
 #include "Correction.h"
 
-#include <cstdlib>
-
 namespace vantrel {
 
 namespace {
@@ -28,16 +26,18 @@ void rebuildPixel(uint8_t* pixel, const Neighbours& n, int offset)
         pixel[c] = static_cast<uint8_t>((n.above[offset + c] + n.below[offset + c] + 1) / 2);
 }
 
-bool isComb(const uint8_t* pixel, const Neighbours& n, int offset)
+int channelSum(const uint8_t* pixel)
 {
-    int fromAbove = 0;
-    int fromBelow = 0;
-    for (int c = 0; c < 3; ++c) {
-        fromAbove += pixel[c] - n.above[offset + c];
-        fromBelow += pixel[c] - n.below[offset + c];
-    }
-    const bool sameSide = (fromAbove > 0) == (fromBelow > 0);
-    return sameSide && std::abs(fromAbove) > combThreshold && std::abs(fromBelow) > combThreshold;
+    return pixel[0] + pixel[1] + pixel[2];
+}
+
+// The pixel stands out from both neighbours the same way: the comb of a moving edge.
+bool isComb(int pixel, int above, int below)
+{
+    const int fromAbove = pixel - above;
+    const int fromBelow = pixel - below;
+    return (fromAbove > combThreshold && fromBelow > combThreshold) ||
+           (fromAbove < -combThreshold && fromBelow < -combThreshold);
 }
 
 } // namespace
@@ -57,9 +57,11 @@ void correctMovement(uint8_t* pixels, int width, int height, int stride)
     for (int line = 1; line < height; line += 2) {
         const Neighbours n = neighboursOf(pixels, line, height, stride);
         uint8_t* row = pixels + line * stride;
-        for (int x = 0; x < width; ++x)
-            if (isComb(row + x * 3, n, x * 3))
-                rebuildPixel(row + x * 3, n, x * 3);
+        for (int x = 0; x < width; ++x) {
+            const int offset = x * 3;
+            if (isComb(channelSum(row + offset), channelSum(n.above + offset), channelSum(n.below + offset)))
+                rebuildPixel(row + offset, n, offset);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <new>
+#include <vector>
 
 namespace vantrel {
 
@@ -138,13 +139,15 @@ QImage plainBitmap(const std::string& path)
         !file.seek(bitmap.pixelOffset))
         return {};
     const qsizetype rowBytes = bitmap.rowBytes();
-    const QByteArray pixels = file.read(rowBytes * bitmap.height);
     QImage picture(bitmap.width, bitmap.height, QImage::Format_RGB32);
-    if (pixels.size() < rowBytes * bitmap.height || picture.isNull())
+    if (picture.isNull())
         return {};
-    for (int y = 0; y < bitmap.height; ++y) {
-        const auto* source =
-            reinterpret_cast<const uint8_t*>(pixels.constData()) + (bitmap.height - 1 - y) * rowBytes;
+    std::vector<uint8_t> row(static_cast<size_t>(rowBytes));
+    // Rows come bottom-up: file row r is picture line height - 1 - r.
+    for (int y = bitmap.height - 1; y >= 0; --y) {
+        if (file.read(reinterpret_cast<char*>(row.data()), rowBytes) != rowBytes)
+            return {};
+        const uint8_t* source = row.data();
         auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
         for (int x = 0; x < bitmap.width; ++x, source += 3)
             line[x] = 0xFF000000u | uint32_t(source[2]) << 16 | uint32_t(source[1]) << 8 | source[0];
@@ -241,7 +244,9 @@ ImgKitHandle ImgKitFileLoad(const std::string& path)
 
 ImgKitHandle ImgKitCopy(ImgKitHandle image)
 {
-    return image ? wrap(image->picture.copy()) : nullptr;
+    // The toolkit shares the pixels until one side changes them, so the copy costs nothing
+    // when it is only scaled or saved.
+    return image ? wrap(image->picture) : nullptr;
 }
 
 ImgKitHandle ImgKitImageSize(ImgKitHandle image, int width, int height)
