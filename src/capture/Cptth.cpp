@@ -14,6 +14,7 @@ constexpr int FirstBlockTimeoutMs = 5000;
 constexpr int NextBlockTimeoutMs = 4000;
 constexpr int IdleTimeoutMs = 2000;
 constexpr uint32_t AnnouncedPauseMs = 1000;
+constexpr int LastPlace = 99;
 
 } // namespace
 
@@ -69,8 +70,9 @@ bool CaptTh::finishPicture()
     if (!capture_.album
         || static_cast<uint32_t>(capture_.pictureLength) != capture_.header.totalSize)
         return false;
+    // A full album has no place for the picture; its side file name would not be one.
     const int place = capture_.album->pictureCount() + 1;
-    if (!capture_.SavePicture(place))
+    if (place > LastPlace || !capture_.SavePicture(place))
         return false;
     sendMessage(capture_.album->albumWindow(), Msg::PictureCaptured, place, 1);
     serviceEvents();

@@ -259,13 +259,19 @@ TEST_F(Capture, PictureLargerThanTheBufferIsRefused)
     EXPECT_FALSE(fileExists(rig.album.sideFileName(1)));
 }
 
-TEST_F(Capture, MissingAlbumFolderFailsTheTransfer)
+TEST_F(Capture, AlbumThatCannotTakeThePictureFailsTheTransfer)
 {
-    CaptureRig rig(layoutWith(7));
-    ASSERT_TRUE(rig.parkTape(0));
-    rig.album.folderOverride = rig.album.folder.file("gone");
-    EXPECT_EQ(rig.cpt.Capture(), CaptureOutcome::TransferFailed);
-    EXPECT_TRUE(rig.album.announced.empty());
+    for (const bool full : {false, true}) {
+        CaptureRig rig(layoutWith(7));
+        ASSERT_TRUE(rig.parkTape(0));
+        if (full)
+            rig.album.count = 99;
+        else
+            rig.album.folderOverride = rig.album.folder.file("gone");
+        EXPECT_EQ(rig.cpt.Capture(), CaptureOutcome::TransferFailed);
+        EXPECT_TRUE(rig.album.announced.empty());
+        EXPECT_FALSE(fileExists(rig.album.sideFileName(100)));
+    }
 }
 
 TEST_F(Capture, WindowThreadKeepsServingEventsDuringTheTransfer)
