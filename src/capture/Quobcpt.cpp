@@ -4,15 +4,14 @@
 #include "capture/Cptth.h"
 #include "i18n/LanguageTable.h"
 #include "image/Dvf.h"
+#include "image/WholeFile.h"
 #include "link/Quobio.h"
 #include "link/Quobvtr.h"
-#include "platform/Paths.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
 
 #include <QString>
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace vantrel {
@@ -314,26 +313,17 @@ bool QuobCpt::SavePicture(int place)
     return written;
 }
 
-// The side file holds each sequence's blocks 1 to 149; block 0 is not stored. A file that
-// could not be written whole is removed, so no broken picture is left for the album.
+// The side file holds each sequence's blocks 1 to 149; block 0 is not stored.
 bool QuobCpt::writeSideFile(const std::string& path, size_t sequences)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
     const auto fileHeader = dvfHeader(sequences == imgdata::Sequences625 ? dvSystem625
                                                                          : dvSystem525);
-    bool written = std::fwrite(fileHeader.data(), fileHeader.size(), 1, file) == 1;
-    for (size_t s = 0; written && s < sequences; ++s) {
-        const uint8_t* stored = frameBuffer.get() + s * imgdata::SequenceBytes
-                                + imgdata::DifBlockBytes;
-        written = std::fwrite(stored, imgdata::SequenceBytes - imgdata::DifBlockBytes, 1,
-                              file) == 1;
-    }
-    written = std::fclose(file) == 0 && written;
-    if (!written && fileExists(path))
-        std::remove(path.c_str());
-    return written;
+    std::array<FilePart, 1 + imgdata::Sequences625> parts{};
+    parts[0] = {fileHeader.data(), fileHeader.size()};
+    for (size_t s = 0; s < sequences; ++s)
+        parts[1 + s] = {frameBuffer.get() + s * imgdata::SequenceBytes + imgdata::DifBlockBytes,
+                        imgdata::SequenceBytes - imgdata::DifBlockBytes};
+    return writeWholeFile(path, parts.data(), 1 + sequences);
 }
 
 } // namespace vantrel

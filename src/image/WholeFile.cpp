@@ -6,12 +6,17 @@ namespace vantrel {
 
 bool writeWholeFile(const std::string& path, std::initializer_list<FilePart> parts)
 {
+    return writeWholeFile(path, parts.begin(), parts.size());
+}
+
+bool writeWholeFile(const std::string& path, const FilePart* parts, size_t count)
+{
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
     bool written = true;
-    for (const FilePart& part : parts)
-        written = written && std::fwrite(part.data, 1, part.size, file) == part.size;
+    for (size_t i = 0; i < count; ++i)
+        written = written && std::fwrite(parts[i].data, 1, parts[i].size, file) == parts[i].size;
     written = std::fclose(file) == 0 && written;
     if (!written)
         std::remove(path.c_str());

@@ -14,5 +14,7 @@ struct FilePart {
 // Creates or overwrites the file with the parts one after the other. A file that cannot be
 // written whole (a full disk) is removed, so no broken picture is left behind.
 bool writeWholeFile(const std::string& path, std::initializer_list<FilePart> parts);
+// The same for `count` parts in an array.
+bool writeWholeFile(const std::string& path, const FilePart* parts, size_t count);
 
 } // namespace vantrel
