@@ -1,6 +1,5 @@
 #include "capture/Imgdata.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 

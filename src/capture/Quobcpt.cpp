@@ -11,8 +11,6 @@
 #include "platform/WindowMessage.h"
 
 #include <QString>
-#include <algorithm>
-#include <cstring>
 
 namespace vantrel {
 

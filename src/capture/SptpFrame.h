@@ -25,14 +25,16 @@ constexpr size_t BlockSeparatorLength = 2;
 constexpr size_t BlockEndLength = 4;    // DLE, end byte, two check bytes
 constexpr size_t BlockDataLength = 1920;
 
+// The block requests are acted on without an answer; every other command is answered.
+constexpr bool expectsAnswer(uint8_t commandByte)
+{
+    return commandByte != 0x31 && commandByte != 0x35;
+}
+
 // One SPTP command: the command byte followed by its arguments.
 struct Command {
     uint8_t length;
     std::array<uint8_t, MaxCommandBytes> bytes;
-
-    uint8_t code() const { return bytes[0]; }
-    // Commands that the device acts on without an answer.
-    bool expectsAnswer() const { return code() != 0x31 && code() != 0x35; }
 };
 
 namespace Cmd {

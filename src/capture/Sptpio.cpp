@@ -54,8 +54,7 @@ int CSptpIO::exchange()
     lastSendTime = tickCount();
     if (!port_.Write(frame.data(), frameLength))
         return SptpResult::WriteFailed;
-    const sptp::Command sent{1, {frame[6]}};
-    if (!sent.expectsAnswer()) {
+    if (!sptp::expectsAnswer(frame[6])) {
         lastSendTime = 0;
         return SptpResult::Ok;
     }
