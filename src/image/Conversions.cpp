@@ -45,11 +45,6 @@ void removeFile(const std::string& path)
     std::filesystem::remove(path, error);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 bool writeBitmapFile(const std::string& path, const FrameBitmap& bitmap)
 {
     const auto fileHeader = bitmap.fileHeader();

@@ -85,15 +85,15 @@ struct Encoder {
 };
 
 // The open handles. A call holds its object by shared pointer, so a release that runs at the
-// same time cannot free it under the call.
+// same time cannot free it under the call; one handle serves one thread at a time.
 struct Library {
     std::mutex mutex;
     bool loaded = false;
     DvcHandle lastHandle = 0;
     std::map<DvcHandle, std::shared_ptr<Decoder>> decoders;
     std::map<DvcHandle, std::shared_ptr<Encoder>> encoders;
-    // One closed coder per system is kept with its opened contexts and scaler: opening
-    // them again for every picture costs about a third of a thumbnail decode.
+    // One closed coder per system is kept with its opened contexts and scaler, so that a
+    // picture-by-picture open and close does not set them up again every time.
     std::map<DvSystem, std::shared_ptr<Decoder>> spareDecoders;
     std::map<DvSystem, std::shared_ptr<Encoder>> spareEncoders;
 };

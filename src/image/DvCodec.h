@@ -6,6 +6,7 @@ namespace vantrel {
 // The DV codec binding over libavcodec's dvvideo decoder and encoder and libswscale.
 // Load before use and release at the end; every entry point fails cleanly (a zero handle,
 // a non-zero result) before load, after release or with a handle it did not hand out.
+// Handles may be used on any thread, each by one thread at a time.
 
 enum DvSystem : int32_t { dvSystem525 = 0, dvSystem625 = 1 };
 

@@ -73,11 +73,6 @@ void rewriteBlocks(uint8_t* sequence, int sequenceNumber, DvSystem system, bool 
     std::memcpy(sequence + sourceControlPackOffset, pack.data(), pack.size());
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 char digitOf(uint8_t nibble) { return static_cast<char>('0' + nibble); }
 
 } // namespace

@@ -1,10 +1,18 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 namespace vantrel {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+// A file open for the length of one operation.
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 struct FilePart {
     const uint8_t* data;
