@@ -257,6 +257,9 @@ BENCHMARK(BareJpegReadEncode)->Apply(measured);
 // The console table, and each benchmark's time per iteration kept for the figures.
 class FigureReporter : public benchmark::ConsoleReporter {
 public:
+    // Without colours, so that every FIGURE line starts its line.
+    FigureReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
