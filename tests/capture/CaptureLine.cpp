@@ -4,7 +4,7 @@
 
 namespace vantrel::test {
 
-CaptureLine::CaptureLine(quobsim::SptpOptions options, quobsim::DeviceSpec device,
+CaptureLine::CaptureLine(quobsim::SptpOptions options, quobsim::DeviceSetup device,
                          quobsim::Options lineOptions)
     : side(std::make_shared<quobsim::SptpSide>(std::move(options))),
       sim({device}, std::move(lineOptions))

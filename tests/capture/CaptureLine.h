@@ -11,7 +11,7 @@ namespace vantrel::test {
 // it in the control configuration.
 struct CaptureLine {
     explicit CaptureLine(quobsim::SptpOptions options = {},
-                         quobsim::DeviceSpec device = quobsim::camcorder(1),
+                         quobsim::DeviceSetup device = quobsim::camcorder(1),
                          quobsim::Options lineOptions = {});
 
     // Switches the device into SPTP the way a capture does, without the freeze.

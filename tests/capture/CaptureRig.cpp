@@ -56,7 +56,7 @@ bool RecordingAlbum::event(QEvent* event)
 
 namespace {
 
-quobsim::DeviceSpec cameraFor(bool pal)
+quobsim::DeviceSetup cameraFor(bool pal)
 {
     return quobsim::camcorder(1, pal ? 25 : 30);
 }

@@ -45,7 +45,7 @@ ProgramRun runProgram(const char* name, const QStringList& arguments)
 
 // The simulator in this process and vantrel-cli in another, with a program folder of its own.
 struct CliBench {
-    explicit CliBench(std::vector<quobsim::DeviceSpec> devices = {quobsim::camcorder(1)}) : sim(std::move(devices))
+    explicit CliBench(std::vector<quobsim::DeviceSetup> devices = {quobsim::camcorder(1)}) : sim(std::move(devices))
     {
         ready = sim.start();
     }
@@ -59,11 +59,11 @@ struct CliBench {
     bool ready = false;
 };
 
-quobsim::DeviceSpec palAt(int id, int64_t position)
+quobsim::DeviceSetup palAt(int id, int64_t position)
 {
-    auto spec = quobsim::camcorder(id, 25);
-    spec.position = position;
-    return spec;
+    auto setup = quobsim::camcorder(id, 25);
+    setup.position = position;
+    return setup;
 }
 
 } // namespace

@@ -54,7 +54,7 @@ bool serveUntil(const std::function<bool()>& done, uint32_t limitMs = 5000)
 }
 
 struct PolledLine {
-    explicit PolledLine(quobsim::DeviceSpec spec = quobsim::camcorder(1)) : line({spec}), vtr(line.io), window(vtr)
+    explicit PolledLine(quobsim::DeviceSetup setup = quobsim::camcorder(1)) : line({setup}), vtr(line.io), window(vtr)
     {
         vtr.SetNotifyWindow(&window);
     }

@@ -12,11 +12,11 @@ using vantrel::test::SimulatedLine;
 
 namespace {
 
-quobsim::DeviceSpec camcorderNamed(int id, const std::string& name)
+quobsim::DeviceSetup camcorderNamed(int id, const std::string& name)
 {
-    auto spec = quobsim::camcorder(id);
-    spec.name = name;
-    return spec;
+    auto setup = quobsim::camcorder(id);
+    setup.name = name;
+    return setup;
 }
 
 DeviceEntry entryFor(int id)
@@ -30,9 +30,9 @@ DeviceEntry entryFor(int id)
 
 TEST(QuobSysProbe, SwitchesOnADeviceThatAnswersButIsOff)
 {
-    auto spec = quobsim::camcorder(3);
-    spec.powered = false;
-    SimulatedLine line({spec});
+    auto setup = quobsim::camcorder(3);
+    setup.powered = false;
+    SimulatedLine line({setup});
     ASSERT_TRUE(line.ready);
     QuobSys sys(line.io);
     EXPECT_TRUE(sys.Probe(3));

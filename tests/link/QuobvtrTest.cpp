@@ -17,9 +17,9 @@ namespace {
 constexpr int position010203_04At25 = 93079;
 
 struct VtrOnLine {
-    explicit VtrOnLine(quobsim::DeviceSpec spec = quobsim::camcorder(1)) : line({spec}), vtr(line.io)
+    explicit VtrOnLine(quobsim::DeviceSetup setup = quobsim::camcorder(1)) : line({setup}), vtr(line.io)
     {
-        vtr.SetId(spec.id);
+        vtr.SetId(setup.id);
     }
     void onDevice(const std::function<void(Device&)>& change) { line.sim.withDevice(vtr.deviceId, change); }
     void movePosition(int64_t frames)
@@ -31,11 +31,11 @@ struct VtrOnLine {
     QuobVtr vtr;
 };
 
-quobsim::DeviceSpec palCamcorderAt(int64_t position)
+quobsim::DeviceSetup palCamcorderAt(int64_t position)
 {
-    auto spec = quobsim::camcorder(1, 25);
-    spec.position = position;
-    return spec;
+    auto setup = quobsim::camcorder(1, 25);
+    setup.position = position;
+    return setup;
 }
 
 } // namespace

@@ -10,7 +10,7 @@ namespace vantrel::test {
 // The simulator serving a pseudo-terminal, and the packet object opened on it in the
 // control configuration.
 struct SimulatedLine {
-    explicit SimulatedLine(std::vector<quobsim::DeviceSpec> devices = {quobsim::camcorder(1)},
+    explicit SimulatedLine(std::vector<quobsim::DeviceSetup> devices = {quobsim::camcorder(1)},
                            quobsim::Options options = {})
         : sim(std::move(devices), std::move(options))
     {

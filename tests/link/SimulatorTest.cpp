@@ -73,9 +73,9 @@ TEST(SimTape, StatusBytesCarryStateSystemSignAndTimeCodeFlag)
 
 TEST(SimDevice, PowerSettlesAndAnOffDeviceRefusesTheTransport)
 {
-    auto spec = camcorder(1);
-    spec.powered = false;
-    Device device(spec);
+    auto setup = camcorder(1);
+    setup.powered = false;
+    Device device(setup);
     const auto now = Clock::now();
     EXPECT_EQ(device.answer({0x08, 0x4E, 0x20, 0, 0, 0, 0}, now).code, Completion::NotAvailable);
     EXPECT_EQ(device.answer({0x08, 0x43, 0x75, 0, 0, 0, 0}, now).code, Completion::Refused);

@@ -66,30 +66,30 @@ Answer withCode(uint8_t code, std::array<uint8_t, 6> data = {})
 
 } // namespace
 
-DeviceSpec camcorder(int id, int framesPerSecond)
+DeviceSetup camcorder(int id, int framesPerSecond)
 {
-    DeviceSpec spec;
-    deviceOfKind("camcorder", id, spec);
-    spec.framesPerSecond = framesPerSecond;
-    return spec;
+    DeviceSetup setup;
+    deviceOfKind("camcorder", id, setup);
+    setup.framesPerSecond = framesPerSecond;
+    return setup;
 }
 
-DeviceSpec deck(int id, int framesPerSecond)
+DeviceSetup deck(int id, int framesPerSecond)
 {
-    DeviceSpec spec;
-    deviceOfKind("deck", id, spec);
-    spec.framesPerSecond = framesPerSecond;
+    DeviceSetup setup;
+    deviceOfKind("deck", id, setup);
+    setup.framesPerSecond = framesPerSecond;
     // Decks of this line belong to the model group whose power is not switched by the host.
-    spec.modelCodes = {0x00, 0x01, 0x00, 0x02, 75, 0x00};
-    return spec;
+    setup.modelCodes = {0x00, 0x01, 0x00, 0x02, 75, 0x00};
+    return setup;
 }
 
-bool deviceOfKind(const std::string& kind, int id, DeviceSpec& out)
+bool deviceOfKind(const std::string& kind, int id, DeviceSetup& out)
 {
     for (const auto& row : kindTable) {
         if (kind != row.kind)
             continue;
-        out = DeviceSpec{};
+        out = DeviceSetup{};
         out.id = id;
         out.deviceCodes = {row.category, static_cast<uint8_t>(row.capture ? captureCategory : 0),
                            0x00, 0x00, 0x00, 0x00};
@@ -150,11 +150,11 @@ const Device::Row* Device::rowFor(const Command& command)
     return nullptr;
 }
 
-Device::Device(const DeviceSpec& spec)
-    : id(spec.id), deviceCodes(spec.deviceCodes), modelCodes(spec.modelCodes), name(spec.name),
-      powered(spec.powered), tape(spec.framesPerSecond, spec.position)
+Device::Device(const DeviceSetup& setup)
+    : id(setup.id), deviceCodes(setup.deviceCodes), modelCodes(setup.modelCodes), name(setup.name),
+      powered(setup.powered), tape(setup.framesPerSecond, setup.position)
 {
-    tape.hasTimeCode = spec.hasTimeCode;
+    tape.hasTimeCode = setup.hasTimeCode;
 }
 
 void Device::settle()

@@ -25,7 +25,7 @@ struct Answer {
 };
 
 // What a device is: its address, codes, name and the cassette it holds.
-struct DeviceSpec {
+struct DeviceSetup {
     int id = 1;
     std::array<uint8_t, 6> deviceCodes{};
     std::array<uint8_t, 6> modelCodes{};
@@ -37,11 +37,11 @@ struct DeviceSpec {
 };
 
 // Presets for the usual devices. The kinds are the device categories the host knows.
-DeviceSpec camcorder(int id = 1, int framesPerSecond = 30);
-DeviceSpec deck(int id = 5, int framesPerSecond = 30);
+DeviceSetup camcorder(int id = 1, int framesPerSecond = 30);
+DeviceSetup deck(int id = 5, int framesPerSecond = 30);
 // A device of a kind by name ("camcorder", "deck", "vcp", "vdp", "printer"); false when the
 // kind is unknown.
-bool deviceOfKind(const std::string& kind, int id, DeviceSpec& out);
+bool deviceOfKind(const std::string& kind, int id, DeviceSetup& out);
 
 // Faults on request, applied to the answers of one device.
 enum class Fault {
@@ -68,7 +68,7 @@ bool faultOfName(const std::string& name, Fault& out);
 // One simulated Quob device: answers every command of the Quob table addressed to it.
 class Device {
 public:
-    explicit Device(const DeviceSpec& spec);
+    explicit Device(const DeviceSetup& setup);
 
     Answer answer(const Command& command, Clock::time_point now);
     // A command to IDs 100 to 127: acted on, never answered.

@@ -52,19 +52,19 @@ bool parseNumber(const std::string& text, int low, int high, int& out)
     return true;
 }
 
-bool parseDevice(const std::string& text, DeviceSpec& spec)
+bool parseDevice(const std::string& text, DeviceSetup& setup)
 {
     const auto fields = fieldsOf(text);
     int id = 0;
-    if (fields.size() < 2 || !parseNumber(fields[0], 1, 99, id) || !deviceOfKind(fields[1], id, spec))
+    if (fields.size() < 2 || !parseNumber(fields[0], 1, 99, id) || !deviceOfKind(fields[1], id, setup))
         return false;
     for (size_t i = 2; i < fields.size(); ++i) {
         if (fields[i] == "pal")
-            spec.framesPerSecond = 25;
+            setup.framesPerSecond = 25;
         else if (fields[i] == "off")
-            spec.powered = false;
+            setup.powered = false;
         else
-            spec.name = fields[i].substr(0, 12);
+            setup.name = fields[i].substr(0, 12);
     }
     return true;
 }
@@ -101,7 +101,7 @@ int refuse(const std::string& what)
 int main(int argc, char** argv)
 {
     Options options;
-    std::vector<DeviceSpec> devices;
+    std::vector<DeviceSetup> devices;
     std::vector<FaultRequest> faults;
     SptpOptions sptpOptions;
     for (int i = 1; i < argc; ++i) {
@@ -116,10 +116,10 @@ int main(int argc, char** argv)
         } else if (word == "--link" && hasValue) {
             options.linkPath = argv[++i];
         } else if (word == "--device" && hasValue) {
-            DeviceSpec spec;
-            if (!parseDevice(argv[++i], spec))
+            DeviceSetup setup;
+            if (!parseDevice(argv[++i], setup))
                 return refuse(std::string("bad device '") + argv[i] + "'");
-            devices.push_back(spec);
+            devices.push_back(setup);
         } else if (word == "--fault" && hasValue) {
             FaultRequest request{};
             if (!parseFault(argv[++i], request))

@@ -31,10 +31,10 @@ uint8_t packetChecksum(const Packet& packet)
     return static_cast<uint8_t>((0x80 - sum % 0x80) % 0x80);
 }
 
-Simulator::Simulator(std::vector<DeviceSpec> devices, Options options) : options_(std::move(options))
+Simulator::Simulator(std::vector<DeviceSetup> devices, Options options) : options_(std::move(options))
 {
-    for (const auto& spec : devices)
-        devices_.push_back(std::make_unique<Device>(spec));
+    for (const auto& setup : devices)
+        devices_.push_back(std::make_unique<Device>(setup));
     line_.setRealtime(options_.realtime);
 }
 

@@ -45,7 +45,7 @@ struct Received {
 // Quob devices on a pseudo-terminal, served on a thread of their own.
 class Simulator {
 public:
-    explicit Simulator(std::vector<DeviceSpec> devices = {camcorder()}, Options options = {});
+    explicit Simulator(std::vector<DeviceSetup> devices = {camcorder()}, Options options = {});
     ~Simulator();
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
