@@ -142,9 +142,10 @@ void CQuobIO::holdSpacing() const
     const uint32_t now = tickCount();
     if (now < lastSendTime)
         return;
+    // Both readings are whole milliseconds: one more keeps the real gap at 80 ms or more.
     const uint32_t since = now - lastSendTime;
-    if (since < spacingMs)
-        vantrel::Delay(spacingMs - since);
+    if (since <= spacingMs)
+        vantrel::Delay(spacingMs + 1 - since);
 }
 
 int CQuobIO::exchange()

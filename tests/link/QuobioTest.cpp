@@ -137,8 +137,9 @@ TEST(QuobSpacing, PacketAfterAnUnansweredOneWaitsEightyMilliseconds)
     ASSERT_EQ(received.size(), 4u);
     using std::chrono::milliseconds;
     const auto afterBroadcast = received[3].at - received[2].at;
-    EXPECT_GE(afterBroadcast, milliseconds(79)); // the receiver sees the pause (clock resolution)
-    EXPECT_LT(received[1].at - received[0].at, milliseconds(79));
+    // The receiver stamps a packet when it reads it, a few milliseconds late on a busy machine.
+    EXPECT_GE(afterBroadcast, milliseconds(75));
+    EXPECT_LT(received[1].at - received[0].at, milliseconds(75));
 }
 
 TEST(QuobCommand, RetriesOnlyWhatIsWorthRetrying)
