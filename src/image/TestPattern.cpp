@@ -23,7 +23,81 @@ void put(std::vector<uint8_t>& pixels, int x, int y, uint8_t b, uint8_t g, uint8
     p[2] = r;
 }
 
+// Segment digits: seven segments a (top) to g (middle) as bits 0 to 6.
+constexpr uint8_t digitSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+constexpr uint8_t minusSegments = 0x40;
+constexpr int glyphWidth = 24;
+constexpr int glyphHeight = 40;
+constexpr int glyphGap = 8;
+constexpr int stroke = 5;
+constexpr int boxMargin = 10;
+constexpr size_t maxTimeCodeCharacters = 11;
+
+struct Rect {
+    int x, y, w, h;
+};
+
+void fill(std::vector<uint8_t>& pixels, const Rect& r, uint8_t level)
+{
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x)
+            put(pixels, x, y, level, level, level);
+}
+
+// Segment rectangles of a glyph whose top-left corner is (x, y).
+Rect segmentRect(int segment, int x, int y)
+{
+    const int half = glyphHeight / 2;
+    switch (segment) {
+    case 0: return {x, y, glyphWidth, stroke};
+    case 1: return {x + glyphWidth - stroke, y, stroke, half};
+    case 2: return {x + glyphWidth - stroke, y + half, stroke, half};
+    case 3: return {x, y + glyphHeight - stroke, glyphWidth, stroke};
+    case 4: return {x, y + half, stroke, half};
+    case 5: return {x, y, stroke, half};
+    default: return {x, y + half - stroke / 2, glyphWidth, stroke};
+    }
+}
+
+void drawGlyph(std::vector<uint8_t>& pixels, char c, int x, int y)
+{
+    constexpr uint8_t white = 235;
+    if (c == ':') {
+        fill(pixels, {x + glyphWidth / 2 - stroke / 2, y + glyphHeight / 4, stroke, stroke}, white);
+        fill(pixels, {x + glyphWidth / 2 - stroke / 2, y + glyphHeight * 3 / 4, stroke, stroke}, white);
+        return;
+    }
+    const uint8_t segments = c >= '0' && c <= '9' ? digitSegments[c - '0'] : c == '-' ? minusSegments : 0;
+    for (int segment = 0; segment < 7; ++segment)
+        if (segments & (1u << segment))
+            fill(pixels, segmentRect(segment, x, y), white);
+}
+
+void drawTimeCode(std::vector<uint8_t>& pixels, int lines, const std::string& timeCode)
+{
+    const std::string text = timeCode.substr(0, maxTimeCodeCharacters);
+    const int textWidth = static_cast<int>(text.size()) * (glyphWidth + glyphGap) - glyphGap;
+    const Rect box{(width - textWidth) / 2 - boxMargin, lines * 5 / 8 - glyphHeight / 2 - boxMargin,
+                   textWidth + 2 * boxMargin, glyphHeight + 2 * boxMargin};
+    fill(pixels, box, 16);
+    for (size_t i = 0; i < text.size(); ++i)
+        drawGlyph(pixels, text[i], box.x + boxMargin + static_cast<int>(i) * (glyphWidth + glyphGap),
+                  box.y + boxMargin);
+}
+
 } // namespace
+
+std::vector<uint8_t> testPattern(DvSystem system, const std::string& timeCode)
+{
+    auto pixels = testPattern(system);
+    drawTimeCode(pixels, linesOf(system), timeCode);
+    return pixels;
+}
+
+std::vector<uint8_t> encodedTestFrame(DvSystem system, const std::string& timeCode)
+{
+    return encodedFrame(system, testPattern(system, timeCode));
+}
 
 std::vector<uint8_t> testPattern(DvSystem system)
 {

@@ -63,7 +63,7 @@ double fidelityToPattern(const std::string& path, DvSystem system)
     if (result != dvcOk)
         return 0;
     return test::psnr(test::fromBottomUp(pixels.data(), 720, lines),
-                      test::fromTopDown(testPattern(system).data(), 720, lines, 2160));
+                      test::fromTopDown(testPattern(system, record.timeCode).data(), 720, lines, 2160));
 }
 
 std::string readTimeCode(const std::string& path)

@@ -79,12 +79,13 @@ bool makeSptpPicture(const uint8_t* frame, size_t sequences, int layoutCode,
     return true;
 }
 
-std::vector<uint8_t> patternFrame(bool pal)
+std::vector<uint8_t> patternFrame(bool pal, const TimeCodePack& pack)
 {
     if (!DvcLoaded() && !DvcLoad())
         return {};
     const DvSystem system = pal ? dvSystem625 : dvSystem525;
-    const auto frame = encodedTestFrame(system);
+    const std::string shown = timeCodeText(pack[4] & 0x3F, pack[3] & 0x7F, pack[2] & 0x7F, pack[1] & 0x3F);
+    const auto frame = encodedTestFrame(system, shown);
     if (frame.empty())
         return {};
     return sequencesOfLayout(frame.data(), sequencesOf(system));

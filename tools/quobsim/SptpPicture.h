@@ -22,9 +22,9 @@ struct SptpPicture {
 bool makeSptpPicture(const uint8_t* frame, size_t sequences, int layoutCode,
                      const imgdata::TimeCodePack& pack, SptpPicture& out);
 
-// The device's own picture: the test pattern encoded for 525/60 or 625/50, as sequences of
-// 12000 bytes; empty when the DV codec cannot be loaded.
-std::vector<uint8_t> patternFrame(bool pal);
+// The device's own picture: the test pattern showing the time code of `pack`, encoded for
+// 525/60 or 625/50, as sequences of 12000 bytes; empty when the DV codec cannot be loaded.
+std::vector<uint8_t> patternFrame(bool pal, const imgdata::TimeCodePack& pack);
 // The frame of a DVF file, as sequences of 12000 bytes; empty when it cannot be read.
 std::vector<uint8_t> dvfFileFrame(const std::string& path, bool& pal);
 

@@ -135,18 +135,19 @@ Answer SptpSide::freeze(Device& device)
 bool SptpSide::freezePicture(Device& device)
 {
     bool pal = device.tape.framesPerSecond == 25;
+    const auto position = static_cast<int32_t>(device.tape.position(Clock::now()));
+    const auto pack = imgdata::timeCodePack(position, device.tape.framesPerSecond);
     if (!options_.picturePath.empty()) {
         if (sourceFrame_.empty())
             sourceFrame_ = dvfFileFrame(options_.picturePath, sourcePal_);
         pal = sourcePal_;
-    } else if (sourceFrame_.empty() || sourcePal_ != pal) {
-        sourceFrame_ = patternFrame(pal);
+    } else {
+        // The pattern shows the counter, so every frozen picture is encoded afresh.
+        sourceFrame_ = patternFrame(pal, pack);
         sourcePal_ = pal;
     }
     if (sourceFrame_.empty())
         return false;
-    const auto position = static_cast<int32_t>(device.tape.position(Clock::now()));
-    const auto pack = imgdata::timeCodePack(position, device.tape.framesPerSecond);
     const size_t sequences = pal ? imgdata::Sequences625 : imgdata::Sequences525;
     return makeSptpPicture(sourceFrame_.data(), sequences, options_.layout, pack, picture_);
 }
