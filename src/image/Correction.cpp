@@ -1,5 +1,8 @@
 #include "Correction.h"
 
+#include <utility>
+#include <vector>
+
 namespace vantrel {
 
 namespace {
@@ -26,9 +29,10 @@ void rebuildPixel(uint8_t* pixel, const Neighbours& n, int offset)
         pixel[c] = static_cast<uint8_t>((n.above[offset + c] + n.below[offset + c] + 1) / 2);
 }
 
-int channelSum(const uint8_t* pixel)
+void channelSums(const uint8_t* row, int width, int* sums)
 {
-    return pixel[0] + pixel[1] + pixel[2];
+    for (int x = 0; x < width; ++x, row += 3)
+        sums[x] = row[0] + row[1] + row[2];
 }
 
 // The pixel stands out from both neighbours the same way: the comb of a moving edge.
@@ -54,14 +58,23 @@ void correctField(uint8_t* pixels, int width, int height, int stride)
 
 void correctMovement(uint8_t* pixels, int width, int height, int stride)
 {
+    if (height < 2 || width <= 0)
+        return;
+    // The kept lines are never changed, so each one's sums serve the lines on both sides.
+    std::vector<int> above(width), below(width), own(width);
+    channelSums(pixels, width, above.data());
     for (int line = 1; line < height; line += 2) {
         const Neighbours n = neighboursOf(pixels, line, height, stride);
         uint8_t* row = pixels + line * stride;
-        for (int x = 0; x < width; ++x) {
-            const int offset = x * 3;
-            if (isComb(channelSum(row + offset), channelSum(n.above + offset), channelSum(n.below + offset)))
-                rebuildPixel(row + offset, n, offset);
-        }
+        if (line + 1 < height)
+            channelSums(n.below, width, below.data());
+        else
+            below = above;
+        channelSums(row, width, own.data());
+        for (int x = 0; x < width; ++x)
+            if (isComb(own[x], above[x], below[x]))
+                rebuildPixel(row + x * 3, n, x * 3);
+        std::swap(above, below);
     }
 }
 

@@ -206,8 +206,9 @@ AVCodecContext* decoderContextFor(Decoder& decoder, bool eighth)
 
 bool decodePicture(Decoder& decoder, AVCodecContext* context, const uint8_t* frame, int frameBytes)
 {
-    decoder.working.assign(frameBytes + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    decoder.working.resize(frameBytes + AV_INPUT_BUFFER_PADDING_SIZE);
     std::memcpy(decoder.working.data(), frame, frameBytes);
+    std::memset(decoder.working.data() + frameBytes, 0, AV_INPUT_BUFFER_PADDING_SIZE);
     writeHeaderBlocks(decoder.working.data(), decoder.system);
     AVPacket* packet = decoder.packet.get();
     av_packet_unref(packet);
@@ -228,7 +229,8 @@ int convertToBgr(Decoder& decoder, int width, int height)
     const AVFrame* picture = decoder.picture.get();
     const int convertWidth = width == eighthWidth ? eighthConvertWidth : width;
     const int stride = (convertWidth * 3 + 31) & ~31;
-    decoder.converted.assign(static_cast<size_t>(stride) * height + conversionSlack, 0);
+    // Every byte that is copied out is written by the conversion: no need to clear it.
+    decoder.converted.resize(static_cast<size_t>(stride) * height + conversionSlack);
     SwsContext* scaler = decoder.converter.get(convertWidth, height,
                                                static_cast<AVPixelFormat>(picture->format),
                                                AV_PIX_FMT_BGR24);

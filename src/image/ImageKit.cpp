@@ -1,10 +1,13 @@
 #include "ImageKit.h"
 
+#include "image/Scaler.h"
+
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
 
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -131,6 +134,16 @@ bool plainBitmapHeader(const std::string& path, PlainBitmap& bitmap)
     return file.open(QIODevice::ReadOnly) && readPlainHeader(file, bitmap);
 }
 
+// Blue-green-red bytes to 32-bit pixels; `source` may be read one byte past its last pixel.
+void expandRow(const uint8_t* source, int width, QRgb* line)
+{
+    for (int x = 0; x < width; ++x, source += 3) {
+        uint32_t value;
+        std::memcpy(&value, source, 4);
+        line[x] = 0xFF000000u | (value & 0x00FFFFFFu);
+    }
+}
+
 QImage plainBitmap(const std::string& path)
 {
     QFile file(QString::fromStdString(path));
@@ -142,16 +155,15 @@ QImage plainBitmap(const std::string& path)
     QImage picture(bitmap.width, bitmap.height, QImage::Format_RGB32);
     if (picture.isNull())
         return {};
-    std::vector<uint8_t> row(static_cast<size_t>(rowBytes));
+    // All rows in one read, with a byte to spare for the last pixel's four-byte load.
+    const qsizetype bytes = rowBytes * bitmap.height;
+    std::vector<uint8_t> rows(static_cast<size_t>(bytes) + 1);
+    if (file.read(reinterpret_cast<char*>(rows.data()), bytes) != bytes)
+        return {};
     // Rows come bottom-up: file row r is picture line height - 1 - r.
-    for (int y = bitmap.height - 1; y >= 0; --y) {
-        if (file.read(reinterpret_cast<char*>(row.data()), rowBytes) != rowBytes)
-            return {};
-        const uint8_t* source = row.data();
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < bitmap.width; ++x, source += 3)
-            line[x] = 0xFF000000u | uint32_t(source[2]) << 16 | uint32_t(source[1]) << 8 | source[0];
-    }
+    for (int y = 0; y < bitmap.height; ++y)
+        expandRow(&rows[static_cast<size_t>(rowBytes) * (bitmap.height - 1 - y)], bitmap.width,
+                  reinterpret_cast<QRgb*>(picture.scanLine(y)));
     return picture;
 }
 
@@ -159,6 +171,23 @@ void putLittleEndian(char* out, uint32_t value, int size)
 {
     for (int i = 0; i < size; ++i)
         out[i] = static_cast<char>(value >> (8 * i));
+}
+
+// 32-bit pixels to three bytes each, blue-green-red or (`rgb`) red-green-blue. Each pixel is
+// stored as four bytes, the fourth overwritten by the next pixel; the last one byte by byte.
+template <bool rgb>
+void packRow(const QRgb* line, int width, uint8_t* out)
+{
+    if (width <= 0)
+        return;
+    for (int x = 0; x + 1 < width; ++x, out += 3) {
+        const uint32_t value = rgb ? __builtin_bswap32(line[x] << 8) : line[x];
+        std::memcpy(out, &value, 4);
+    }
+    const QRgb last = line[width - 1];
+    out[0] = static_cast<uint8_t>(rgb ? qRed(last) : qBlue(last));
+    out[1] = static_cast<uint8_t>(qGreen(last));
+    out[2] = static_cast<uint8_t>(rgb ? qBlue(last) : qRed(last));
 }
 
 // A 32-bit picture as an uncompressed 24-bit bottom-up bitmap, written in one go (the
@@ -183,11 +212,7 @@ bool savePlainBitmap(const std::string& path, const QImage& picture)
     for (int y = 0; y < height; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
         auto* out = reinterpret_cast<uint8_t*>(header + bitmapHeaderBytes + (height - 1 - y) * rowBytes);
-        for (int x = 0; x < width; ++x, out += 3) {
-            out[0] = static_cast<uint8_t>(qBlue(line[x]));
-            out[1] = static_cast<uint8_t>(qGreen(line[x]));
-            out[2] = static_cast<uint8_t>(qRed(line[x]));
-        }
+        packRow<false>(line, width, out);
     }
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -255,8 +280,10 @@ ImgKitHandle ImgKitImageSize(ImgKitHandle image, int width, int height)
         return nullptr;
     if (image->picture.width() == width && image->picture.height() == height)
         return image;
+    // Scaled here in one thread: the toolkit's smooth scaling hands the rows to a thread pool
+    // and costs several times as much on a busy machine.
     const QImage source = image->picture.convertToFormat(QImage::Format_RGB32);
-    return wrap(source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return wrap(scaledPicture(source, width, height));
 }
 
 ImgKitHandle ImgKitImageAdd(ImgKitHandle background, ImgKitHandle foreground, int x, int y)
@@ -304,7 +331,20 @@ int ImgKitBmpFileSave(const std::string& path, ImgKitHandle image)
 
 int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality)
 {
-    return image && image->picture.save(QString::fromStdString(path), "JPEG", quality) ? 1 : 0;
+    if (!image)
+        return 0;
+    const QImage& picture = image->picture;
+    if (picture.format() != QImage::Format_RGB32)
+        return picture.save(QString::fromStdString(path), "JPEG", quality) ? 1 : 0;
+    // The JPEG writer copies red-green-blue rows as they are but converts 32-bit pixels
+    // one by one.
+    QImage rgb(picture.width(), picture.height(), QImage::Format_RGB888);
+    if (rgb.isNull())
+        return 0;
+    for (int y = 0; y < picture.height(); ++y)
+        packRow<true>(reinterpret_cast<const QRgb*>(picture.constScanLine(y)), picture.width(),
+                      rgb.scanLine(y));
+    return rgb.save(QString::fromStdString(path), "JPEG", quality) ? 1 : 0;
 }
 
 uint32_t ImgKitMemSize(ImgKitHandle image)

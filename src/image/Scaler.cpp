@@ -1,0 +1,191 @@
+#include "Scaler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <vector>
+
+namespace vantrel {
+
+namespace {
+
+// Weights of one output pixel sum to this, so that the two channel pairs of a pixel can be
+// weighted in one 32-bit multiply each without spilling into each other.
+constexpr int weightOne = 256;
+
+// The source pixels one output pixel is made of along one axis.
+struct Taps {
+    std::vector<int> first;   // per output pixel: its first source pixel
+    std::vector<int> count;   // per output pixel: how many follow
+    std::vector<int> offset;  // per output pixel: where its weights start in `weights`
+    std::vector<uint32_t> weights;
+};
+
+// Rounds the real weights to integers summing to weightOne, the remainder to the largest.
+void addWeights(Taps& taps, const std::vector<double>& real)
+{
+    const double total = std::accumulate(real.begin(), real.end(), 0.0);
+    int sum = 0;
+    size_t largest = 0;
+    const size_t start = taps.weights.size();
+    for (size_t i = 0; i < real.size(); ++i) {
+        const int w = static_cast<int>(std::lround(real[i] / total * weightOne));
+        taps.weights.push_back(static_cast<uint32_t>(w));
+        sum += w;
+        if (real[i] > real[largest])
+            largest = i;
+    }
+    taps.weights[start + largest] += static_cast<uint32_t>(weightOne - sum);
+}
+
+// Output pixel d covers the source stretch [d * scale, (d + 1) * scale).
+void areaTaps(Taps& taps, int from, int to)
+{
+    const double scale = static_cast<double>(from) / to;
+    std::vector<double> real;
+    for (int d = 0; d < to; ++d) {
+        const double begin = d * scale;
+        const double end = std::min<double>(from, (d + 1) * scale);
+        const int first = static_cast<int>(begin);
+        const int last = std::min(from - 1, static_cast<int>(std::ceil(end)) - 1);
+        real.clear();
+        for (int s = first; s <= last; ++s)
+            real.push_back(std::min<double>(s + 1, end) - std::max<double>(s, begin));
+        taps.first.push_back(first);
+        taps.count.push_back(static_cast<int>(real.size()));
+        taps.offset.push_back(static_cast<int>(taps.weights.size()));
+        addWeights(taps, real);
+    }
+}
+
+// Output pixel centres mapped onto the source, between its two nearest pixel centres.
+void linearTaps(Taps& taps, int from, int to)
+{
+    const double scale = static_cast<double>(from) / to;
+    for (int d = 0; d < to; ++d) {
+        const double centre = std::clamp((d + 0.5) * scale - 0.5, 0.0, from - 1.0);
+        const int first = std::min(static_cast<int>(centre), std::max(from - 2, 0));
+        const double fraction = centre - first;
+        taps.first.push_back(first);
+        taps.offset.push_back(static_cast<int>(taps.weights.size()));
+        if (from == 1) {
+            taps.count.push_back(1);
+            taps.weights.push_back(weightOne);
+            continue;
+        }
+        taps.count.push_back(2);
+        addWeights(taps, {1.0 - fraction, fraction});
+    }
+}
+
+// Every output pixel gets as many taps as the widest, padded with zero weights and kept
+// inside the source, so that the blending loop runs a fixed count.
+Taps evened(const Taps& taps, int from)
+{
+    const int widest = *std::max_element(taps.count.begin(), taps.count.end());
+    Taps out;
+    for (size_t d = 0; d < taps.first.size(); ++d) {
+        const int first = std::min(taps.first[d], from - widest);
+        out.first.push_back(first);
+        out.count.push_back(widest);
+        out.offset.push_back(static_cast<int>(out.weights.size()));
+        for (int i = 0; i < widest; ++i) {
+            const int own = first + i - taps.first[d];
+            out.weights.push_back(own >= 0 && own < taps.count[d] ? taps.weights[taps.offset[d] + own] : 0);
+        }
+    }
+    return out;
+}
+
+Taps tapsFor(int from, int to)
+{
+    Taps taps;
+    if (to < from)
+        areaTaps(taps, from, to);
+    else
+        linearTaps(taps, from, to);
+    return evened(taps, from);
+}
+
+// Weighted sum of `count` pixels `step` apart: red and blue in one word, alpha and green in
+// the other, each channel in a 16-bit lane.
+template <int fixedCount>
+inline uint32_t blend(const uint32_t* pixel, ptrdiff_t step, int count, const uint32_t* weights)
+{
+    if constexpr (fixedCount > 0)
+        count = fixedCount;
+    uint32_t redBlue = 0x00800080u;
+    uint32_t alphaGreen = 0x00800080u;
+    for (int i = 0; i < count; ++i, pixel += step) {
+        redBlue += (*pixel & 0x00FF00FFu) * weights[i];
+        alphaGreen += (*pixel >> 8 & 0x00FF00FFu) * weights[i];
+    }
+    return (redBlue >> 8 & 0x00FF00FFu) | (alphaGreen & 0xFF00FF00u);
+}
+
+template <int fixedCount>
+void blendRow(const uint32_t* in, const Taps& taps, int width, uint32_t* line)
+{
+    const int count = taps.count[0];
+    for (int x = 0; x < width; ++x)
+        line[x] = blend<fixedCount>(in + taps.first[x], 1, count, &taps.weights[static_cast<size_t>(x) * count]);
+}
+
+template <int fixedCount>
+void blendColumns(const uint32_t* in, ptrdiff_t step, int count, const uint32_t* weights, int width,
+                  uint32_t* line)
+{
+    for (int x = 0; x < width; ++x)
+        line[x] = blend<fixedCount>(in + x, step, count, weights);
+}
+
+QImage scaledHorizontally(const QImage& source, int width)
+{
+    const Taps taps = tapsFor(source.width(), width);
+    QImage out(width, source.height(), source.format());
+    if (out.isNull())
+        return out;
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* in = reinterpret_cast<const uint32_t*>(source.constScanLine(y));
+        auto* line = reinterpret_cast<uint32_t*>(out.scanLine(y));
+        if (taps.count[0] == 2)
+            blendRow<2>(in, taps, width, line);
+        else
+            blendRow<0>(in, taps, width, line);
+    }
+    return out;
+}
+
+QImage scaledVertically(const QImage& source, int height)
+{
+    const Taps taps = tapsFor(source.height(), height);
+    QImage out(source.width(), height, source.format());
+    if (out.isNull())
+        return out;
+    const ptrdiff_t step = source.bytesPerLine() / 4;
+    for (int y = 0; y < height; ++y) {
+        const auto* in = reinterpret_cast<const uint32_t*>(source.constScanLine(taps.first[y]));
+        auto* line = reinterpret_cast<uint32_t*>(out.scanLine(y));
+        const uint32_t* weights = &taps.weights[taps.offset[y]];
+        if (taps.count[y] == 2)
+            blendColumns<2>(in, step, 2, weights, source.width(), line);
+        else
+            blendColumns<0>(in, step, taps.count[y], weights, source.width(), line);
+    }
+    return out;
+}
+
+} // namespace
+
+QImage scaledPicture(const QImage& source, int width, int height)
+{
+    if (source.isNull() || width <= 0 || height <= 0 || source.depth() != 32)
+        return {};
+    const QImage across = width == source.width() ? source : scaledHorizontally(source, width);
+    if (across.isNull() || height == source.height())
+        return across;
+    return scaledVertically(across, height);
+}
+
+} // namespace vantrel
