@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -157,9 +158,10 @@ QImage plainBitmap(const std::string& path)
         return {};
     // All rows in one read, with a byte to spare for the last pixel's four-byte load.
     const qsizetype bytes = rowBytes * bitmap.height;
-    std::vector<uint8_t> rows(static_cast<size_t>(bytes) + 1);
-    if (file.read(reinterpret_cast<char*>(rows.data()), bytes) != bytes)
+    const std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[static_cast<size_t>(bytes) + 1]);
+    if (!rows || file.read(reinterpret_cast<char*>(rows.get()), bytes) != bytes)
         return {};
+    rows[static_cast<size_t>(bytes)] = 0;
     // Rows come bottom-up: file row r is picture line height - 1 - r.
     for (int y = 0; y < bitmap.height; ++y)
         expandRow(&rows[static_cast<size_t>(rowBytes) * (bitmap.height - 1 - y)], bitmap.width,
@@ -197,8 +199,9 @@ bool savePlainBitmap(const std::string& path, const QImage& picture)
     const int width = picture.width();
     const int height = picture.height();
     const qsizetype rowBytes = (static_cast<qsizetype>(width) * 3 + 3) & ~qsizetype(3);
-    QByteArray bytes(bitmapHeaderBytes + rowBytes * height, '\0');
+    QByteArray bytes(bitmapHeaderBytes + rowBytes * height, Qt::Uninitialized);
     char* header = bytes.data();
+    std::memset(header, 0, bitmapHeaderBytes);
     header[0] = 'B';
     header[1] = 'M';
     putLittleEndian(header + 2, static_cast<uint32_t>(bytes.size()), 4);
@@ -213,6 +216,7 @@ bool savePlainBitmap(const std::string& path, const QImage& picture)
         const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
         auto* out = reinterpret_cast<uint8_t*>(header + bitmapHeaderBytes + (height - 1 - y) * rowBytes);
         packRow<false>(line, width, out);
+        std::memset(out + width * 3, 0, static_cast<size_t>(rowBytes - width * 3));
     }
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
