@@ -1,5 +1,7 @@
 #include "Scaler.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -125,11 +127,55 @@ inline uint32_t blend(const uint32_t* pixel, ptrdiff_t step, int count, const ui
 }
 
 template <int fixedCount>
-void blendRow(const uint32_t* in, const Taps& taps, int width, uint32_t* line)
+void blendRow(const uint32_t* in, const Taps& taps, int from, int width, uint32_t* line)
 {
     const int count = taps.count[0];
-    for (int x = 0; x < width; ++x)
+    for (int x = from; x < width; ++x)
         line[x] = blend<fixedCount>(in + taps.first[x], 1, count, &taps.weights[static_cast<size_t>(x) * count]);
+}
+
+// Each tap's weight for two neighbouring output pixels, as eight 16-bit lanes (four channels
+// of each): what blendPairs multiplies with.
+struct PairWeight {
+    __m128i lanes;
+};
+
+std::vector<PairWeight> pairWeights(const Taps& taps, int width)
+{
+    const int count = taps.count[0];
+    std::vector<PairWeight> out;
+    for (int x = 0; x + 1 < width; x += 2)
+        for (int i = 0; i < count; ++i) {
+            const auto a = static_cast<short>(taps.weights[static_cast<size_t>(x) * count + i]);
+            const auto b = static_cast<short>(taps.weights[static_cast<size_t>(x + 1) * count + i]);
+            out.push_back({_mm_set_epi16(b, b, b, b, a, a, a, a)});
+        }
+    return out;
+}
+
+// The same sums as blend, two output pixels at a time in one register; a lane's sum stays
+// below 2^16 because the weights add up to 256.
+template <int fixedCount>
+void blendPairs(const uint32_t* in, const Taps& taps, const std::vector<PairWeight>& weights, int width,
+                uint32_t* line)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(weightOne / 2);
+    const PairWeight* w = weights.data();
+    int x = 0;
+    for (; x + 1 < width; x += 2) {
+        const uint32_t* a = in + taps.first[x];
+        const uint32_t* b = in + taps.first[x + 1];
+        __m128i sum = half;
+        for (int i = 0; i < fixedCount; ++i, ++w) {
+            const __m128i pair = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a[i])),
+                                                    _mm_cvtsi32_si128(static_cast<int>(b[i])));
+            sum = _mm_add_epi16(sum, _mm_mullo_epi16(_mm_unpacklo_epi8(pair, zero), w->lanes));
+        }
+        sum = _mm_srli_epi16(sum, 8);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(line + x), _mm_packus_epi16(sum, sum));
+    }
+    blendRow<fixedCount>(in, taps, x, width, line);
 }
 
 template <int fixedCount>
@@ -146,13 +192,20 @@ QImage scaledHorizontally(const QImage& source, int width)
     QImage out(width, source.height(), source.format());
     if (out.isNull())
         return out;
+    const std::vector<PairWeight> weights = pairWeights(taps, width);
     for (int y = 0; y < source.height(); ++y) {
         const auto* in = reinterpret_cast<const uint32_t*>(source.constScanLine(y));
         auto* line = reinterpret_cast<uint32_t*>(out.scanLine(y));
-        if (taps.count[0] == 2)
-            blendRow<2>(in, taps, width, line);
-        else
-            blendRow<0>(in, taps, width, line);
+        switch (taps.count[0]) {
+        case 2:
+            blendPairs<2>(in, taps, weights, width, line);
+            break;
+        case 3:
+            blendPairs<3>(in, taps, weights, width, line);
+            break;
+        default:
+            blendRow<0>(in, taps, 0, width, line);
+        }
     }
     return out;
 }
