@@ -6,6 +6,7 @@
 #include "image/WholeFile.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -89,10 +90,14 @@ bool readRowsTopDown(const std::string& path, int lines, std::vector<uint8_t>& t
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file || std::fseek(file.get(), bitmapPixelOffset, SEEK_SET) != 0)
         return false;
+    // One read for all rows (row by row, the stream would go to the system for each), then
+    // the rows swapped end for end.
     topDown.resize(rowBytes * lines);
-    for (int i = lines - 1; i >= 0; --i)
-        if (std::fread(&topDown[rowBytes * i], 1, rowBytes, file.get()) != rowBytes)
-            return false;
+    if (std::fread(topDown.data(), 1, topDown.size(), file.get()) != topDown.size())
+        return false;
+    for (int i = 0; i < lines / 2; ++i)
+        std::swap_ranges(&topDown[rowBytes * i], &topDown[rowBytes * (i + 1)],
+                         &topDown[rowBytes * (lines - 1 - i)]);
     return true;
 }
 
