@@ -6,7 +6,6 @@
 #include "image/WholeFile.h"
 #include "platform/Paths.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -91,13 +90,14 @@ bool readRowsTopDown(const std::string& path, int lines, std::vector<uint8_t>& t
     if (!file || std::fseek(file.get(), bitmapPixelOffset, SEEK_SET) != 0)
         return false;
     // One read for all rows (row by row, the stream would go to the system for each), then
-    // the rows swapped end for end.
-    topDown.resize(rowBytes * lines);
-    if (std::fread(topDown.data(), 1, topDown.size(), file.get()) != topDown.size())
+    // the rows copied end for end.
+    const size_t bytes = rowBytes * lines;
+    const std::unique_ptr<uint8_t[]> bottomUp(new (std::nothrow) uint8_t[bytes]);
+    if (!bottomUp || std::fread(bottomUp.get(), 1, bytes, file.get()) != bytes)
         return false;
-    for (int i = 0; i < lines / 2; ++i)
-        std::swap_ranges(&topDown[rowBytes * i], &topDown[rowBytes * (i + 1)],
-                         &topDown[rowBytes * (lines - 1 - i)]);
+    topDown.resize(bytes);
+    for (int i = 0; i < lines; ++i)
+        std::memcpy(&topDown[rowBytes * i], &bottomUp[rowBytes * (lines - 1 - i)], rowBytes);
     return true;
 }
 
