@@ -56,8 +56,9 @@ TEST(Paths, FreeSpaceIsNotCutTo32Bits)
     const uint64_t measured = freeSpaceOf(folder.path());
     // Other processes write meanwhile; the two readings agree to within a few MiB.
     EXPECT_NEAR(static_cast<double>(measured), static_cast<double>(expected), 64.0 * 1024 * 1024);
-    if (expected > (uint64_t(1) << 32))
+    if (expected > (uint64_t(1) << 32)) {
         EXPECT_GT(measured, uint64_t(1) << 32);
+    }
     // A path that does not exist yet is measured on its nearest existing parent.
     EXPECT_GT(freeSpaceOf(folder.file("new/sub/file.jpg")), 0u);
 }
