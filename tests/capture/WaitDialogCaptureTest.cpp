@@ -66,17 +66,26 @@ quobsim::SptpOptions layout7()
     return options;
 }
 
+// A capture in layout 7 whose windows are the program's wait dialog, the tape parked.
+class CaptureWithWaitDialog : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(DvcLoad());
+        rig.cpt.windows = &windows;
+        ASSERT_TRUE(rig.parkTape(0));
+    }
+
+    TfrmWait wait;
+    CaptureRig rig{layout7()};
+    WaitDialogWindows windows{wait};
+    Watch watch;
+};
+
 } // namespace
 
-TEST(CaptureWithWaitDialog, GaugeFollowsTheBlocksAndTheDialogClosesAtTheEnd)
+TEST_F(CaptureWithWaitDialog, GaugeFollowsTheBlocksAndTheDialogClosesAtTheEnd)
 {
-    ASSERT_TRUE(DvcLoad());
-    TfrmWait wait;
-    CaptureRig rig(layout7());
-    WaitDialogWindows windows(wait);
-    rig.cpt.windows = &windows;
-    ASSERT_TRUE(rig.parkTape(0));
-    Watch watch;
     ASSERT_EQ(captureWatched(rig, wait, watch), CaptureOutcome::Captured);
     EXPECT_TRUE(watch.shown);
     EXPECT_TRUE(watch.gaugeShown);
@@ -86,15 +95,8 @@ TEST(CaptureWithWaitDialog, GaugeFollowsTheBlocksAndTheDialogClosesAtTheEnd)
     EXPECT_EQ(rig.album.announced.size(), 1u);
 }
 
-TEST(CaptureWithWaitDialog, StopButtonEndsTheTransferWithOutcomeOne)
+TEST_F(CaptureWithWaitDialog, StopButtonEndsTheTransferWithOutcomeOne)
 {
-    ASSERT_TRUE(DvcLoad());
-    TfrmWait wait;
-    CaptureRig rig(layout7());
-    WaitDialogWindows windows(wait);
-    rig.cpt.windows = &windows;
-    ASSERT_TRUE(rig.parkTape(0));
-    Watch watch;
     watch.pressAt = 20;
     ASSERT_EQ(captureWatched(rig, wait, watch), CaptureOutcome::Stopped);
     EXPECT_FALSE(wait.abortRequested) << "the capture took the stop request";
