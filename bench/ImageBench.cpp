@@ -1,5 +1,7 @@
 // Figures of the picture paths, each next to a bare libavcodec / toolkit baseline measured in
 // the same run: the thumbnail path, saving as JPEG at size 1, importing a 640 x 480 JPEG.
+// The table gives each one's time; the figures come from rounds that run a path and its
+// baseline by turns, so that the machine's slower and quicker spells fall on both.
 #include "album/TargetPath.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
@@ -20,8 +22,10 @@ extern "C" {
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
-#include <map>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -161,9 +165,18 @@ bool decodeRaw(AVCodecContext* context, AVFrame* frame)
     return ok;
 }
 
-void ThumbnailPath(benchmark::State& state)
-{
-    for (auto _ : state) {
+// One measured piece of work: `prepare` runs untimed before every `run`.
+class Task {
+public:
+    virtual ~Task() = default;
+    virtual void prepare() {}
+    virtual void run() = 0;
+};
+
+class ThumbnailPath : public Task {
+public:
+    void run() override
+    {
         PictureRecord record;
         record.path = scene().dvf;
         readPictureFile(record);
@@ -172,175 +185,230 @@ void ThumbnailPath(benchmark::State& state)
         thumbnailReduction(bitmap);
         benchmark::DoNotOptimize(bitmap.pixels());
     }
-}
+};
 
-void BareLowresDecode(benchmark::State& state)
-{
-    AVCodecContext* context = openCodec(false, 3);
-    AVFrame* frame = av_frame_alloc();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(decodeRaw(context, frame));
-    av_frame_free(&frame);
-    avcodec_free_context(&context);
-}
+class BareLowresDecode : public Task {
+public:
+    BareLowresDecode() : context_(openCodec(false, 3)), frame_(av_frame_alloc()) {}
+    ~BareLowresDecode() override
+    {
+        av_frame_free(&frame_);
+        avcodec_free_context(&context_);
+    }
+    void run() override { benchmark::DoNotOptimize(decodeRaw(context_, frame_)); }
 
-void convertJpegSize1With(benchmark::State& state, int revision)
-{
-    Scene& s = scene();
-    ImageSettings settings; // JPEG, quality 75, 640 x 480
-    settings.Revision = revision;
-    const std::string out = s.file("convert.jpg");
-    for (auto _ : state)
-        benchmark::DoNotOptimize(convertPictureFile(s.dvf, out, saveAsJpeg, false, settings, s.check));
-}
+private:
+    AVCodecContext* context_;
+    AVFrame* frame_;
+};
 
-// With the default movement correction, and without correction: the bare baseline corrects
-// nothing, so the second is the like-for-like comparison.
-void ConvertJpegSize1(benchmark::State& state)
-{
-    convertJpegSize1With(state, ImageSettings().Revision);
-}
+class ConvertJpegSize1 : public Task {
+public:
+    // Settings as they come: JPEG, quality 75, 640 x 480, movement correction.
+    explicit ConvertJpegSize1(int revision = ImageSettings().Revision)
+    {
+        settings_.Revision = revision;
+    }
+    void run() override
+    {
+        Scene& s = scene();
+        benchmark::DoNotOptimize(convertPictureFile(s.dvf, out_, saveAsJpeg, false, settings_, s.check));
+    }
 
-void ConvertJpegSize1NoCorrection(benchmark::State& state)
-{
-    convertJpegSize1With(state, 0);
-}
+private:
+    ImageSettings settings_;
+    std::string out_ = scene().file("convert.jpg");
+};
+
+// The bare baseline corrects nothing: without correction is the like-for-like comparison.
+class ConvertJpegSize1NoCorrection : public ConvertJpegSize1 {
+public:
+    ConvertJpegSize1NoCorrection() : ConvertJpegSize1(0) {}
+};
 
 // Decode, colour conversion straight to 640 x 480 red-green-blue (the rows the JPEG writer
 // takes without converting), JPEG write at the same quality. No correction, no work file.
-void BareDecodeJpeg(benchmark::State& state)
-{
-    AVCodecContext* context = openCodec(false, 0);
-    AVFrame* frame = av_frame_alloc();
-    SwsContext* scaler = nullptr;
-    QImage picture(640, 480, QImage::Format_RGB888);
-    const QString out = QString::fromStdString(scene().file("bare.jpg"));
-    for (auto _ : state) {
-        decodeRaw(context, frame);
-        cachedScaler(scaler, 720, lines, AV_PIX_FMT_YUV411P, 640, 480, AV_PIX_FMT_RGB24);
-        uint8_t* destination[4] = {picture.bits(), nullptr, nullptr, nullptr};
-        const int stride[4] = {int(picture.bytesPerLine()), 0, 0, 0};
-        sws_scale(scaler, frame->data, frame->linesize, 0, lines, destination, stride);
-        benchmark::DoNotOptimize(picture.save(out, "JPEG", 75));
+class BareDecodeJpeg : public Task {
+public:
+    BareDecodeJpeg() : context_(openCodec(false, 0)), frame_(av_frame_alloc()) {}
+    ~BareDecodeJpeg() override
+    {
+        sws_freeContext(scaler_);
+        av_frame_free(&frame_);
+        avcodec_free_context(&context_);
     }
-    sws_freeContext(scaler);
-    av_frame_free(&frame);
-    avcodec_free_context(&context);
-}
-
-void ImportJpeg(benchmark::State& state)
-{
-    Scene& s = scene();
-    ImageSettings settings; // NTSC, squeeze, black
-    const std::string out = s.file("import.dvf");
-    for (auto _ : state) {
-        // An import writes a new side file; replacing the last run's file instead would add
-        // the file system's truncation of it to every run.
-        state.PauseTiming();
-        std::filesystem::remove(out);
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(importToDvf(s.jpeg, out, settings, s.check));
+    void run() override
+    {
+        decodeRaw(context_, frame_);
+        cachedScaler(scaler_, 720, lines, AV_PIX_FMT_YUV411P, 640, 480, AV_PIX_FMT_RGB24);
+        uint8_t* destination[4] = {picture_.bits(), nullptr, nullptr, nullptr};
+        const int stride[4] = {int(picture_.bytesPerLine()), 0, 0, 0};
+        sws_scale(scaler_, frame_->data, frame_->linesize, 0, lines, destination, stride);
+        benchmark::DoNotOptimize(picture_.save(out_, "JPEG", 75));
     }
-}
 
-// Encode only: the 720 x 480 pattern into one DV frame, with the program's encoder settings.
-void BareEncode(benchmark::State& state)
-{
-    AVCodecContext* context = openCodec(true, 0);
-    AVFrame* frame = encoderFrame();
-    SwsContext* scaler = nullptr;
-    const auto pixels = testPattern(dvSystem525);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(
-            bareEncode(context, frame, scaler, pixels.data(), 720, lines, 2160, AV_PIX_FMT_BGR24));
-    sws_freeContext(scaler);
-    av_frame_free(&frame);
-    avcodec_free_context(&context);
-}
+private:
+    AVCodecContext* context_;
+    AVFrame* frame_;
+    SwsContext* scaler_ = nullptr;
+    QImage picture_{640, 480, QImage::Format_RGB888};
+    QString out_ = QString::fromStdString(scene().file("bare.jpg"));
+};
+
+class ImportJpeg : public Task {
+public:
+    // An import writes a new side file; replacing the last run's file instead would add the
+    // file system's truncation of it to every run.
+    void prepare() override { std::filesystem::remove(out_); }
+    void run() override
+    {
+        Scene& s = scene();
+        benchmark::DoNotOptimize(importToDvf(s.jpeg, out_, settings_, s.check));
+    }
+
+private:
+    ImageSettings settings_; // NTSC, squeeze, black
+    std::string out_ = scene().file("import.dvf");
+};
+
+// An encoder with the program's settings, its frame and converter.
+class BareEncoder {
+public:
+    BareEncoder() : context_(openCodec(true, 0)), frame_(encoderFrame()) {}
+    ~BareEncoder()
+    {
+        sws_freeContext(scaler_);
+        av_frame_free(&frame_);
+        avcodec_free_context(&context_);
+    }
+    std::vector<uint8_t> encode(const uint8_t* pixels, int width, int height, int stride, AVPixelFormat format)
+    {
+        return bareEncode(context_, frame_, scaler_, pixels, width, height, stride, format);
+    }
+
+private:
+    AVCodecContext* context_;
+    AVFrame* frame_;
+    SwsContext* scaler_ = nullptr;
+};
+
+// Encode only: the 720 x 480 pattern into one DV frame.
+class BareEncode : public Task {
+public:
+    void run() override
+    {
+        benchmark::DoNotOptimize(encoder_.encode(pixels_.data(), 720, lines, 2160, AV_PIX_FMT_BGR24));
+    }
+
+private:
+    BareEncoder encoder_;
+    std::vector<uint8_t> pixels_ = testPattern(dvSystem525);
+};
 
 // Read the 640 x 480 JPEG, scale it to 720 x 480 in the colour conversion, encode. An import
-// cannot do less: its input is the JPEG file, whose reading costs about a third of the encode.
-void BareJpegReadEncode(benchmark::State& state)
-{
-    AVCodecContext* context = openCodec(true, 0);
-    AVFrame* frame = encoderFrame();
-    SwsContext* scaler = nullptr;
-    const QString path = QString::fromStdString(scene().jpeg);
-    for (auto _ : state) {
+// cannot do less: its input is the JPEG file.
+class BareJpegReadEncode : public Task {
+public:
+    void run() override
+    {
         // The reader gives 32-bit pixels, blue-green-red-alpha in memory: converted as they are.
-        const QImage picture = QImageReader(path).read();
-        benchmark::DoNotOptimize(bareEncode(context, frame, scaler, picture.constBits(), picture.width(),
-                                            picture.height(), int(picture.bytesPerLine()),
-                                            AV_PIX_FMT_BGRA));
+        const QImage picture = QImageReader(path_).read();
+        benchmark::DoNotOptimize(encoder_.encode(picture.constBits(), picture.width(), picture.height(),
+                                                 int(picture.bytesPerLine()), AV_PIX_FMT_BGRA));
     }
-    sws_freeContext(scaler);
-    av_frame_free(&frame);
-    avcodec_free_context(&context);
+
+private:
+    BareEncoder encoder_;
+    QString path_ = QString::fromStdString(scene().jpeg);
+};
+
+template <class T>
+void timed(benchmark::State& state)
+{
+    T task;
+    for (auto _ : state) {
+        state.PauseTiming();
+        task.prepare();
+        state.ResumeTiming();
+        task.run();
+    }
 }
 
-// Five runs each; the figures take the quickest, the run least disturbed by the other work
-// on the machine.
+// Five runs of at least a fifth of a second each, the quickest shown beside the mean.
 void measured(benchmark::internal::Benchmark* b)
 {
-    b->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime()->Repetitions(5)
+    b->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(0.2)->Repetitions(5)
         ->DisplayAggregatesOnly(true)
         ->ComputeStatistics("min", [](const std::vector<double>& v) {
             return *std::min_element(v.begin(), v.end());
         });
 }
 
-BENCHMARK(ThumbnailPath)->Apply(measured);
-BENCHMARK(BareLowresDecode)->Apply(measured);
-BENCHMARK(ConvertJpegSize1)->Apply(measured);
-BENCHMARK(ConvertJpegSize1NoCorrection)->Apply(measured);
-BENCHMARK(BareDecodeJpeg)->Apply(measured);
-BENCHMARK(ImportJpeg)->Apply(measured);
-BENCHMARK(BareEncode)->Apply(measured);
-BENCHMARK(BareJpegReadEncode)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, ThumbnailPath)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, BareLowresDecode)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, ConvertJpegSize1)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, ConvertJpegSize1NoCorrection)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, BareDecodeJpeg)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, ImportJpeg)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, BareEncode)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, BareJpegReadEncode)->Apply(measured);
 
-// The console table, and each benchmark's time per iteration kept for the figures.
-class FigureReporter : public benchmark::ConsoleReporter {
-public:
-    // Without colours, so that every FIGURE line starts its line.
-    FigureReporter() : ConsoleReporter(OO_Tabular) {}
+using Clock = std::chrono::steady_clock;
 
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
-                cpuTimes[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            }
+// Seconds for `runs` runs of the task, its preparation left out.
+double secondsFor(Task& task, int runs)
+{
+    Clock::duration total{};
+    for (int i = 0; i < runs; ++i) {
+        task.prepare();
+        const auto start = Clock::now();
+        task.run();
+        total += Clock::now() - start;
     }
-    std::map<std::string, double> times;    // wall clock, what the user waits
-    std::map<std::string, double> cpuTimes; // all threads of the process, steadier on a busy machine
-};
+    return std::chrono::duration<double>(total).count();
+}
 
 struct Figure {
     const char* name;
-    const char* path;
-    const char* baseline;
+    std::function<std::unique_ptr<Task>()> path;
+    std::function<std::unique_ptr<Task>()> baseline;
 };
 
-// The import is held against reading and encoding: a bare encode alone leaves out the JPEG
-// reading that no import can skip. Its ratio to the bare encode is printed as well.
-constexpr Figure figures[] = {
-    {"thumbnail_vs_bare_lowres", "ThumbnailPath", "BareLowresDecode"},
-    {"convert_jpeg_size1_vs_bare_decode_jpeg", "ConvertJpegSize1", "BareDecodeJpeg"},
-    {"convert_jpeg_size1_no_correction_vs_bare_decode_jpeg", "ConvertJpegSize1NoCorrection",
-     "BareDecodeJpeg"},
-    {"import_jpeg_vs_bare_jpeg_read_encode", "ImportJpeg", "BareJpegReadEncode"},
-    {"import_jpeg_vs_bare_encode", "ImportJpeg", "BareEncode"},
-};
-
-void printFigure(const std::string& name, const std::map<std::string, double>& times, const Figure& figure)
+template <class T>
+std::function<std::unique_ptr<Task>()> make()
 {
-    const auto path = times.find(figure.path);
-    const auto baseline = times.find(figure.baseline);
-    if (path == times.end() || baseline == times.end() || baseline->second <= 0)
-        return;
-    std::printf("FIGURE %s %.2f ratio goal<=1.3\n", name.c_str(), path->second / baseline->second);
+    return [] { return std::make_unique<T>(); };
+}
+
+// The import is held against reading and encoding as well as against the bare encode: the
+// encode alone leaves out the JPEG reading that no import can skip.
+const Figure figures[] = {
+    {"thumbnail_vs_bare_lowres", make<ThumbnailPath>(), make<BareLowresDecode>()},
+    {"convert_jpeg_size1_vs_bare_decode_jpeg", make<ConvertJpegSize1>(), make<BareDecodeJpeg>()},
+    {"convert_jpeg_size1_no_correction_vs_bare_decode_jpeg", make<ConvertJpegSize1NoCorrection>(),
+     make<BareDecodeJpeg>()},
+    {"import_jpeg_vs_bare_jpeg_read_encode", make<ImportJpeg>(), make<BareJpegReadEncode>()},
+    {"import_jpeg_vs_bare_encode", make<ImportJpeg>(), make<BareEncode>()},
+};
+
+constexpr int rounds = 21;
+constexpr int runsPerTurn = 10;
+
+// The median over the rounds of path time / baseline time, with the lowest and highest.
+void printFigure(const Figure& figure)
+{
+    const auto path = figure.path();
+    const auto baseline = figure.baseline();
+    secondsFor(*path, runsPerTurn); // warm both: first runs open codecs and fault buffers in
+    secondsFor(*baseline, runsPerTurn);
+    std::vector<double> ratios;
+    for (int r = 0; r < rounds; ++r) {
+        const double pathSeconds = secondsFor(*path, runsPerTurn);
+        ratios.push_back(pathSeconds / secondsFor(*baseline, runsPerTurn));
+    }
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("FIGURE %s %.2f ratio goal<=1.3 (rounds %d, lowest %.2f, highest %.2f)\n", figure.name,
+                ratios[rounds / 2], rounds, ratios.front(), ratios.back());
 }
 
 } // namespace
@@ -349,12 +417,9 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     setUpScene();
-    FigureReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const auto& figure : figures) {
-        printFigure(figure.name, reporter.times, figure);
-        printFigure(std::string(figure.name) + "_cpu", reporter.cpuTimes, figure);
-    }
+    benchmark::RunSpecifiedBenchmarks();
+    for (const auto& figure : figures)
+        printFigure(figure);
     std::error_code error;
     std::filesystem::remove_all(scene().folder, error);
     DvcRelease();

@@ -1,5 +1,6 @@
 #include "ImageKit.h"
 
+#include "image/PixelRows.h"
 #include "image/Scaler.h"
 
 #include <QFile>
@@ -135,16 +136,6 @@ bool plainBitmapHeader(const std::string& path, PlainBitmap& bitmap)
     return file.open(QIODevice::ReadOnly) && readPlainHeader(file, bitmap);
 }
 
-// Blue-green-red bytes to 32-bit pixels; `source` may be read one byte past its last pixel.
-void expandRow(const uint8_t* source, int width, QRgb* line)
-{
-    for (int x = 0; x < width; ++x, source += 3) {
-        uint32_t value;
-        std::memcpy(&value, source, 4);
-        line[x] = 0xFF000000u | (value & 0x00FFFFFFu);
-    }
-}
-
 QImage plainBitmap(const std::string& path)
 {
     QFile file(QString::fromStdString(path));
@@ -156,16 +147,15 @@ QImage plainBitmap(const std::string& path)
     QImage picture(bitmap.width, bitmap.height, QImage::Format_RGB32);
     if (picture.isNull())
         return {};
-    // All rows in one read, with a byte to spare for the last pixel's four-byte load.
+    // All rows in one read.
     const qsizetype bytes = rowBytes * bitmap.height;
-    const std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[static_cast<size_t>(bytes) + 1]);
+    const std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]);
     if (!rows || file.read(reinterpret_cast<char*>(rows.get()), bytes) != bytes)
         return {};
-    rows[static_cast<size_t>(bytes)] = 0;
     // Rows come bottom-up: file row r is picture line height - 1 - r.
     for (int y = 0; y < bitmap.height; ++y)
-        expandRow(&rows[static_cast<size_t>(rowBytes) * (bitmap.height - 1 - y)], bitmap.width,
-                  reinterpret_cast<QRgb*>(picture.scanLine(y)));
+        bgrToPixels(&rows[static_cast<size_t>(rowBytes) * (bitmap.height - 1 - y)], bitmap.width,
+                    reinterpret_cast<uint32_t*>(picture.scanLine(y)));
     return picture;
 }
 
@@ -173,23 +163,6 @@ void putLittleEndian(char* out, uint32_t value, int size)
 {
     for (int i = 0; i < size; ++i)
         out[i] = static_cast<char>(value >> (8 * i));
-}
-
-// 32-bit pixels to three bytes each, blue-green-red or (`rgb`) red-green-blue. Each pixel is
-// stored as four bytes, the fourth overwritten by the next pixel; the last one byte by byte.
-template <bool rgb>
-void packRow(const QRgb* line, int width, uint8_t* out)
-{
-    if (width <= 0)
-        return;
-    for (int x = 0; x + 1 < width; ++x, out += 3) {
-        const uint32_t value = rgb ? __builtin_bswap32(line[x] << 8) : line[x];
-        std::memcpy(out, &value, 4);
-    }
-    const QRgb last = line[width - 1];
-    out[0] = static_cast<uint8_t>(rgb ? qRed(last) : qBlue(last));
-    out[1] = static_cast<uint8_t>(qGreen(last));
-    out[2] = static_cast<uint8_t>(rgb ? qBlue(last) : qRed(last));
 }
 
 // A 32-bit picture as an uncompressed 24-bit bottom-up bitmap, written in one go (the
@@ -213,9 +186,9 @@ bool savePlainBitmap(const std::string& path, const QImage& picture)
     putLittleEndian(header + 28, 24, 2);
     putLittleEndian(header + 34, static_cast<uint32_t>(rowBytes * height), 4);
     for (int y = 0; y < height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        const auto* line = reinterpret_cast<const uint32_t*>(picture.constScanLine(y));
         auto* out = reinterpret_cast<uint8_t*>(header + bitmapHeaderBytes + (height - 1 - y) * rowBytes);
-        packRow<false>(line, width, out);
+        pixelsToThreeBytes(line, width, false, out);
         std::memset(out + width * 3, 0, static_cast<size_t>(rowBytes - width * 3));
     }
     QFile file(QString::fromStdString(path));
@@ -346,8 +319,8 @@ int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality)
     if (rgb.isNull())
         return 0;
     for (int y = 0; y < picture.height(); ++y)
-        packRow<true>(reinterpret_cast<const QRgb*>(picture.constScanLine(y)), picture.width(),
-                      rgb.scanLine(y));
+        pixelsToThreeBytes(reinterpret_cast<const uint32_t*>(picture.constScanLine(y)), picture.width(),
+                           true, rgb.scanLine(y));
     return rgb.save(QString::fromStdString(path), "JPEG", quality) ? 1 : 0;
 }
 
