@@ -312,6 +312,28 @@ CodecContextPtr openEncoderContext(DvSystem system)
     return context;
 }
 
+// The converter's own 4:1:1 path costs about as much as the encode itself.
+bool fillFrom411(AVFrame* picture, const uint8_t* pixels, int rowBytes)
+{
+    const YuvPlanes planes{{picture->data[0], picture->data[1], picture->data[2]},
+                           {picture->linesize[0], picture->linesize[1], picture->linesize[2]}};
+    bgrToYuv411(pixels, rowBytes, fullWidth, picture->height, planes);
+    return true;
+}
+
+bool fillThroughConverter(Encoder& encoder, const uint8_t* pixels, int rowBytes)
+{
+    AVFrame* picture = encoder.picture.get();
+    SwsContext* scaler = encoder.converter.get(fullWidth, picture->height, AV_PIX_FMT_BGR24,
+                                               pixelFormatOf(encoder.system));
+    if (!scaler)
+        return false;
+    const uint8_t* source[4] = {pixels, nullptr, nullptr, nullptr};
+    const int sourceStride[4] = {rowBytes, 0, 0, 0};
+    sws_scale(scaler, source, sourceStride, 0, picture->height, picture->data, picture->linesize);
+    return true;
+}
+
 bool fillEncoderPicture(Encoder& encoder, const uint8_t* pixels, int rowBytes)
 {
     AVFrame* picture = encoder.picture.get();
@@ -324,20 +346,10 @@ bool fillEncoderPicture(Encoder& encoder, const uint8_t* pixels, int rowBytes)
     }
     if (av_frame_make_writable(picture) < 0)
         return false;
-    if (encoder.system == dvSystem525) {
-        // The converter's own 4:1:1 path costs about half of the encode.
-        const YuvPlanes planes{{picture->data[0], picture->data[1], picture->data[2]},
-                               {picture->linesize[0], picture->linesize[1], picture->linesize[2]}};
-        bgrToYuv411(pixels, rowBytes, fullWidth, picture->height, planes);
-    } else {
-        SwsContext* scaler = encoder.converter.get(fullWidth, picture->height, AV_PIX_FMT_BGR24,
-                                                   pixelFormatOf(encoder.system));
-        if (!scaler)
-            return false;
-        const uint8_t* source[4] = {pixels, nullptr, nullptr, nullptr};
-        const int sourceStride[4] = {rowBytes, 0, 0, 0};
-        sws_scale(scaler, source, sourceStride, 0, picture->height, picture->data, picture->linesize);
-    }
+    const bool filled = encoder.system == dvSystem525 ? fillFrom411(picture, pixels, rowBytes)
+                                                      : fillThroughConverter(encoder, pixels, rowBytes);
+    if (!filled)
+        return false;
     picture->pts = encoder.nextPts++;
     return true;
 }
