@@ -7,6 +7,7 @@
 
 namespace vantrel {
 
+// Whether the processor has SSSE3, asked once.
 bool hasSsse3();
 
 struct ChannelLanes {

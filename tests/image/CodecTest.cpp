@@ -227,6 +227,9 @@ TEST_F(Codec, FieldAndMovementCorrectionRemoveCombing)
                                        left, top, right, bottom);
     const double movement = test::combing(decode(system, frame, 720, 480, correctionMovement).picture,
                                           left, top, right, bottom);
+    RecordProperty("combing_none", int(none * 100));
+    RecordProperty("combing_field", int(field * 100));
+    RecordProperty("combing_movement", int(movement * 100));
     EXPECT_GT(none, 20.0) << "the synthetic frame is combed";
     EXPECT_LT(field, none * 0.1);
     EXPECT_LT(movement, none * 0.25);
@@ -239,6 +242,8 @@ TEST_F(Codec, MovementCorrectionLeavesAStillPictureAlone)
         const Picture none = decode(system, frame, 720, linesOf(system)).picture;
         const Picture movement = decode(system, frame, 720, linesOf(system), correctionMovement).picture;
         const Picture field = decode(system, frame, 720, linesOf(system), correctionField).picture;
+        RecordProperty(system == dvSystem625 ? "still_movement_psnr_625" : "still_movement_psnr_525",
+                       int(test::psnr(movement, none) * 100));
         EXPECT_GT(test::psnr(movement, none), 45.0);
         EXPECT_LT(test::psnr(field, none), test::psnr(movement, none))
             << "field correction does rebuild lines of a still picture";
