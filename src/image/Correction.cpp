@@ -100,16 +100,16 @@ VANTREL_SSSE3 int correctMovementLanes(uint8_t* row, const Neighbours& n, int wi
     return x;
 }
 
+int channelSum(const uint8_t* row, int x)
+{
+    return row[3 * x] + row[3 * x + 1] + row[3 * x + 2];
+}
+
 void correctMovementFrom(uint8_t* row, const Neighbours& n, int from, int width)
 {
-    for (int x = from; x < width; ++x) {
-        const uint8_t* own = row + 3 * x;
-        const int sum = own[0] + own[1] + own[2];
-        const int above = n.above[3 * x] + n.above[3 * x + 1] + n.above[3 * x + 2];
-        const int below = n.below[3 * x] + n.below[3 * x + 1] + n.below[3 * x + 2];
-        if (isComb(sum, above, below))
+    for (int x = from; x < width; ++x)
+        if (isComb(channelSum(row, x), channelSum(n.above, x), channelSum(n.below, x)))
             rebuildPixel(row + 3 * x, n, 3 * x);
-    }
 }
 
 } // namespace
