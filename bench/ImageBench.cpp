@@ -2,6 +2,8 @@
 // the same run: the thumbnail path, saving as JPEG at size 1, importing a 640 x 480 JPEG.
 // The table gives each one's time; the figures come from rounds that run a path and its
 // baseline by turns, so that the machine's slower and quicker spells fall on both.
+#include "Figures.h"
+
 #include "album/TargetPath.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
@@ -31,6 +33,7 @@ extern "C" {
 #include <vector>
 
 using namespace vantrel;
+using namespace vantrel::bench;
 
 namespace {
 
@@ -165,14 +168,6 @@ bool decodeRaw(AVCodecContext* context, AVFrame* frame)
     av_packet_free(&packet);
     return ok;
 }
-
-// One measured piece of work: `prepare` runs untimed before every `run`.
-class Task {
-public:
-    virtual ~Task() = default;
-    virtual void prepare() {}
-    virtual void run() = 0;
-};
 
 class ThumbnailPath : public Task {
 public:
@@ -355,28 +350,6 @@ private:
     std::vector<uint8_t> rows_ = std::vector<uint8_t>(54 + 2160 * lines, 0x40);
 };
 
-template <class T>
-void timed(benchmark::State& state)
-{
-    T task;
-    for (auto _ : state) {
-        state.PauseTiming();
-        task.prepare();
-        state.ResumeTiming();
-        task.run();
-    }
-}
-
-// Five runs of at least a fifth of a second each, the quickest shown beside the mean.
-void measured(benchmark::internal::Benchmark* b)
-{
-    b->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(0.2)->Repetitions(5)
-        ->DisplayAggregatesOnly(true)
-        ->ComputeStatistics("min", [](const std::vector<double>& v) {
-            return *std::min_element(v.begin(), v.end());
-        });
-}
-
 BENCHMARK_TEMPLATE(timed, ThumbnailPath)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareLowresDecode)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, ConvertJpegSize1)->Apply(measured);
@@ -386,34 +359,6 @@ BENCHMARK_TEMPLATE(timed, ImportJpeg)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareEncode)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareJpegReadEncode)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareImportFloor)->Apply(measured);
-
-using Clock = std::chrono::steady_clock;
-
-// Seconds for `runs` runs of the task, its preparation left out.
-double secondsFor(Task& task, int runs)
-{
-    Clock::duration total{};
-    for (int i = 0; i < runs; ++i) {
-        task.prepare();
-        const auto start = Clock::now();
-        task.run();
-        total += Clock::now() - start;
-    }
-    return std::chrono::duration<double>(total).count();
-}
-
-struct Figure {
-    const char* name;
-    std::function<std::unique_ptr<Task>()> path;
-    std::function<std::unique_ptr<Task>()> baseline;
-    const char* goal = "goal<=1.3";
-};
-
-template <class T>
-std::function<std::unique_ptr<Task>()> make()
-{
-    return [] { return std::make_unique<T>(); };
-}
 
 // The import is held against the bare encode of its picture, and against reading and encoding:
 // the encode alone leaves out the JPEG reading that no import can skip.
@@ -428,26 +373,6 @@ const Figure figures[] = {
     {"bare_import_floor_vs_bare_encode", make<BareImportFloor>(), make<BareEncode>(), "the least an import can be"},
     {"import_jpeg_vs_bare_import_floor", make<ImportJpeg>(), make<BareImportFloor>(), "goal<=1.3"},
 };
-
-constexpr int rounds = 21;
-constexpr int runsPerTurn = 10;
-
-// The median over the rounds of path time / baseline time, with the lowest and highest.
-void printFigure(const Figure& figure)
-{
-    const auto path = figure.path();
-    const auto baseline = figure.baseline();
-    secondsFor(*path, runsPerTurn); // warm both: first runs open codecs and fault buffers in
-    secondsFor(*baseline, runsPerTurn);
-    std::vector<double> ratios;
-    for (int r = 0; r < rounds; ++r) {
-        const double pathSeconds = secondsFor(*path, runsPerTurn);
-        ratios.push_back(pathSeconds / secondsFor(*baseline, runsPerTurn));
-    }
-    std::sort(ratios.begin(), ratios.end());
-    std::printf("FIGURE %s %.2f ratio %s (rounds %d, lowest %.2f, highest %.2f)\n", figure.name,
-                ratios[rounds / 2], figure.goal, rounds, ratios.front(), ratios.back());
-}
 
 } // namespace
 

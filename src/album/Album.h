@@ -102,11 +102,16 @@ public:
 
 private:
     enum SaveOutcome { saveWritten, saveSideFileUnreadable, saveWriteFailed };
+    enum UnpackOutcome { unpackWritten, unpackTruncated, unpackNotWritten };
 
     bool readWithRetries(PictureRecord& record);
+    // Appends a picture read into `record` (from record.path), copying that file to the side
+    // file unless it already is it.
+    bool addRecord(PictureRecord& record);
     bool copySideFile(const std::string& from, const std::string& to) const;
     SaveOutcome writeAlbumRecords(std::FILE* file) const;
     bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
+    UnpackOutcome unpackRecord(std::FILE* file, PictureRecord& picture);
     void notifyState();
 
     std::string programFolder_;
