@@ -29,14 +29,6 @@ constexpr int pictures = 99;
 constexpr int sequences = 10;
 constexpr int frameBytes = sequences * dvSequenceBytes;
 
-struct QuietPrompts : PathPrompts {
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    void warn(std::string_view key, const QString&, const QString&) override
-    {
-        std::fprintf(stderr, "bench: album refused (%s)\n", std::string(key).c_str());
-    }
-};
-
 struct Scene {
     std::string folder;
     std::string sideHome; // 99 side files, as an abnormal end leaves them
@@ -65,20 +57,12 @@ void makeFolder(const std::string& path)
 void setUpScene()
 {
     Scene& s = scene();
-    char pattern[] = "/tmp/vantrel-album-bench-XXXXXX";
-    s.folder = mkdtemp(pattern);
-    setenv("VANTREL_HOME", s.folder.c_str(), 1);
-    if (!DvcLoad())
-        std::abort();
+    s.folder = benchProgramFolder();
     s.sideHome = s.file("sides");
     s.openHome = s.file("opened");
     makeFolder(s.sideHome);
     makeFolder(s.openHome);
-    const auto frame = encodedTestFrame(dvSystem525);
-    std::vector<uint8_t> stored;
-    for (int q = 0; q < sequences; ++q)
-        stored.insert(stored.end(), frame.begin() + q * dvSequenceBytes + dvBlockBytes,
-                      frame.begin() + (q + 1) * dvSequenceBytes);
+    const auto stored = storedSequences525(encodedTestFrame(dvSystem525));
     for (int p = 1; p <= pictures; ++p)
         if (!writeDvfFile(stored.data(), s.sideFile(s.sideHome, p), dvSystem525, false))
             std::abort();
@@ -111,12 +95,7 @@ public:
     static std::vector<uint8_t> frameBuffer()
     {
         std::vector<uint8_t> frame(frameBytes + AV_INPUT_BUFFER_PADDING_SIZE);
-        for (int q = 0; q < sequences; ++q) {
-            uint8_t* header = &frame[q * dvSequenceBytes];
-            header[0] = 0x1F;
-            header[1] = static_cast<uint8_t>(q << 4 | 7);
-            header[3] = 0x3F;
-        }
+        putHeaderBlocks525(frame.data());
         return frame;
     }
     bool decode(uint8_t* frame)
@@ -265,26 +244,18 @@ BENCHMARK_TEMPLATE(timed, BareSave)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, OpenModel)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareOpen)->Apply(measured);
 
-const Figure figures[] = {
+const std::vector<Figure> figures = {
     {"restore_99_vs_bare", make<RestoreModel>(), make<BareRestore>()},
     {"album_save_99_vs_copy", make<SaveModel>(), make<BareSave>()},
     {"album_open_99_vs_bare", make<OpenModel>(), make<BareOpen>()},
 };
 
-constexpr int rounds = 11;
-constexpr int runsPerTurn = 2;
+constexpr int rounds = 21;
+constexpr int runsPerTurn = 1;
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    setUpScene();
-    benchmark::RunSpecifiedBenchmarks();
-    for (const auto& figure : figures)
-        printFigure(figure, rounds, runsPerTurn);
-    std::error_code error;
-    std::filesystem::remove_all(scene().folder, error);
-    DvcRelease();
-    return 0;
+    return runBenchProgram(argc, argv, setUpScene, figures, scene().folder, rounds, runsPerTurn);
 }

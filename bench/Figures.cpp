@@ -1,8 +1,12 @@
 #include "Figures.h"
 
+#include "image/DvCodec.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace vantrel::bench {
@@ -44,6 +48,54 @@ void measured(benchmark::internal::Benchmark* b)
         ->ComputeStatistics("min", [](const std::vector<double>& v) {
             return *std::min_element(v.begin(), v.end());
         });
+}
+
+void QuietPrompts::warn(std::string_view key, const QString&, const QString&)
+{
+    std::fprintf(stderr, "bench: target path check refused (%s)\n", std::string(key).c_str());
+}
+
+std::string benchProgramFolder()
+{
+    char pattern[] = "/tmp/vantrel-bench-XXXXXX";
+    if (!mkdtemp(pattern) || !DvcLoad())
+        std::abort();
+    setenv("VANTREL_HOME", pattern, 1);
+    return pattern;
+}
+
+std::vector<uint8_t> storedSequences525(const std::vector<uint8_t>& frame)
+{
+    std::vector<uint8_t> sequences;
+    for (int q = 0; q < 10; ++q)
+        sequences.insert(sequences.end(), frame.begin() + q * dvSequenceBytes + dvBlockBytes,
+                         frame.begin() + (q + 1) * dvSequenceBytes);
+    return sequences;
+}
+
+void putHeaderBlocks525(uint8_t* frame)
+{
+    for (int q = 0; q < 10; ++q) {
+        uint8_t* header = frame + q * dvSequenceBytes;
+        header[0] = 0x1F;
+        header[1] = static_cast<uint8_t>(q << 4 | 7);
+        header[2] = 0;
+        header[3] = 0x3F;
+    }
+}
+
+int runBenchProgram(int argc, char** argv, void (*setUp)(), const std::vector<Figure>& figures,
+                    const std::string& folder, int rounds, int runsPerTurn)
+{
+    benchmark::Initialize(&argc, argv);
+    setUp();
+    benchmark::RunSpecifiedBenchmarks();
+    for (const auto& figure : figures)
+        printFigure(figure, rounds, runsPerTurn);
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+    DvcRelease();
+    return 0;
 }
 
 } // namespace vantrel::bench

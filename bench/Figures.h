@@ -1,10 +1,15 @@
 #pragma once
 // The figures of the bench programs: a path and its bare baseline run by turns in rounds, so
 // that the machine's slower and quicker spells fall on both; the median ratio is the figure.
+#include "album/TargetPath.h"
+
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vantrel::bench {
 
@@ -51,5 +56,22 @@ void timed(benchmark::State& state)
 
 // Five runs of at least a fifth of a second each, the quickest shown beside the mean.
 void measured(benchmark::internal::Benchmark* b);
+
+// Answers Yes and reports a refusal on stderr.
+struct QuietPrompts : PathPrompts {
+    bool askYesNo(const QString&, const QString&) override { return true; }
+    void warn(std::string_view key, const QString&, const QString&) override;
+};
+
+// A fresh program folder below /tmp (VANTREL_HOME points at it) with the codec loaded.
+std::string benchProgramFolder();
+// The ten stored sequences (11920 bytes each) of a 525/60 frame of 12000-byte sequences.
+std::vector<uint8_t> storedSequences525(const std::vector<uint8_t>& frame);
+// Gives the ten sequences of a 525/60 frame the header blocks a bare decoder needs.
+void putHeaderBlocks525(uint8_t* frame);
+
+// Runs the table, then prints the figures; removes `folder` and releases the codec.
+int runBenchProgram(int argc, char** argv, void (*setUp)(), const std::vector<Figure>& figures,
+                    const std::string& folder, int rounds = 21, int runsPerTurn = 10);
 
 } // namespace vantrel::bench

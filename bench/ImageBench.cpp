@@ -39,14 +39,6 @@ namespace {
 
 constexpr int lines = 480;
 
-struct QuietPrompts : PathPrompts {
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    void warn(std::string_view key, const QString&, const QString&) override
-    {
-        std::fprintf(stderr, "bench: target path check refused (%s)\n", std::string(key).c_str());
-    }
-};
-
 // The files every benchmark works on, in a program folder of its own.
 struct Scene {
     std::string folder;
@@ -125,19 +117,13 @@ AVFrame* encoderFrame()
 void setUpScene()
 {
     Scene& s = scene();
-    char pattern[] = "/tmp/vantrel-bench-XXXXXX";
-    s.folder = mkdtemp(pattern);
-    setenv("VANTREL_HOME", s.folder.c_str(), 1);
-    if (!DvcLoad())
-        std::abort();
+    s.folder = benchProgramFolder();
     s.check = [](const std::string& path, const std::string& extension, uint64_t bytes, bool ask) {
         return targetPathCheck(path, extension, bytes, ask, scene().prompts);
     };
     s.dvf = s.file("picture.dvf");
     const auto frame = encodedTestFrame(dvSystem525);
-    std::vector<uint8_t> sequences;
-    for (int q = 0; q < 10; ++q)
-        sequences.insert(sequences.end(), frame.begin() + q * 12000 + 80, frame.begin() + (q + 1) * 12000);
+    const auto sequences = storedSequences525(frame);
     if (!writeDvfFile(sequences.data(), s.dvf, dvSystem525, false))
         std::abort();
     const auto pixels = testPattern(dvSystem525);
@@ -148,13 +134,7 @@ void setUpScene()
     // The frame the DVF file holds, with the header blocks of a 525/60 frame: the bare
     // decoder works on the same data as the program.
     s.rawFrame.assign(frame.begin(), frame.begin() + 120000);
-    for (int q = 0; q < 10; ++q) {
-        uint8_t* header = &s.rawFrame[q * 12000];
-        header[0] = 0x1F;
-        header[1] = static_cast<uint8_t>(q << 4 | 7);
-        header[2] = 0;
-        header[3] = 0x3F;
-    }
+    putHeaderBlocks525(s.rawFrame.data());
     s.rawFrame.resize(s.rawFrame.size() + AV_INPUT_BUFFER_PADDING_SIZE);
 }
 
@@ -381,7 +361,7 @@ BENCHMARK_TEMPLATE(timed, BareImportFloor)->Apply(measured);
 
 // The import is held against the bare encode of its picture, and against reading and encoding:
 // the encode alone leaves out the JPEG reading that no import can skip.
-const Figure figures[] = {
+const std::vector<Figure> figures = {
     {"thumbnail_vs_bare_lowres", make<ThumbnailPath>(), make<BareLowresDecode>()},
     {"thumbnail_vs_bare_read_lowres", make<ThumbnailPath>(), make<BareReadLowresDecode>()},
     {"convert_jpeg_size1_vs_bare_decode_jpeg", make<ConvertJpegSize1>(), make<BareDecodeJpeg>()},
@@ -398,13 +378,5 @@ const Figure figures[] = {
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    setUpScene();
-    benchmark::RunSpecifiedBenchmarks();
-    for (const auto& figure : figures)
-        printFigure(figure);
-    std::error_code error;
-    std::filesystem::remove_all(scene().folder, error);
-    DvcRelease();
-    return 0;
+    return runBenchProgram(argc, argv, setUpScene, figures, scene().folder);
 }
