@@ -10,6 +10,7 @@
 #include "platform/Ticks.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <new>
 
@@ -177,7 +178,7 @@ bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
                                                count() * albumBytesPerPicture, ask, prompts);
     if (target.empty())
         return false;
-    const std::string part = target + ".part";
+    const std::string part = target + partSuffix;
     std::FILE* file = std::fopen(part.c_str(), "wb");
     if (!file) {
         warnWith(prompts, "MSG_INPUT");
@@ -191,6 +192,8 @@ bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
         return false;
     }
     lastAlbumPath_ = target;
+    modified_ = false;
+    notifyState();
     return writeCutList(target, prompts);
 }
 
@@ -262,7 +265,7 @@ bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
         PictureRecord picture;
         picture.path = sideFilePath(count() + 1);
         switch (unpackRecord(file, picture)) {
-        case unpackTruncated:
+        case unpackBroken:
             warnWith(prompts, "MSG_INPUT");
             return false;
         case unpackNotWritten:
@@ -276,7 +279,7 @@ bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
 }
 
 // Reads one record whole into `picture` (frame layout, time code, aspect) and writes it as the
-// side file picture.path. A record cut short writes nothing.
+// side file picture.path. A record cut short or without a DVF header writes nothing.
 Album::UnpackOutcome Album::unpackRecord(std::FILE* file, PictureRecord& picture)
 {
     picture.frame.reset(new (std::nothrow) uint8_t[frameLayoutBytes]());
@@ -285,8 +288,9 @@ Album::UnpackOutcome Album::unpackRecord(std::FILE* file, PictureRecord& picture
     uint8_t* frame = picture.frame.get();
     const uint8_t* header = picture.header.data();
     if (!readExactly(file, picture.header.data(), picture.header.size()) ||
+        std::memcmp(header, "DVF", 3) != 0 ||
         !readExactly(file, frame, static_cast<size_t>(recordFrameBytes(header[10]))))
-        return unpackTruncated;
+        return unpackBroken;
     if (!writeSideFileOfRecord(picture.path, header, frame))
         return unpackNotWritten;
     picture.system = header[10] & 0x0F;
@@ -324,8 +328,11 @@ void Album::clear()
 
 void Album::deleteStaleSideFiles()
 {
-    for (int p = count() + 1; p <= sideFilePlaces; ++p) {
+    for (int p = 1; p <= sideFilePlaces; ++p) {
         const std::string side = sideFilePath(p);
+        std::remove((side + partSuffix).c_str()); // left by a copy that never ended
+        if (p <= count())
+            continue;
         resetAttributes(side);
         std::remove(side.c_str());
     }
