@@ -305,12 +305,11 @@ int Album::restoreFromSideFiles()
         const std::string side = sideFilePath(p);
         if (!fileExists(side))
             continue;
-        // A gap closes up: the file moves down to the next free place.
+        // A gap closes up: the file moves down to the next free place. One that does not
+        // read is passed over, so that the pictures after it still come back.
         const std::string place = sideFilePath(count() + 1);
-        if (side != place && std::rename(side.c_str(), place.c_str()) != 0)
-            break;
-        if (!addPicture(place))
-            break;
+        if (side == place || std::rename(side.c_str(), place.c_str()) == 0)
+            addPicture(place);
     }
     return count();
 }
