@@ -107,13 +107,6 @@ void warnWith(PathPrompts& prompts, std::string_view key)
     prompts.warn(key, messageText("TI_MAIN"), messageText(key));
 }
 
-bool writeRecord(std::FILE* file, const PictureRecord& record)
-{
-    const size_t frameBytes = static_cast<size_t>(recordFrameBytes(record.header[10]));
-    return std::fwrite(record.header.data(), 1, dvfHeaderBytes, file) == dvfHeaderBytes &&
-           std::fwrite(record.frame.get(), 1, frameBytes, file) == frameBytes;
-}
-
 bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
 {
     return std::fread(into, 1, bytes, file) == bytes;
@@ -202,12 +195,17 @@ Album::SaveOutcome Album::writeAlbumRecords(std::FILE* file) const
     const auto header = albumFileHeader(count());
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size())
         return saveWriteFailed;
+    // One frame buffer for every record: its header blocks stay zero.
+    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
+    if (!frame)
+        return saveWriteFailed;
+    std::array<uint8_t, dvfHeaderBytes> pictureHeader{};
     for (int p = 1; p <= count(); ++p) {
-        PictureRecord record;
-        record.path = sideFilePath(p);
-        if (!readPictureFile(record) || !record.frame)
+        if (!readPictureFrame(sideFilePath(p), pictureHeader, frame.get()))
             return saveSideFileUnreadable;
-        if (!writeRecord(file, record))
+        const size_t frameBytes = static_cast<size_t>(recordFrameBytes(pictureHeader[10]));
+        if (std::fwrite(pictureHeader.data(), 1, dvfHeaderBytes, file) != dvfHeaderBytes ||
+            std::fwrite(frame.get(), 1, frameBytes, file) != frameBytes)
             return saveWriteFailed;
     }
     return saveWritten;
