@@ -18,6 +18,43 @@ namespace fs = std::filesystem;
 
 namespace vantrel {
 
+namespace {
+
+constexpr int readAttempts = 3;
+constexpr uint32_t retryDelayMs = 100;
+constexpr const char* albumExtension = "zal";
+constexpr const char* cutListExtension = "qob";
+constexpr const char* albumIniName = "TAMRO01.INI";
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// The thumbnail of a record's frame; a null image when the frame does not decode.
+QImage decodeThumbnail(PictureRecord& record)
+{
+    FrameBitmap bitmap;
+    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
+        return {};
+    thumbnailReduction(bitmap);
+    return bitmap.toImage();
+}
+
+void warnWith(PathPrompts& prompts, std::string_view key)
+{
+    prompts.closeWaitDialog();
+    prompts.warn(key, messageText("TI_MAIN"), messageText(key));
+}
+
+bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
+{
+    return std::fread(into, 1, bytes, file) == bytes;
+}
+
+} // namespace
+
 std::string sideFileName(int place)
 {
     if (place < 0 || place > 999)
@@ -76,43 +113,6 @@ void Album::notifyState()
     if (observer_)
         observer_->albumStateChanged();
 }
-
-namespace {
-
-constexpr int readAttempts = 3;
-constexpr uint32_t retryDelayMs = 100;
-constexpr const char* albumExtension = "zal";
-constexpr const char* cutListExtension = "qob";
-constexpr const char* albumIniName = "TAMRO01.INI";
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
-// The thumbnail of a record's frame; a null image when the frame does not decode.
-QImage decodeThumbnail(PictureRecord& record)
-{
-    FrameBitmap bitmap;
-    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
-        return {};
-    thumbnailReduction(bitmap);
-    return bitmap.toImage();
-}
-
-void warnWith(PathPrompts& prompts, std::string_view key)
-{
-    prompts.closeWaitDialog();
-    prompts.warn(key, messageText("TI_MAIN"), messageText(key));
-}
-
-bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
-{
-    return std::fread(into, 1, bytes, file) == bytes;
-}
-
-} // namespace
 
 bool Album::readWithRetries(PictureRecord& record)
 {
