@@ -41,36 +41,14 @@ const AspectRow* aspectRowFor(int height, bool wide)
     return nullptr;
 }
 
+} // namespace
+
 // A run's sum is at most 255 x 64 < 2^14; with 22 bits the rounding error of the reciprocal
 // stays below 1/n, so the product truncates exactly as the division would.
 constexpr int reciprocalShift = 22;
 
-constexpr uint32_t reciprocalOf(int n)
-{
-    return (1u << reciprocalShift) / static_cast<uint32_t>(n) + 1;
-}
-
-// The thumbnail's nine pixels onto eight along a row, as BoxResampler(9, 8) weighs them:
-// output k takes 8 - k samples of pixel k and k + 1 of pixel k + 1. Each group is taken
-// first, so the output may overwrite the row it comes from.
-void nineIntoEight(const uint8_t* source, uint8_t* output, int groups)
-{
-    constexpr uint32_t reciprocal = reciprocalOf(9);
-    for (int g = 0; g < groups; ++g, source += 27, output += 24) {
-        uint8_t pixels[27];
-        std::memcpy(pixels, source, sizeof pixels);
-        for (int k = 0; k < 8; ++k)
-            for (int c = 0; c < 3; ++c) {
-                const uint32_t sum = pixels[3 * k + c] * (8u - k) + pixels[3 * k + 3 + c] * (k + 1u);
-                output[3 * k + c] = static_cast<uint8_t>((sum * reciprocal) >> reciprocalShift);
-            }
-    }
-}
-
-} // namespace
-
 BoxResampler::BoxResampler(int sourcePixels, int outputPixels)
-    : n(sourcePixels), m(outputPixels), reciprocal_(reciprocalOf(n))
+    : n(sourcePixels), m(outputPixels), reciprocal_((1u << reciprocalShift) / n + 1)
 {
     for (int k = 0; k < m; ++k) {
         first_.push_back(static_cast<uint16_t>(shares_.size()));
@@ -112,6 +90,27 @@ void BoxResampler::line(const uint8_t* source, uint8_t* output, int groups) cons
     for (int g = 0; g < groups; ++g)
         group(source + g * n * 3, 3, output + g * m * 3, 3);
 }
+
+namespace {
+
+// The thumbnail's nine pixels onto eight along a row, as BoxResampler(9, 8) weighs them:
+// output k takes 8 - k samples of pixel k and k + 1 of pixel k + 1. Each group is taken
+// first, so the output may overwrite the row it comes from.
+void nineIntoEight(const uint8_t* source, uint8_t* output, int groups)
+{
+    constexpr uint32_t reciprocal = (1u << reciprocalShift) / 9 + 1; // as the box resampler's
+    for (int g = 0; g < groups; ++g, source += 27, output += 24) {
+        uint8_t pixels[27];
+        std::memcpy(pixels, source, sizeof pixels);
+        for (int k = 0; k < 8; ++k)
+            for (int c = 0; c < 3; ++c) {
+                const uint32_t sum = pixels[3 * k + c] * (8u - k) + pixels[3 * k + 3 + c] * (k + 1u);
+                output[3 * k + c] = static_cast<uint8_t>((sum * reciprocal) >> reciprocalShift);
+            }
+    }
+}
+
+} // namespace
 
 void thumbnailReduction(FrameBitmap& bitmap)
 {
