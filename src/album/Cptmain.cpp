@@ -7,6 +7,7 @@
 #include "i18n/Localiser.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
+#include "image/Dvf.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
 
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>

@@ -6,6 +6,7 @@
 #include "image/ImageSettings.h"
 #include "link/Profile.h"
 
+#include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -13,7 +14,7 @@
 #include <array>
 #include <memory>
 
-class QDialog;
+
 class QFrame;
 class QLabel;
 class QMenu;

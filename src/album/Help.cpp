@@ -37,7 +37,7 @@ void addEntry(QListWidget* list, const HelpEntry& entry)
 HelpIndex helpIndexOf(const QString& html)
 {
     static const QRegularExpression topic(
-        R"(<h2[^>]*>\s*<a\s+name="([^"]+)"(?:\s+title="([^"]*)")?[^>]*>(.*?)</a>)",
+        R"re(<h2[^>]*>\s*<a\s+name="([^"]+)"(?:\s+title="([^"]*)")?[^>]*>(.*?)</a>)re",
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     HelpIndex index;
     for (auto match = topic.globalMatch(html); match.hasNext();) {

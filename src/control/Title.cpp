@@ -85,7 +85,7 @@ void TfrmTitle::createControls()
     lblVer = makeLabel(this, "lblVer", "3.0", arial(29), Qt::white, {352, 12});
     lblInfo = makeLabel(this, "lblInfo", "Beta Version", arial(19, true), Qt::red, {16, 150});
     lblInfo->hide();
-    lblCpyRt = makeLabel(this, "lblCpyRt", QString::fromUtf8("\u00a9 The Vantrel developers"), small,
+    lblCpyRt = makeLabel(this, "lblCpyRt", "(C) The Vantrel developers", small,
                          Qt::black, {16, copyrightTop});
     lblComp = makeLabel(this, "lblComp", "Free software for DV camcorders", small, Qt::black,
                         {0, copyrightTop});
