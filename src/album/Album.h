@@ -2,6 +2,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ constexpr int thumbnailHeight = 60;
 
 // "lum001.dat" for place 1; empty outside 0..999.
 std::string sideFileName(int place);
+
+// The album file Open looks for: `path` itself when its extension is "ZAL" or "zal" (exactly
+// these), else `path` + ".ZAL".
+std::string albumPathToOpen(const std::string& path);
 
 // One picture of the album as the index shows it.
 struct AlbumPlace {
@@ -96,8 +101,12 @@ public:
     void deleteStaleSideFiles();
 
 private:
+    enum SaveOutcome { saveWritten, saveSideFileUnreadable, saveWriteFailed };
+
     bool readWithRetries(PictureRecord& record);
-    bool adoptSideFile(const std::string& path, int place);
+    bool copySideFile(const std::string& from, const std::string& to) const;
+    SaveOutcome writeAlbumRecords(std::FILE* file) const;
+    bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
     void notifyState();
 
     std::string programFolder_;
