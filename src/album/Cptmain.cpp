@@ -445,7 +445,6 @@ void TfrmCptMain::restoreAlbum()
         album.addPicture(path);
         QCoreApplication::processEvents();
     }
-    album.setModified(false);
     showAllSlots();
     closeWait();
 }

@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, SideFilesComeBackAsPlacesWithoutGaps)
     EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:00:01", "00:00:00:03", "00:00:00:04"}));
     EXPECT_TRUE(fileExists(home.file("lum003.dat")));
     EXPECT_FALSE(fileExists(home.file("lum004.dat")));
-    EXPECT_FALSE(main.album.modified());
+    EXPECT_TRUE(main.album.modified()); // not in any album file yet: closing asks to save
     EXPECT_TRUE(main.slotAt(3)->isVisible());
     EXPECT_FALSE(wait.isVisible());
 }
@@ -372,3 +372,41 @@ TEST_F(MainWindowTest, HelpContentsAndKeywords)
 }
 
 } // namespace
+
+namespace {
+
+// Writes a picture into VANTREL_SCREENS when that names a folder.
+void keepPicture(const QImage& picture, const std::string& name)
+{
+    if (const char* folder = std::getenv("VANTREL_SCREENS")) {
+        const bool japanese = languageTable().isJapanese();
+        picture.save(QString::fromStdString(std::string(folder) + "/" + name + (japanese ? "-ja" : "-en") + ".png"));
+    }
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, RendersADozenThumbnails)
+{
+    TfrmCptMain& main = showWindow({560, 420});
+    QStringList pictures;
+    for (uint8_t i = 0; i < 12; ++i)
+        pictures << QString::fromStdString(dvfWithTimeCode(files.file("p" + std::to_string(i) + ".dvf"), {0, 0x12, 0x34, uint8_t((i / 10) << 4 | i % 10)}));
+    main.openFiles(pictures);
+    main.ScrollBar1->setValue(0);
+    const QImage screen = main.grab().toImage();
+    keepPicture(screen, "main-window");
+    // The thumbnail is drawn inside its slot, the slot stands on the index's colour.
+    const QPoint thumb = main.slotAt(1)->pbThumb->mapTo(&main, QPoint(40, 30)) * screen.devicePixelRatio();
+    EXPECT_NE(screen.pixelColor(thumb), main.slotAt(1)->palette().color(QPalette::Window));
+    EXPECT_EQ(screen.pixelColor(main.ScrollBox1->mapTo(&main, QPoint(2, 2)) * screen.devicePixelRatio()),
+              QColor(32, 164, 191));
+    TfrmTitle title;
+    title.Timer2->setInterval(1);
+    title.exec();
+    title.show();
+    keepPicture(title.grab().toImage(), "about");
+    main.findChild<QAction*>("mnuCont")->trigger();
+    keepPicture(main.helpWindow()->grab().toImage(), "help");
+    main.helpWindow()->close();
+}
