@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QMimeData>
 #include <QProcess>
+#include <QScreen>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -117,7 +118,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(DvcLoad()); }
 
     // The window shown with its first show done, answering through `dialogs`.
-    TfrmCptMain& showWindow(QSize size = {400, 330})
+    TfrmCptMain& showWindow(QSize size = {400, 330}, bool keepStoredPosition = false)
     {
         window = std::make_unique<TfrmCptMain>();
         auto script = std::make_unique<ScriptedDialogs>();
@@ -128,7 +129,8 @@ protected:
         window->resize(size);
         window->show();
         EXPECT_TRUE(QTest::qWaitFor([&] { return window->firstShowDone(); }));
-        window->resize(size); // the stored position may have changed it
+        if (!keepStoredPosition)
+            window->resize(size); // the stored position may have changed it
         return *window;
     }
 
@@ -195,7 +197,14 @@ TEST_F(MainWindowTest, SideFilesComeBackAsPlacesWithoutGaps)
 {
     for (int place : {1, 3, 4})
         dvfWithTimeCode(sideFileName(place).insert(0, home.path() + "/"), {0, 0, 0, uint8_t(place)});
-    TfrmCptMain& main = showWindow();
+    CProfile settings;
+    for (auto [key, value] : {std::pair{"Top", 5000}, {"Left", 10}, {"Width", 300}, {"Height", 200}})
+        settings.WriteInt("frmCptMain", key, value);
+    TfrmCptMain& main = showWindow({400, 330}, true);
+    // The stored top lies below the work area: the default place and size.
+    const QRect screen = main.screen()->geometry();
+    EXPECT_EQ(main.geometry().size(), screen.size() / 2);
+    EXPECT_EQ(main.pos(), QPoint(screen.width() / 4, screen.height() / 4));
     EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:00:01", "00:00:00:03", "00:00:00:04"}));
     EXPECT_TRUE(fileExists(home.file("lum003.dat")));
     EXPECT_FALSE(fileExists(home.file("lum004.dat")));
