@@ -125,8 +125,10 @@ void TfrmHelp::fillLists()
         addEntry(lbContents, entry);
     for (const HelpEntry& entry : index_.keywords)
         addEntry(lbKeywords, entry);
-    for (QListWidget* list : {lbContents, lbKeywords})
-        list->setAccessibleName(pcHelp->tabText(list == lbContents ? 0 : 1));
+    lbContents->setAccessibleName(pcHelp->tabText(0));
+    lbKeywords->setAccessibleName(pcHelp->tabText(1));
+    edKeyword->setAccessibleName(pcHelp->tabText(1));
+    txtHelp->setAccessibleName(windowTitle());
 }
 
 void TfrmHelp::showContents()

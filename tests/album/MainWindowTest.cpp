@@ -31,6 +31,7 @@
 #include <QUrl>
 #include <csignal>
 #include <deque>
+#include <functional>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -319,6 +320,59 @@ TEST_F(MainWindowTest, CommandLineFilesSurviveAKill)
 
     showWindow();
     EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:30:00", "00:00:31:00", "00:00:40:00", "00:00:00:00"}));
+}
+
+TEST_F(MainWindowTest, FilesHandedInDuringABatchJoinItsEnd)
+{
+    TfrmCptMain& main = showWindow();
+    QStringList batch;
+    for (uint8_t i = 1; i <= 3; ++i)
+        batch << QString::fromStdString(dvfWithTimeCode(files.file("b" + std::to_string(i) + ".dvf"), {0, 0, 0, i}));
+    const QString late = QString::fromStdString(dvfWithTimeCode(files.file("late.dvf"), {0, 0, 0, 9}));
+    QTimer::singleShot(0, &main, [&] { main.openFiles({late}); }); // runs while the batch serves events
+    main.openFiles(batch);
+    EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:00:01", "00:00:00:02", "00:00:00:03", "00:00:00:09"}));
+}
+
+TEST_F(MainWindowTest, MenuItemsFollowTheAlbum)
+{
+    TfrmCptMain& main = showWindow();
+    auto enabled = [&](const char* name) { return main.findChild<QAction*>(name)->isEnabled(); };
+    struct State {
+        const char* step;
+        std::function<void()> reach;
+        bool save, saveAs, saveImage, openHtml, full;
+    };
+    const State states[] = {
+        {"empty", [] {}, false, false, false, false, false},
+        {"two pictures", [&] {
+             main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("a.dvf"), {0, 0, 0, 1})),
+                             QString::fromStdString(dvfWithTimeCode(files.file("b.dvf"), {0, 0, 0, 2}))});
+         }, false, true, false, false, true},
+        {"saved", [&] {
+             dialogs->albumNames = {QString::fromStdString(files.file("named.zal"))};
+             QTest::mouseClick(main.btnSave, Qt::LeftButton);
+         }, true, true, false, false, true},
+        {"one selected", [&] { main.album.setSelected(2, true); }, true, true, true, false, true},
+    };
+    for (const State& state : states) {
+        state.reach();
+        EXPECT_EQ(enabled("mnuSave"), state.save) << state.step;
+        EXPECT_EQ(enabled("mnuSaveAs"), state.saveAs) << state.step;
+        EXPECT_EQ(enabled("mnuNew"), state.saveAs) << state.step;
+        EXPECT_EQ(enabled("mnuSaveImage"), state.saveImage) << state.step;
+        EXPECT_EQ(enabled("mnuDelete"), state.saveImage) << state.step;
+        EXPECT_EQ(enabled("mnuOpenHTML"), state.openHtml) << state.step;
+        EXPECT_EQ(enabled("mnuFull"), state.full) << state.step;
+        EXPECT_EQ(main.btnEDS->isEnabled(), state.full) << state.step;
+    }
+    EXPECT_EQ(main.windowTitle(), QString::fromStdString("Vantrel [" + files.file("named.zal") + "]"));
+}
+
+TEST(OpenDialog, FilterBecomesNameFilters)
+{
+    EXPECT_EQ(nameFiltersOf("Album Files (*.zal)|*.zal|JPEG Files (*.jpg)|*.jpg|All|*.dvf;*.zal"),
+              (QStringList{"Album Files (*.zal)", "JPEG Files (*.jpg)", "All (*.dvf *.zal)"}));
 }
 
 TEST(WindowPosition, StoredPositionFollowsTheWorkArea)
