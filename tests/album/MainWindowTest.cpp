@@ -188,6 +188,13 @@ TEST_F(MainWindowTest, IndexColumnsHeightAndScrolling)
         EXPECT_EQ(main.ScrollBar1->value(), step.expected) << step.from << " " << step.amount;
         EXPECT_EQ(main.ScrollBox1->y(), 41 - main.ScrollBar1->value());
     }
+    // Without the tool bar the index starts at the top.
+    main.findChild<QAction*>("mnuToolbar")->trigger();
+    EXPECT_FALSE(main.pnlToolbar->isVisible());
+    EXPECT_EQ(main.ScrollBar1->y(), 0);
+    EXPECT_EQ(main.ScrollBox1->y(), -main.ScrollBar1->value());
+    main.findChild<QAction*>("mnuToolbar")->trigger();
+    EXPECT_EQ(main.ScrollBar1->y(), 41);
     // Wider: the slots move into more columns.
     main.resize(800, 330);
     EXPECT_EQ(main.columnCount(), 7);
