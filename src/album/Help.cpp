@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -91,7 +92,7 @@ void TfrmHelp::createControls()
     txtHelp->setObjectName("txtHelp");
     txtHelp->setOpenExternalLinks(true);
     splitter->setStretchFactor(1, 3);
-    splitter->setSizes({220, 540});
+    splitter->setSizes({260, 500});
     (new QHBoxLayout(this))->addWidget(splitter);
 
     connect(lbContents, &QListWidget::itemActivated, this, &TfrmHelp::entryClick);
@@ -134,7 +135,7 @@ void TfrmHelp::fillLists()
 void TfrmHelp::showContents()
 {
     pcHelp->setCurrentWidget(tsContents);
-    txtHelp->scrollToAnchor(index_.topics.empty() ? QString() : index_.topics.front().anchor);
+    txtHelp->verticalScrollBar()->setValue(0); // the page's own list of topics
     bringUp();
 }
 
