@@ -91,8 +91,8 @@ public:
     // 99 pictures and at a truncated record, keeping what was added before.
     bool openAlbum(const std::string& path, PathPrompts& prompts);
 
-    // Adds every existing side file lum001 .. lum099 in order, stopping at the first that
-    // fails; gaps close up. Returns the picture count.
+    // Adds every existing side file lum001 .. lum099 in order; gaps close up and a file that
+    // cannot be added is passed over (it goes with the stale side files). Returns the count.
     int restoreFromSideFiles();
     // New: forgets every picture, deletes the side files 1..100, clears the name and the
     // modified flag.

@@ -191,15 +191,17 @@ TEST_F(AlbumTest, AddPictureRefusesWhatDoesNotReadOrDecode)
 TEST_F(AlbumTest, SideFilesComeBackWithoutGapsAndNewClearsThem)
 {
     const std::string picture = dvf("a.dvf", dvSystem625, {0x00, 0x00, 0x00, 0x01});
-    for (int place : {1, 3, 4})
+    for (int place : {1, 3, 6})
         fs::copy_file(picture, album.sideFilePath(place));
+    test::writeBytes(album.sideFilePath(4), {'n', 'o'});
     test::writeBytes(album.sideFilePath(100), {1});
     EXPECT_EQ(album.restoreFromSideFiles(), 3);
     EXPECT_EQ(album.place(3).timeCode, "00:00:00:01");
     EXPECT_EQ(album.place(3).system, 6);
     EXPECT_EQ(album.place(3).thumbnail.size(), QSize(80, 60));
-    EXPECT_FALSE(fs::exists(album.sideFilePath(4)));
+    EXPECT_FALSE(fs::exists(album.sideFilePath(6)));
     album.deleteStaleSideFiles();
+    EXPECT_FALSE(fs::exists(album.sideFilePath(4)));
     EXPECT_FALSE(fs::exists(album.sideFilePath(100)));
     album.clear();
     EXPECT_EQ(album.count(), 0);
