@@ -31,6 +31,7 @@
 #include <QWheelEvent>
 #include <array>
 #include <cstdio>
+#include <utility>
 
 namespace vantrel {
 
@@ -393,6 +394,7 @@ void TfrmCptMain::FormShow()
         DvcLoad();
     readSettings();
     restoreAlbum();
+    batchRunning_ = false;
     openCommandLine();
     updateCaption();
     album.deleteStaleSideFiles();
@@ -432,8 +434,10 @@ void TfrmCptMain::writeSettings()
 }
 
 // The side files of the last run come back in place order; gaps close up. Events are served
-// between pictures, so the window stays alive through a long restore. A side file that does
-// not read is skipped rather than ending the restore, which would delete the later ones.
+// between pictures, so the window stays alive through a long restore; files handed in
+// meanwhile wait for its end, as their pictures would overwrite side files not yet read. A
+// side file that does not read is skipped rather than ending the restore, which would
+// delete the later ones.
 void TfrmCptMain::restoreAlbum()
 {
     if (fileExists(album.sideFilePath(1)))
@@ -449,11 +453,11 @@ void TfrmCptMain::restoreAlbum()
     closeWait();
 }
 
+// Files handed in during the restore follow those of the command line.
 void TfrmCptMain::openCommandLine()
 {
-    if (!commandLine_.isEmpty())
-        runOpenBatch(commandLine_);
-    commandLine_.clear();
+    pendingFiles_ = std::exchange(commandLine_, {}) + pendingFiles_;
+    runOpenBatch({});
 }
 
 void TfrmCptMain::closeEvent(QCloseEvent* event)

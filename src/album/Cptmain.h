@@ -177,7 +177,9 @@ private:
     TfrmHelp* help_ = nullptr;
     QStringList commandLine_;
     QStringList pendingFiles_;
-    bool batchRunning_ = false;
+    // Until the first show has restored the album, files handed in wait: their pictures
+    // would overwrite side files not yet read.
+    bool batchRunning_ = true;
     std::string lastImagePath_;
     std::string lastHtmlPath_;
     QString lastHtmlAlbum_;
