@@ -25,7 +25,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -542,16 +541,17 @@ void TfrmCptMain::scrollMessage(intptr_t amount)
 }
 
 // The wheel over the index becomes the scroll message with its angle as the amount, once for
-// each line a notch scrolls, so one notch moves the index as far as in other programs.
+// each line a notch scrolls, so one notch moves the index as far as in other programs. Fine
+// steps (touch pads) add up to whole notches.
 void TfrmCptMain::sendWheelAsScroll(QWheelEvent* wheel)
 {
-    const int angle = wheel->angleDelta().y();
-    if (angle == 0)
-        return;
-    const int notches = std::max(1, std::abs(angle) / wheelNotch);
-    const int repeats = std::max(1, QApplication::wheelScrollLines()) * notches;
-    for (int i = 0; i < repeats; ++i)
-        sendMessage(this, Msg::IndexScroll, angle);
+    wheelAngle_ += wheel->angleDelta().y();
+    while (std::abs(wheelAngle_) >= wheelNotch) {
+        const int notch = wheelAngle_ > 0 ? wheelNotch : -wheelNotch;
+        for (int line = 0; line < std::max(1, QApplication::wheelScrollLines()); ++line)
+            sendMessage(this, Msg::IndexScroll, notch);
+        wheelAngle_ -= notch;
+    }
 }
 
 bool TfrmCptMain::eventFilter(QObject* watched, QEvent* event)

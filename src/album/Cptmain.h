@@ -189,6 +189,7 @@ private:
     int columns_ = 1;
     int colourDepth_ = 24;
     int albumsInBatch_ = 0;
+    int wheelAngle_ = 0; // what the wheel turned short of a notch
     bool newCancelled_ = false;
     bool firstShown_ = false;
     bool firstShowDone_ = false;

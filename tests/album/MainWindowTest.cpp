@@ -174,9 +174,11 @@ TEST_F(MainWindowTest, IndexColumnsHeightAndScrolling)
     const int end = main.ScrollBar1->maximum();
     EXPECT_EQ(main.ScrollBar1->value(), end);
     EXPECT_EQ(main.ScrollBox1->y(), 41 - end);
-    QWheelEvent wheel(QPointF(50, 50), main.ScrollBox1->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(main.ScrollBox1, &wheel);
+    for (int angle : {60, 60}) { // two half notches of a touch pad make one
+        QWheelEvent wheel(QPointF(50, 50), main.ScrollBox1->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(main.ScrollBox1, &wheel);
+    }
     EXPECT_EQ(main.ScrollBar1->value(), end - 8 * QApplication::wheelScrollLines());
     struct Step {
         int from;
