@@ -11,6 +11,7 @@
 #include "link/Profile.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
