@@ -209,7 +209,7 @@ HtmlPageStyle htmlPageStyle(const std::string& title, uint32_t backColour,
 
 bool exportHtmlAlbum(const std::string& indexPath, const std::string& title, bool ask,
                      uint32_t backColour, const HtmlAlbumSource& source, PathPrompts& prompts,
-                     HtmlExportProgress& progress)
+                     SaveProgress& progress)
 {
     const int pictures = source.exportedCount();
     const std::string target =

@@ -1,4 +1,5 @@
 #pragma once
+#include "SaveProgress.h"
 #include "image/ImageSettings.h"
 
 #include <string>
@@ -19,19 +20,6 @@ struct HtmlAlbumSource {
     bool isExported(int place) const;
 };
 
-// The wait dialog as the export drives it; the main window shows the real one, the command
-// line prints nothing.
-class HtmlExportProgress {
-public:
-    virtual ~HtmlExportProgress() = default;
-    virtual void begin() {}
-    virtual void setPercent(int) {}
-    // Reads and clears the Stop request.
-    virtual bool takeStopRequest() { return false; }
-    // Lets pending window messages run between pictures.
-    virtual void serviceEvents() {}
-    virtual void end() {}
-};
 
 // The texts and colours every page of one album shares.
 struct HtmlPageStyle {
@@ -62,6 +50,6 @@ HtmlPageStyle htmlPageStyle(const std::string& title, uint32_t backColour,
 // page); a failed picture or Stop ends the loop, keeping what was written.
 bool exportHtmlAlbum(const std::string& indexPath, const std::string& title, bool ask,
                      uint32_t backColour, const HtmlAlbumSource& source, PathPrompts& prompts,
-                     HtmlExportProgress& progress);
+                     SaveProgress& progress);
 
 } // namespace vantrel

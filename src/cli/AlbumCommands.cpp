@@ -206,7 +206,7 @@ int html(const Arguments& arguments)
             select && !parseSelection(*select, album.count(), source.selectedPlaces))
             return fail("--select: give places of the album, such as 2,4");
         CommandLinePrompts prompts(arguments.hasFlag("force"));
-        HtmlExportProgress quiet;
+        SaveProgress quiet;
         const auto backColour =
             static_cast<uint32_t>(CProfile().intOr("Setup", "BackColor", defaultBackColour));
         if (!exportHtmlAlbum(*out, *title, true, backColour, source, prompts, quiet)) {

@@ -116,7 +116,7 @@ TEST(HtmlPages, FreeAlbumNameTakesTheFirstUnusedNumber)
     EXPECT_EQ(freeAlbumName(folder.file("Album00.htm")), folder.file("Album04.htm"));
 }
 
-struct CountingProgress : HtmlExportProgress {
+struct CountingProgress : SaveProgress {
     std::vector<int> percents;
     int stopAfter = -1;
     void setPercent(int percent) override { percents.push_back(percent); }
