@@ -73,13 +73,12 @@ bool writeTextFile(const std::string& path, const std::string& text)
 
 std::string utf8Text(std::string_view key) { return textForKey(key).toUtf8().toStdString(); }
 
-ImageSettings exportImageSettings(int imgSize)
+ImageSettings exportImageSettings()
 {
     ImageSettings settings;
     settings.Format = saveAsJpeg;
     settings.JpegQ = 75;
     settings.Revision = 1; // Movement
-    settings.ImgSize = imgSize;
     return settings;
 }
 
@@ -95,34 +94,27 @@ class PictureExport {
 public:
     PictureExport(const std::string& pictureFolder, const HtmlPageStyle& style, int pictures,
                   PathPrompts& prompts)
-        : folder(pictureFolder), style(style), pictures(pictures), prompts(prompts)
+        : folder(pictureFolder), style(style), pictures(pictures),
+          check(targetPathCheckWith(prompts))
     {
-        check = [&prompts](const std::string& path, const std::string& extension,
-                           uint64_t bytes, bool ask) {
-            return targetPathCheck(path, extension, bytes, ask, prompts);
-        };
     }
 
     // The two images and the page of exported picture k; false when an image fails.
     bool write(const std::string& sideFile, int k)
     {
-        return save(sideFile, thumbnailName(k), thumbnailImgSize) &&
-               save(sideFile, pictureName(k), pictureImgSize) &&
+        return convertPictureFileToSizes(sideFile,
+                                         {{folder + "/" + thumbnailName(k), thumbnailImgSize},
+                                          {folder + "/" + pictureName(k), pictureImgSize}},
+                                         saveAsJpeg, false, settings, check) &&
                writeTextFile(folder + "/" + pageName(k), htmlPicturePage(style, k, pictures));
     }
 
 private:
-    bool save(const std::string& sideFile, const std::string& name, int imgSize)
-    {
-        return convertPictureFile(sideFile, folder + "/" + name, saveAsJpeg, false,
-                                  exportImageSettings(imgSize), check);
-    }
-
     const std::string folder;
     const HtmlPageStyle& style;
     const int pictures;
-    PathPrompts& prompts;
-    TargetPathCheck check;
+    const ImageSettings settings = exportImageSettings();
+    const TargetPathCheck check;
 };
 
 void warnInput(PathPrompts& prompts)

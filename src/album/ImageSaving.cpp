@@ -54,10 +54,9 @@ class AlbumImageSave {
 public:
     AlbumImageSave(const std::vector<std::string>& sideFiles, const std::vector<int>& selected,
                    const ImageSettings& settings, ImageSaveWindows& windows, PathPrompts& prompts)
-        : sideFiles(sideFiles), selected(selected), settings(settings), windows(windows)
+        : sideFiles(sideFiles), selected(selected), settings(settings), windows(windows),
+          check(targetPathCheckWith(prompts))
     {
-        check = [&prompts](const std::string& path, const std::string& extension, uint64_t bytes,
-                           bool ask) { return targetPathCheck(path, extension, bytes, ask, prompts); };
     }
 
     int run(std::string& lastImagePath)
@@ -126,7 +125,7 @@ private:
     const std::vector<int>& selected;
     const ImageSettings& settings;
     ImageSaveWindows& windows;
-    TargetPathCheck check;
+    const TargetPathCheck check;
     int saved = 0;
 };
 
