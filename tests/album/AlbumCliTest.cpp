@@ -1,8 +1,8 @@
 // vantrel-cli album list, pack and unpack, run as a program beside the test.
 #include "../image/Frames.h"
+#include "support/CliRun.h"
 #include "support/TempFolder.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -17,11 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 class AlbumCli : public testing::Test {
 protected:
@@ -32,22 +28,7 @@ protected:
                                            {"c.dvf", dvSystem525}})
             ASSERT_TRUE(test::writeTestDvf(folder.file(name), system, name[0] == 'b'));
     }
-    static QString cliPath() { return QCoreApplication::applicationDirPath() + "/vantrel-cli"; }
-    CliRun cli(const QStringList& arguments)
-    {
-        QProcess process;
-        process.start(cliPath(), arguments);
-        CliRun run;
-        if (!process.waitForFinished(120000)) {
-            process.kill();
-            process.waitForFinished();
-            return run;
-        }
-        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = process.readAllStandardOutput().toStdString();
-        run.err = process.readAllStandardError().toStdString();
-        return run;
-    }
+    CliRun cli(const QStringList& arguments) { return test::runCli(arguments); }
     QString file(const std::string& name) const { return QString::fromStdString(folder.file(name)); }
 
     test::TempProgramFolder home;
@@ -106,7 +87,7 @@ TEST_F(AlbumCli, SaveKilledHalfWayLeavesTheOldAlbum)
     for (int i = 0; i < 99; ++i)
         arguments << file(i % 2 ? "a.dvf" : "b.dvf");
     QProcess process;
-    process.start(cliPath(), arguments);
+    process.start(test::programBesideTest(), arguments);
     ASSERT_TRUE(process.waitForStarted());
     bool killed = false;
     alignas(inotify_event) char events[4096];
