@@ -18,6 +18,43 @@ namespace fs = std::filesystem;
 
 namespace vantrel {
 
+namespace {
+
+constexpr int readAttempts = 3;
+constexpr uint32_t retryDelayMs = 100;
+constexpr const char* albumExtension = "zal";
+constexpr const char* cutListExtension = "qob";
+constexpr const char* albumIniName = "TAMRO01.INI";
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// The thumbnail of a record's frame; a null image when the frame does not decode.
+QImage decodeThumbnail(PictureRecord& record)
+{
+    FrameBitmap bitmap;
+    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
+        return {};
+    thumbnailReduction(bitmap);
+    return bitmap.toImage();
+}
+
+void warnWith(PathPrompts& prompts, std::string_view key)
+{
+    prompts.closeWaitDialog();
+    prompts.warn(key, messageText("TI_MAIN"), messageText(key));
+}
+
+bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
+{
+    return std::fread(into, 1, bytes, file) == bytes;
+}
+
+} // namespace
+
 std::string sideFileName(int place)
 {
     if (place < 0 || place > 999)
@@ -76,50 +113,6 @@ void Album::notifyState()
     if (observer_)
         observer_->albumStateChanged();
 }
-
-namespace {
-
-constexpr int readAttempts = 3;
-constexpr uint32_t retryDelayMs = 100;
-constexpr const char* albumExtension = "zal";
-constexpr const char* cutListExtension = "qob";
-constexpr const char* albumIniName = "TAMRO01.INI";
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
-// The thumbnail of a record's frame; a null image when the frame does not decode.
-QImage decodeThumbnail(PictureRecord& record)
-{
-    FrameBitmap bitmap;
-    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
-        return {};
-    thumbnailReduction(bitmap);
-    return bitmap.toImage();
-}
-
-void warnWith(PathPrompts& prompts, std::string_view key)
-{
-    prompts.closeWaitDialog();
-    prompts.warn(key, messageText("TI_MAIN"), messageText(key));
-}
-
-bool writeRecord(std::FILE* file, const PictureRecord& record)
-{
-    const size_t frameBytes = static_cast<size_t>(recordFrameBytes(record.header[10]));
-    return std::fwrite(record.header.data(), 1, dvfHeaderBytes, file) == dvfHeaderBytes &&
-           std::fwrite(record.frame.get(), 1, frameBytes, file) == frameBytes;
-}
-
-bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
-{
-    return std::fread(into, 1, bytes, file) == bytes;
-}
-
-} // namespace
 
 bool Album::readWithRetries(PictureRecord& record)
 {
@@ -194,7 +187,9 @@ bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
     lastAlbumPath_ = target;
     modified_ = false;
     notifyState();
-    return writeCutList(target, prompts);
+    // The album is saved whatever becomes of its cut list, which reports its own failure.
+    writeCutList(target, prompts);
+    return true;
 }
 
 Album::SaveOutcome Album::writeAlbumRecords(std::FILE* file) const
@@ -202,12 +197,17 @@ Album::SaveOutcome Album::writeAlbumRecords(std::FILE* file) const
     const auto header = albumFileHeader(count());
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size())
         return saveWriteFailed;
+    // One frame buffer for every record: its header blocks stay zero.
+    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
+    if (!frame)
+        return saveWriteFailed;
+    std::array<uint8_t, dvfHeaderBytes> pictureHeader{};
     for (int p = 1; p <= count(); ++p) {
-        PictureRecord record;
-        record.path = sideFilePath(p);
-        if (!readPictureFile(record) || !record.frame)
+        if (!readPictureFrame(sideFilePath(p), pictureHeader, frame.get()))
             return saveSideFileUnreadable;
-        if (!writeRecord(file, record))
+        const size_t frameBytes = static_cast<size_t>(recordFrameBytes(pictureHeader[10]));
+        if (std::fwrite(pictureHeader.data(), 1, dvfHeaderBytes, file) != dvfHeaderBytes ||
+            std::fwrite(frame.get(), 1, frameBytes, file) != frameBytes)
             return saveWriteFailed;
     }
     return saveWritten;
