@@ -2,6 +2,7 @@
 
 #include "album/Help.h"
 #include "album/MainDialogs.h"
+#include "album/MainWindowSaves.h"
 #include "album/ToolbarArt.h"
 #include "album/WindowPosition.h"
 #include "i18n/Localiser.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -27,6 +29,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <QWheelEvent>
 #include <array>
 #include <cstdio>
@@ -306,6 +309,10 @@ void TfrmCptMain::connectControls()
     onItem("mnuOpen", &TfrmCptMain::mnuOpenClick);
     onItem("mnuSave", &TfrmCptMain::mnuSaveClick);
     onItem("mnuSaveAs", &TfrmCptMain::mnuSaveAsClick);
+    onItem("mnuSaveImage", &TfrmCptMain::mnuSaveImageClick);
+    onItem("pmSaveImg", &TfrmCptMain::mnuSaveImageClick);
+    onItem("mnuHTML", &TfrmCptMain::mnuHTMLClick);
+    onItem("mnuOpenHTML", &TfrmCptMain::mnuOpenHTMLClick);
     onItem("mnuExit", &QWidget::close);
     onItem("mnuToolbar", &TfrmCptMain::mnuToolbarClick);
     onItem("mnuFull", &TfrmCptMain::openViewer);
@@ -973,6 +980,22 @@ void TfrmCptMain::mnuToolbarClick()
 {
     toolbarHeight_ = action("mnuToolbar")->isChecked() ? savedToolbarHeight_ : 0;
     layoutIndex();
+}
+
+void TfrmCptMain::mnuSaveImageClick()
+{
+    MainWindowSaves(*this).saveSelectedImages();
+}
+
+void TfrmCptMain::mnuHTMLClick()
+{
+    MainWindowSaves(*this).makeHtmlAlbum();
+}
+
+void TfrmCptMain::mnuOpenHTMLClick()
+{
+    HourGlass hourGlass;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(lastHtmlAlbum_));
 }
 
 void TfrmCptMain::openViewer()

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <atomic>
 #include <memory>
 
 
@@ -61,6 +62,8 @@ public:
     void setControllerWindow(QWidget* window) { controller_ = window; }
     // The wait dialog (messages 1132 and 1134) and the title window (splash and About).
     void setWaitDialog(QWidget* dialog);
+    // The wait dialog's Stop request, read and cleared by the saving loops.
+    void setWaitStopFlag(std::atomic<bool>* flag) { waitStop_ = flag; }
     void setTitleWindow(QDialog* window) { titleWindow_ = window; }
     // True once the first show (splash, settings, restore, command line) has run.
     bool firstShowDone() const { return firstShowDone_; }
@@ -119,6 +122,8 @@ protected:
     void albumStateChanged() override;
 
 private:
+    friend class MainWindowSaves;
+
     void createControls();
     void createToolbar();
     void createMenus();
@@ -142,6 +147,9 @@ private:
     void mnuOpenClick();
     void mnuSaveClick();
     void mnuSaveAsClick();
+    void mnuSaveImageClick();
+    void mnuHTMLClick();
+    void mnuOpenHTMLClick();
     void mnuToolbarClick();
     void mnuVCRClick();
     void mnuContClick();
@@ -183,6 +191,7 @@ private:
     std::string lastImagePath_;
     std::string lastHtmlPath_;
     QString lastHtmlAlbum_;
+    std::atomic<bool>* waitStop_ = nullptr;
     uint32_t backColor_;
     int savedToolbarHeight_ = 0;
     int toolbarHeight_ = 0;

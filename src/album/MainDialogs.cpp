@@ -1,5 +1,6 @@
 #include "MainDialogs.h"
 
+#include "album/HtmTtl.h"
 #include "platform/WindowMessage.h"
 
 #include <QFileDialog>
@@ -58,21 +59,49 @@ QStringList WindowDialogs::chooseFilesToOpen(const QString& filter, const QStrin
     return dialog.selectedFiles();
 }
 
-QString WindowDialogs::chooseAlbumToSave(const QString& filter, const QString& folder, const QString& name)
+// A save dialog of the toolkit's own kind; the album's target path check asks before
+// replacing a file, so the dialog does not.
+QString WindowDialogs::chooseFileToSave(const char* name, const QStringList& filters,
+                                        const QString& suffix, const QString& folder,
+                                        const QString& file)
 {
     QFileDialog dialog(owner_);
-    dialog.setObjectName("dlgSave");
+    dialog.setObjectName(name);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    // The album's own target path check asks before replacing.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("zal");
-    dialog.setNameFilters(nameFiltersOf(filter));
+    dialog.setDefaultSuffix(suffix);
+    dialog.setNameFilters(filters);
     dialog.setDirectory(folder);
-    dialog.selectFile(name);
+    dialog.selectFile(file);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().front();
+}
+
+QString WindowDialogs::chooseAlbumToSave(const QString& filter, const QString& folder, const QString& name)
+{
+    return chooseFileToSave("dlgSave", nameFiltersOf(filter), "zal", folder, name);
+}
+
+QString WindowDialogs::chooseImageToSave(const ImageSaveDialog& dialog)
+{
+    return chooseFileToSave("dlgSaveImage", {dialog.filter},
+                            QString::fromStdString(dialog.defaultExtension),
+                            QString::fromStdString(dialog.folder),
+                            QString::fromStdString(dialog.proposedName));
+}
+
+QString WindowDialogs::chooseHtmlIndex(const QString& folder, const QString& name)
+{
+    return chooseFileToSave("dlgSaveImage", {"HTML (*.htm)"}, "htm", folder, name);
+}
+
+std::optional<QString> WindowDialogs::askHtmlTitle()
+{
+    if (!frmHtmTtl)
+        return std::nullopt;
+    return frmHtmTtl->askTitle();
 }
 
 } // namespace vantrel

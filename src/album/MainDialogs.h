@@ -1,8 +1,11 @@
 #pragma once
+#include "album/ImageSaving.h"
 #include "album/TargetPath.h"
 
 #include <QPointer>
 #include <QStringList>
+
+#include <optional>
 
 class QWidget;
 
@@ -17,6 +20,12 @@ public:
     // The Save Album As dialog with default extension "zal"; empty when cancelled.
     virtual QString chooseAlbumToSave(const QString& filter, const QString& folder,
                                       const QString& name) = 0;
+    // The save dialog of Save Image As, prepared for one picture; empty when cancelled.
+    virtual QString chooseImageToSave(const ImageSaveDialog&) { return {}; }
+    // The save dialog of Make HTML Album (default extension "htm"); empty when cancelled.
+    virtual QString chooseHtmlIndex(const QString& /*folder*/, const QString& /*name*/) { return {}; }
+    // The HTML title dialog; nothing when it was closed without OK.
+    virtual std::optional<QString> askHtmlTitle() { return std::nullopt; }
 };
 
 // Message boxes and the toolkit's own file dialogs, owned by `owner`.
@@ -30,10 +39,16 @@ public:
     void closeWaitDialog() override;
     QStringList chooseFilesToOpen(const QString& filter, const QString& folder) override;
     QString chooseAlbumToSave(const QString& filter, const QString& folder, const QString& name) override;
+    QString chooseImageToSave(const ImageSaveDialog& dialog) override;
+    QString chooseHtmlIndex(const QString& folder, const QString& name) override;
+    std::optional<QString> askHtmlTitle() override;
 
     QPointer<QWidget> waitDialog;
 
 private:
+    QString chooseFileToSave(const char* name, const QStringList& filters, const QString& suffix,
+                             const QString& folder, const QString& file);
+
     QPointer<QWidget> owner_;
 };
 

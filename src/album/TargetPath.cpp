@@ -85,4 +85,10 @@ std::string targetPathCheck(const std::string& requested, const std::string& ext
     return {};
 }
 
+TargetPathCheck targetPathCheckWith(PathPrompts& prompts)
+{
+    return [&prompts](const std::string& path, const std::string& extension, uint64_t bytes,
+                      bool ask) { return targetPathCheck(path, extension, bytes, ask, prompts); };
+}
+
 } // namespace vantrel

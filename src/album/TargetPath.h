@@ -1,4 +1,6 @@
 #pragma once
+#include "image/Conversions.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -38,5 +40,8 @@ bool folderCheck(const std::string& path);
 // free) or the folder cannot be made. Shows its own messages.
 std::string targetPathCheck(const std::string& path, const std::string& extension,
                             uint64_t bytesNeeded, bool ask, PathPrompts& prompts);
+
+// The check above answered through `prompts`, in the form the image conversions take.
+TargetPathCheck targetPathCheckWith(PathPrompts& prompts);
 
 } // namespace vantrel

@@ -5,9 +5,13 @@
 
 #include "album/Album.h"
 #include "album/AlbumFile.h"
+#include "album/HtmlExport.h"
 #include "image/DvCodec.h"
+#include "image/ImageSettings.h"
+#include "link/Profile.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -163,6 +167,63 @@ const Registration albumCommand({
     "          it; an existing album is replaced only with --force\n"
     "  unpack  writes each picture as DIR/lum001.dvf, lum002.dvf, ...",
     "o", album});
+
+// "2,4" as places of an album of `count` pictures, ascending and without repeats.
+bool parseSelection(const std::string& text, int count, std::vector<int>& places)
+{
+    std::string item;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        item = text.substr(start, comma - start);
+        char* end = nullptr;
+        const long place = std::strtol(item.c_str(), &end, 10);
+        if (item.empty() || *end != '\0' || place < 1 || place > count)
+            return false;
+        places.push_back(static_cast<int>(place));
+        start = comma + 1;
+    }
+    std::sort(places.begin(), places.end());
+    places.erase(std::unique(places.begin(), places.end()), places.end());
+    return true;
+}
+
+int html(const Arguments& arguments)
+{
+    const auto out = arguments.value("o");
+    const auto title = arguments.value("title");
+    if (!out || out->empty() || !title || arguments.words.size() != 1)
+        return fail("give one album file, -o INDEX.htm and --title TEXT (see --help)");
+    return withAlbum([&](Album& album) {
+        if (!openInto(album, arguments.words[0]))
+            return 1;
+        HtmlAlbumSource source;
+        for (int p = 1; p <= album.count(); ++p)
+            source.sideFiles.push_back(album.sideFilePath(p));
+        if (const auto select = arguments.value("select");
+            select && !parseSelection(*select, album.count(), source.selectedPlaces))
+            return fail("--select: give places of the album, such as 2,4");
+        CommandLinePrompts prompts(arguments.hasFlag("force"));
+        SaveProgress quiet;
+        const auto backColour =
+            static_cast<uint32_t>(CProfile().intOr("Setup", "BackColor", defaultBackColour));
+        if (!exportHtmlAlbum(*out, *title, true, backColour, source, prompts, quiet)) {
+            if (prompts.declined)
+                return fail(pathWithForcedExtension(*out, "htm") + " exists (use --force to replace it)");
+            return prompts.warned ? 1 : fail("the HTML album cannot be written");
+        }
+        std::printf("%s\n", pathWithForcedExtension(*out, "htm").c_str());
+        return 0;
+    });
+}
+
+const Registration htmlCommand({
+    "html",
+    "html FILE.zal -o INDEX.htm --title TEXT [--select 2,4] [--force]",
+    "Makes an HTML album of the album file: the index page, and beside it a folder named\n"
+    "after it with a page, a picture and a thumbnail per picture (only the places given\n"
+    "with --select, when given). Colours follow \"Setup\"/\"BackColor\" of wyb30.ini; an\n"
+    "existing index page is replaced only with --force.",
+    "o title select", html});
 
 } // namespace
 

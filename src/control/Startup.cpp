@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "album/Cptmain.h"
+#include "album/HtmTtl.h"
 #include "control/Title.h"
 #include "control/Wait.h"
 
@@ -34,12 +35,16 @@ int runProgram(int argc, char** argv)
     frmWait = &waitDialog;
     TfrmTitle titleWindow;
     frmTitle = &titleWindow;
+    TfrmHtmTtl htmlTitleDialog(mainWindow.profile, &mainWindow);
+    frmHtmTtl = &htmlTitleDialog;
     // The controller, the viewer and the device list join the main window here once built.
     waitDialog.setGuardedWindows({frmCptMain});
     mainWindow.setWaitDialog(&waitDialog);
+    mainWindow.setWaitStopFlag(&waitDialog.abortRequested);
     mainWindow.setTitleWindow(&titleWindow);
     mainWindow.show();
     const int code = app.exec();
+    frmHtmTtl = nullptr;
     frmTitle = nullptr;
     frmWait = nullptr;
     frmCptMain = nullptr;

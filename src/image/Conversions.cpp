@@ -194,6 +194,14 @@ bool convertPictureFile(const std::string& dvfPath, const std::string& chosenPat
         const std::string path = check(chosenPath, "dvf", dvfBytesNeeded, ask);
         return !path.empty() && copyDvfFile(dvfPath, path);
     }
+    return convertPictureFileToSizes(dvfPath, {{chosenPath, settings.ImgSize}}, format, ask,
+                                     settings, check);
+}
+
+bool convertPictureFileToSizes(const std::string& dvfPath, const std::vector<SizedSave>& saves,
+                               int format, bool ask, const ImageSettings& settings,
+                               const TargetPathCheck& check)
+{
     PictureRecord record;
     if (!decodeToBitmapFile(dvfPath, workFile(), settings, check, record))
         return false;
@@ -202,12 +210,17 @@ bool convertPictureFile(const std::string& dvfPath, const std::string& chosenPat
     removeFile(workFile());
     if (!loaded)
         return false;
-    const PictureSize size = savedPictureSize(settings.ImgSize, record.wide, record.videoSystem());
-    if (!picture.resize(size.width, size.height))
-        return false;
-    if (format != saveAsJpeg && format != saveAsBitmap)
-        return true;
-    return savePicture(picture, chosenPath, format, ask, settings, check);
+    for (const SizedSave& save : saves) {
+        // Each save frees the working copy, so every size is scaled from the decoded picture.
+        const PictureSize size = savedPictureSize(save.imgSize, record.wide, record.videoSystem());
+        if (!picture.resize(size.width, size.height))
+            return false;
+        if (format != saveAsJpeg && format != saveAsBitmap)
+            continue;
+        if (!savePicture(picture, save.path, format, ask, settings, check))
+            return false;
+    }
+    return true;
 }
 
 bool importToDvf(const std::string& picturePath, const std::string& dvfPath,

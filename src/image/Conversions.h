@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -41,6 +42,16 @@ bool decodeToBitmapFile(const std::string& dvfPath, const std::string& bitmapPat
 // Saves a DVF picture as JPEG, bitmap or DVF (a copy of the file) by the settings.
 bool convertPictureFile(const std::string& dvfPath, const std::string& chosenPath, int format,
                         bool ask, const ImageSettings& settings, const TargetPathCheck& check);
+
+struct SizedSave {
+    std::string path;
+    int imgSize; // as ImgSize
+};
+// Saves a DVF picture as JPEG or bitmap files of their own sizes, decoding it once; stops at
+// the first save that fails.
+bool convertPictureFileToSizes(const std::string& dvfPath, const std::vector<SizedSave>& saves,
+                               int format, bool ask, const ImageSettings& settings,
+                               const TargetPathCheck& check);
 
 // Turns a bitmap or JPEG picture into a DVF file of the settings' video system, pillar-boxed,
 // letter-boxed or squeezed by its aspect.

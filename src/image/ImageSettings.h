@@ -54,5 +54,7 @@ struct HtmlColourPair {
     std::string text;
 };
 HtmlColourPair htmlColourPair(uint32_t backColour);
+// The index area's colour when "Setup"/"BackColor" is missing (red 32, green 164, blue 191).
+constexpr uint32_t defaultBackColour = 12559392;
 
 } // namespace vantrel

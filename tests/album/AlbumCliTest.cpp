@@ -108,4 +108,25 @@ TEST_F(AlbumCli, SaveKilledHalfWayLeavesTheOldAlbum)
     EXPECT_EQ(test::fileBytes(folder.file("old.zal")), before);
 }
 
+TEST_F(AlbumCli, HtmlExportsTheSelectedPlaces)
+{
+    ASSERT_EQ(cli({"album", "pack", file("a.dvf"), file("b.dvf"), file("c.dvf"), "-o", file("t.zal")}).status, 0);
+    CliRun run = cli({"html", file("t.zal"), "-o", file("web/site.html"), "--title", "Tom & Jerry",
+                      "--select", "3,2"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(folder.file("web/site.htm")));
+    EXPECT_TRUE(fs::exists(folder.file("web/site/lum002tn.jpg")));
+    EXPECT_FALSE(fs::exists(folder.file("web/site/lum003.htm")));
+    const auto index = test::fileBytes(folder.file("web/site.htm"));
+    EXPECT_NE(std::string(index.begin(), index.end()).find("<H1>Tom &amp; Jerry</H1>"), std::string::npos);
+
+    for (const QString& bad : {QString("0"), QString("4"), QString("2,x"), QString("")}) {
+        run = cli({"html", file("t.zal"), "-o", file("other.htm"), "--title", "T", "--select", bad});
+        EXPECT_NE(run.status, 0) << bad.toStdString();
+        EXPECT_FALSE(fs::exists(folder.file("other.htm"))) << bad.toStdString();
+    }
+    EXPECT_NE(cli({"html", file("t.zal"), "-o", file("web/site.htm"), "--title", "T"}).status, 0)
+        << "an existing index page needs --force";
+}
+
 } // namespace

@@ -61,6 +61,23 @@ struct ScriptedDialogs : MainDialogs {
     void warn(std::string_view key, const QString&, const QString&) override { warned.emplace_back(key); }
     QStringList chooseFilesToOpen(const QString&, const QString&) override { return next(filesToOpen); }
     QString chooseAlbumToSave(const QString&, const QString&, const QString&) override { return next(albumNames); }
+    QString chooseImageToSave(const ImageSaveDialog& dialog) override
+    {
+        proposedImages.push_back(dialog.proposedName);
+        return next(imageNames);
+    }
+    QString chooseHtmlIndex(const QString&, const QString& name) override
+    {
+        proposedIndex = name;
+        return next(htmlNames);
+    }
+    std::optional<QString> askHtmlTitle() override { return next(titles); }
+
+    std::deque<QString> imageNames;
+    std::deque<QString> htmlNames;
+    std::deque<std::optional<QString>> titles;
+    std::vector<std::string> proposedImages;
+    QString proposedIndex;
 
     template <class T> T next(std::deque<T>& queue)
     {
@@ -248,6 +265,36 @@ TEST_F(MainWindowTest, TwoAlbumsInOneOpenReplaceThenAppend)
                                                      "00:00:21:00", "00:00:22:00"}));
     EXPECT_EQ(main.windowTitle(), QString::fromStdString("Vantrel [" + first + "]"));
     EXPECT_FALSE(main.album.modified());
+    EXPECT_TRUE(main.isEnabled());
+    EXPECT_TRUE(dialogs->answers.empty());
+}
+
+TEST_F(MainWindowTest, SaveImagesAndHtmlAlbumFromTheMenus)
+{
+    TfrmCptMain& main = showWindow();
+    window->setWaitStopFlag(&wait.abortRequested);
+    for (int i = 1; i <= 3; ++i)
+        main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("p.dvf"), {0, 0, uint8_t(i), 0}))});
+    main.album.setSelected(1, true);
+    main.album.setSelected(3, true);
+    dialogs->imageNames = {QString::fromStdString(files.file("out/LUM01.JPG"))};
+    dialogs->answers = {true}; // the others as a batch
+    ASSERT_TRUE(main.findChild<QAction*>("mnuSaveImage")->isEnabled());
+    main.findChild<QAction*>("mnuSaveImage")->trigger();
+    EXPECT_EQ(dialogs->proposedImages, std::vector<std::string>{"lum01.jpg"});
+    EXPECT_TRUE(fileExists(files.file("out/LUM01.JPG")));
+    EXPECT_TRUE(fileExists(files.file("out/lum03.jpg")));
+    EXPECT_FALSE(fileExists(files.file("out/lum02.jpg")));
+    EXPECT_FALSE(wait.isVisible());
+
+    EXPECT_FALSE(main.findChild<QAction*>("mnuOpenHTML")->isEnabled());
+    dialogs->htmlNames = {QString::fromStdString(files.file("web/trip.htm"))};
+    dialogs->titles = {QString("Trip")};
+    main.findChild<QAction*>("mnuHTML")->trigger();
+    EXPECT_EQ(dialogs->proposedIndex, "Album00.htm");
+    EXPECT_TRUE(fileExists(files.file("web/trip/lum002.htm"))) << "the two selected pictures";
+    EXPECT_FALSE(fileExists(files.file("web/trip/lum003.htm")));
+    EXPECT_TRUE(main.findChild<QAction*>("mnuOpenHTML")->isEnabled());
     EXPECT_TRUE(main.isEnabled());
     EXPECT_TRUE(dialogs->answers.empty());
 }

@@ -1,5 +1,6 @@
 #include "support/TempFolder.h"
 
+#include "RecordingPrompts.h"
 #include "album/TargetPath.h"
 #include "i18n/LanguageTable.h"
 #include "platform/Paths.h"
@@ -14,28 +15,6 @@ using namespace vantrel;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Prompts : PathPrompts {
-    bool yes = false;
-    std::vector<QString> questions;
-    std::vector<QString> warnings;
-    QString lastCaption;
-    int raised = 0;
-    int closed = 0;
-    bool askYesNo(const QString& caption, const QString& text) override
-    {
-        lastCaption = caption;
-        questions.push_back(text);
-        return yes;
-    }
-    void warn(std::string_view, const QString& caption, const QString& text) override
-    {
-        lastCaption = caption;
-        warnings.push_back(text);
-    }
-    void raiseWaitDialog() override { ++raised; }
-    void closeWaitDialog() override { ++closed; }
-};
 
 // Message texts come from the program's language table.
 class TargetPath : public testing::Test {
@@ -59,7 +38,7 @@ protected:
     LanguageTable table;
     LanguageTable* previous = nullptr;
     test::TempFolder folder;
-    Prompts prompts;
+    test::RecordingPrompts prompts;
 };
 
 void touch(const std::string& path, uintmax_t size = 1)

@@ -1,0 +1,195 @@
+// Figures of the HTML album: exporting 99 pictures next to 99 bare full decodes with two
+// scales and two JPEG writes each, and the longest pause a 10 ms timer sees during an export.
+#include "Figures.h"
+
+#include "album/Album.h"
+#include "album/HtmlExport.h"
+#include "image/DvCodec.h"
+#include "image/Dvf.h"
+#include "image/TestPattern.h"
+#include "image/WholeFile.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+}
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace vantrel;
+using namespace vantrel::bench;
+
+namespace {
+
+constexpr int pictures = 99;
+constexpr int lines = 480;
+constexpr int frameBytes = 10 * dvSequenceBytes;
+
+struct Scene {
+    std::string folder;
+    HtmlAlbumSource source;
+    QuietPrompts prompts;
+    double longestStallMs = 0;
+
+    std::string file(const std::string& name) const { return folder + "/" + name; }
+};
+
+Scene& scene()
+{
+    static Scene s;
+    return s;
+}
+
+bool exportAlbum(SaveProgress& progress)
+{
+    Scene& s = scene();
+    return exportHtmlAlbum(s.file("site/Album00.htm"), "Bench", false, defaultBackColour, s.source,
+                           s.prompts, progress);
+}
+
+class Export : public Task {
+public:
+    void run() override
+    {
+        SaveProgress quiet;
+        if (!exportAlbum(quiet))
+            std::abort();
+    }
+};
+
+// Plain reads of each side file, libavcodec's full decode, libswscale straight to 160 x 120
+// and 640 x 480 red-green-blue, and Qt's JPEG writer at quality 75: no correction, no work file.
+class BareExport : public Task {
+public:
+    BareExport()
+    {
+        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
+        context_ = avcodec_alloc_context3(codec);
+        if (avcodec_open2(context_, codec, nullptr) < 0)
+            std::abort();
+        picture_ = av_frame_alloc();
+        packet_ = av_packet_alloc();
+        putHeaderBlocks525(frame_.data());
+    }
+    ~BareExport() override
+    {
+        for (SwsContext* scaler : scalers_)
+            sws_freeContext(scaler);
+        av_packet_free(&packet_);
+        av_frame_free(&picture_);
+        avcodec_free_context(&context_);
+    }
+    void run() override
+    {
+        for (int k = 0; k < pictures; ++k) {
+            if (!readFrame(scene().source.sideFiles[k]) || !decode())
+                std::abort();
+            save(0, thumbnail_, "tn.jpg");
+            save(1, full_, ".jpg");
+        }
+    }
+
+private:
+    bool readFrame(const std::string& path)
+    {
+        FilePtr file(std::fopen(path.c_str(), "rb"));
+        uint8_t header[dvfHeaderBytes];
+        bool read = file && std::fread(header, 1, dvfHeaderBytes, file.get()) == dvfHeaderBytes;
+        for (int q = 0; read && q < 10; ++q)
+            read = std::fread(&frame_[q * dvSequenceBytes + dvBlockBytes], 1, dvStoredSequenceBytes,
+                              file.get()) == dvStoredSequenceBytes;
+        return read;
+    }
+    bool decode()
+    {
+        packet_->data = frame_.data();
+        packet_->size = frameBytes;
+        const bool ok = avcodec_send_packet(context_, packet_) == 0 &&
+                        avcodec_receive_frame(context_, picture_) == 0;
+        packet_->data = nullptr;
+        packet_->size = 0;
+        return ok;
+    }
+    void save(int which, QImage& image, const char* suffix)
+    {
+        scalers_[which] = sws_getCachedContext(scalers_[which], 720, lines, AV_PIX_FMT_YUV411P,
+                                               image.width(), image.height(), AV_PIX_FMT_RGB24,
+                                               SWS_BILINEAR, nullptr, nullptr, nullptr);
+        uint8_t* destination[4] = {image.bits(), nullptr, nullptr, nullptr};
+        const int stride[4] = {int(image.bytesPerLine()), 0, 0, 0};
+        sws_scale(scalers_[which], picture_->data, picture_->linesize, 0, lines, destination, stride);
+        if (!image.save(QString::fromStdString(scene().file("bare")) + suffix, "JPEG", 75))
+            std::abort();
+    }
+
+    AVCodecContext* context_ = nullptr;
+    AVFrame* picture_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    SwsContext* scalers_[2] = {nullptr, nullptr};
+    std::vector<uint8_t> frame_ = std::vector<uint8_t>(frameBytes + AV_INPUT_BUFFER_PADDING_SIZE);
+    QImage thumbnail_{160, 120, QImage::Format_RGB888};
+    QImage full_{640, 480, QImage::Format_RGB888};
+};
+
+// The export as the main window runs it: pending events are served between pictures.
+struct ServingProgress : SaveProgress {
+    void serviceEvents() override { QCoreApplication::processEvents(); }
+};
+
+double longestTimerGapDuringExport()
+{
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    ServingProgress progress;
+    clock.start();
+    timer.start();
+    if (!exportAlbum(progress))
+        std::abort();
+    longest = std::max(longest, clock.elapsed() - last);
+    return static_cast<double>(longest);
+}
+
+void setUpScene()
+{
+    Scene& s = scene();
+    s.folder = benchProgramFolder();
+    const auto stored = storedSequences525(encodedTestFrame(dvSystem525));
+    for (int p = 1; p <= pictures; ++p) {
+        s.source.sideFiles.push_back(s.file(sideFileName(p)));
+        if (!writeDvfFile(stored.data(), s.source.sideFiles.back(), dvSystem525, false))
+            std::abort();
+    }
+    s.longestStallMs = longestTimerGapDuringExport();
+}
+
+BENCHMARK_TEMPLATE(timed, Export)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, BareExport)->Apply(measured);
+
+const std::vector<Figure> figures = {
+    {"html_export_99_vs_bare", make<Export>(), make<BareExport>()},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const int status = runBenchProgram(argc, argv, setUpScene, figures, scene().folder, 5, 1);
+    std::printf("FIGURE ui_stall_export_99_ms %.0f ms goal<=50\n", scene().longestStallMs);
+    return status;
+}

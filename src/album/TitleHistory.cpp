@@ -1,0 +1,45 @@
+#include "TitleHistory.h"
+
+#include "link/Profile.h"
+
+#include <cstdio>
+
+namespace vantrel {
+
+namespace {
+
+constexpr char historySection[] = "History";
+
+std::string titleKey(int slot)
+{
+    char key[16];
+    std::snprintf(key, sizeof key, "Title%02d", slot);
+    return key;
+}
+
+// The newest slot, 0..9 whatever the file holds.
+int newestSlot(const CProfile& profile)
+{
+    const int index = profile.intOr(historySection, "Index", 0) % titleHistorySize;
+    return index < 0 ? index + titleHistorySize : index;
+}
+
+} // namespace
+
+std::array<std::string, titleHistorySize> titleHistoryNewestFirst(const CProfile& profile)
+{
+    std::array<std::string, titleHistorySize> titles;
+    const int newest = newestSlot(profile);
+    for (int line = 0; line < titleHistorySize; ++line)
+        profile.ReadString(historySection, titleKey((newest + line) % titleHistorySize), titles[line]);
+    return titles;
+}
+
+void rememberTitle(CProfile& profile, const std::string& title)
+{
+    const int slot = (newestSlot(profile) + titleHistorySize - 1) % titleHistorySize;
+    profile.WriteString(historySection, titleKey(slot), title);
+    profile.WriteInt(historySection, "Index", slot);
+}
+
+} // namespace vantrel
