@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QtEndian>
-#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -21,26 +20,32 @@ constexpr int answerMilliseconds = 10000;
 constexpr char acknowledgement = 'k';
 constexpr quint32 largestMessage = 1 << 20;
 
+// A 32-bit big-endian length, then the paths in UTF-8, each ended by a zero byte (the one
+// character a path cannot hold).
 QByteArray message(const QStringList& paths)
 {
     QByteArray body;
-    QDataStream(&body, QIODevice::WriteOnly) << paths;
-    QByteArray framed;
-    QDataStream(&framed, QIODevice::WriteOnly) << static_cast<quint32>(body.size());
+    for (const QString& path : paths)
+        body += path.toUtf8() + '\0';
+    QByteArray framed(4, '\0');
+    qToBigEndian<quint32>(static_cast<quint32>(body.size()), framed.data());
     return framed + body;
+}
+
+quint32 messageLength(const QByteArray& received)
+{
+    return qFromBigEndian<quint32>(received.constData());
 }
 
 // The paths once the whole message has arrived.
 std::optional<QStringList> completeMessage(const QByteArray& received)
 {
-    if (received.size() < 4)
-        return std::nullopt;
-    quint32 length = 0;
-    QDataStream(received) >> length;
-    if (static_cast<quint64>(received.size()) < 4 + static_cast<quint64>(length))
+    if (received.size() < 4 || received.size() - 4 < static_cast<qsizetype>(messageLength(received)))
         return std::nullopt;
     QStringList paths;
-    QDataStream(received.mid(4, static_cast<qsizetype>(length))) >> paths;
+    for (const QByteArray& path : received.mid(4, messageLength(received)).split('\0'))
+        if (!path.isEmpty())
+            paths << QString::fromUtf8(path);
     return paths;
 }
 
@@ -118,7 +123,7 @@ void SingleInstance::acceptConnections()
 void SingleInstance::readFiles(QLocalSocket* socket)
 {
     QByteArray received = socket->property("received").toByteArray() + socket->readAll();
-    if (received.size() >= 4 && qFromBigEndian<quint32>(received.constData()) > largestMessage) {
+    if (received.size() >= 4 && messageLength(received) > largestMessage) {
         socket->abort();
         return;
     }
