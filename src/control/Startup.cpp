@@ -4,8 +4,13 @@
 #include "control/Title.h"
 #include "control/Wait.h"
 
+#include "platform/Paths.h"
+#include "platform/SingleInstance.h"
+
 #include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
 
 namespace vantrel {
 
@@ -20,12 +25,44 @@ QStringList commandLineFiles(const QStringList& arguments)
     return paths;
 }
 
+constexpr int busyRetryMilliseconds = 200;
+
+// Files handed over by a later program open as if dropped on the main window: after its first
+// show, and never inside another operation or question (the window is disabled or a modal
+// window is up meanwhile).
+void openHandedOverFiles(const QStringList& paths)
+{
+    if (!frmCptMain)
+        return;
+    if (!frmCptMain->firstShowDone() || !frmCptMain->isEnabled() || QApplication::activeModalWidget()) {
+        QTimer::singleShot(busyRetryMilliseconds, [paths] { openHandedOverFiles(paths); });
+        return;
+    }
+    frmCptMain->raise();
+    frmCptMain->activateWindow();
+    frmCptMain->openFiles(paths);
+}
+
 } // namespace
 
 int runProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName("vantrel");
     const QStringList commandLine = commandLineFiles(QApplication::arguments());
+    // One program per program folder: a later one hands its files over and ends.
+    SingleInstance instance(programFolder());
+    switch (instance.claim(commandLine)) {
+    case SingleInstance::Outcome::handedOver:
+        return 0;
+    case SingleInstance::Outcome::unreachable:
+        std::fprintf(stderr, "vantrel: another Vantrel runs on %s but does not answer\n",
+                     programFolder().c_str());
+        return 1;
+    case SingleInstance::Outcome::first:
+        break;
+    }
+    instance.setFilesHandler(openHandedOverFiles);
     // The main window comes first: it loads the language table every other window uses.
     TfrmCptMain mainWindow;
     frmCptMain = &mainWindow;
