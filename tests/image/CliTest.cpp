@@ -147,6 +147,8 @@ TEST_F(ImageCli, ThumbnailIsSquarePixelsAtMostSizeOnItsLongerSide)
         ASSERT_EQ(cli({"thumbnail", dvf("t.dvf", c.system, c.wide), out, c.size}).status, 0);
         QImage png(out, "PNG");
         ASSERT_EQ(png.size(), QSize(c.width, c.height));
+        if (const char* keep = std::getenv("VANTREL_SCREENS"))
+            png.save(QString("%1/thumbnail-%2x%3.png").arg(keep).arg(c.width).arg(c.height));
         // The pattern, upright and in its colours, spread over the display aspect.
         const auto pixels = testPattern(c.system);
         const QImage pattern(pixels.data(), 720, linesOf(c.system), 2160, QImage::Format_BGR888);
