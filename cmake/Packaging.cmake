@@ -3,8 +3,15 @@
 install(TARGETS vantrel vantrel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The simulator goes under a name of its own beside the programs.
 install(PROGRAMS $<TARGET_FILE:quobsim> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME vantrel-quobsim)
+# Renamed programs are not stripped with the targets; the package strips it the same way.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\"
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/vantrel-quobsim\")
+  endif()")
 
 set(CPACK_PACKAGE_NAME vantrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Vantrel developers")
 set(CPACK_PACKAGE_CONTACT "Vantrel developers <vantrel@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "DV camcorder control, still capture and picture albums")
