@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 namespace vantrel {
 
@@ -43,16 +45,11 @@ void openHandedOverFiles(const QStringList& paths)
     frmCptMain->openFiles(paths);
 }
 
-} // namespace
-
-int runProgram(int argc, char** argv)
+// The exit code when a program already runs on the program folder (it took `files`, or it
+// does not answer); nothing when this program is the first and goes on.
+std::optional<int> endForRunningProgram(SingleInstance& instance, const QStringList& files)
 {
-    QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName("vantrel");
-    const QStringList commandLine = commandLineFiles(QApplication::arguments());
-    // One program per program folder: a later one hands its files over and ends.
-    SingleInstance instance(programFolder());
-    switch (instance.claim(commandLine)) {
+    switch (instance.claim(files)) {
     case SingleInstance::Outcome::handedOver:
         return 0;
     case SingleInstance::Outcome::unreachable:
@@ -62,6 +59,22 @@ int runProgram(int argc, char** argv)
     case SingleInstance::Outcome::first:
         break;
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+int runProgram(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // The desktop entry and the icon theme know the program as "vantrel".
+    QGuiApplication::setDesktopFileName("vantrel");
+    QApplication::setWindowIcon(QIcon::fromTheme("vantrel"));
+    const QStringList commandLine = commandLineFiles(QApplication::arguments());
+    // One program per program folder: a later one hands its files over and ends.
+    SingleInstance instance(programFolder());
+    if (const auto code = endForRunningProgram(instance, commandLine))
+        return *code;
     instance.setFilesHandler(openHandedOverFiles);
     // The main window comes first: it loads the language table every other window uses.
     TfrmCptMain mainWindow;
