@@ -10,12 +10,50 @@
 #include "platform/Ticks.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <new>
 
 namespace fs = std::filesystem;
 
 namespace vantrel {
+
+namespace {
+
+constexpr int readAttempts = 3;
+constexpr uint32_t retryDelayMs = 100;
+constexpr const char* albumExtension = "zal";
+constexpr const char* cutListExtension = "qob";
+constexpr const char* albumIniName = "TAMRO01.INI";
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// The thumbnail of a record's frame; a null image when the frame does not decode.
+QImage decodeThumbnail(PictureRecord& record)
+{
+    FrameBitmap bitmap;
+    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
+        return {};
+    thumbnailReduction(bitmap);
+    return bitmap.toImage();
+}
+
+void warnWith(PathPrompts& prompts, std::string_view key)
+{
+    prompts.closeWaitDialog();
+    prompts.warn(key, messageText("TI_MAIN"), messageText(key));
+}
+
+bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
+{
+    return std::fread(into, 1, bytes, file) == bytes;
+}
+
+} // namespace
 
 std::string sideFileName(int place)
 {
@@ -76,50 +114,6 @@ void Album::notifyState()
         observer_->albumStateChanged();
 }
 
-namespace {
-
-constexpr int readAttempts = 3;
-constexpr uint32_t retryDelayMs = 100;
-constexpr const char* albumExtension = "zal";
-constexpr const char* cutListExtension = "qob";
-constexpr const char* albumIniName = "TAMRO01.INI";
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
-// The thumbnail of a record's frame; a null image when the frame does not decode.
-QImage decodeThumbnail(PictureRecord& record)
-{
-    FrameBitmap bitmap;
-    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
-        return {};
-    thumbnailReduction(bitmap);
-    return bitmap.toImage();
-}
-
-void warnWith(PathPrompts& prompts, std::string_view key)
-{
-    prompts.closeWaitDialog();
-    prompts.warn(key, messageText("TI_MAIN"), messageText(key));
-}
-
-bool writeRecord(std::FILE* file, const PictureRecord& record)
-{
-    const size_t frameBytes = static_cast<size_t>(recordFrameBytes(record.header[10]));
-    return std::fwrite(record.header.data(), 1, dvfHeaderBytes, file) == dvfHeaderBytes &&
-           std::fwrite(record.frame.get(), 1, frameBytes, file) == frameBytes;
-}
-
-bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
-{
-    return std::fread(into, 1, bytes, file) == bytes;
-}
-
-} // namespace
-
 bool Album::readWithRetries(PictureRecord& record)
 {
     for (int attempt = 1; attempt <= readAttempts; ++attempt) {
@@ -137,8 +131,11 @@ bool Album::addPicture(const std::string& path)
         return false;
     PictureRecord record;
     record.path = path;
-    if (!readWithRetries(record))
-        return false;
+    return readWithRetries(record) && addRecord(record);
+}
+
+bool Album::addRecord(PictureRecord& record)
+{
     AlbumPlace added;
     added.timeCode = record.timeCode;
     added.system = record.system;
@@ -147,7 +144,7 @@ bool Album::addPicture(const std::string& path)
     if (added.thumbnail.isNull())
         return false;
     const std::string side = sideFilePath(count() + 1);
-    if (!sameFile(path, side) && !copySideFile(path, side))
+    if (!sameFile(record.path, side) && !copySideFile(record.path, side))
         return false;
     places_.push_back(std::move(added));
     modified_ = true;
@@ -174,7 +171,7 @@ bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
                                                count() * albumBytesPerPicture, ask, prompts);
     if (target.empty())
         return false;
-    const std::string part = target + ".part";
+    const std::string part = target + partSuffix;
     std::FILE* file = std::fopen(part.c_str(), "wb");
     if (!file) {
         warnWith(prompts, "MSG_INPUT");
@@ -188,6 +185,8 @@ bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
         return false;
     }
     lastAlbumPath_ = target;
+    modified_ = false;
+    notifyState();
     return writeCutList(target, prompts);
 }
 
@@ -196,12 +195,17 @@ Album::SaveOutcome Album::writeAlbumRecords(std::FILE* file) const
     const auto header = albumFileHeader(count());
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size())
         return saveWriteFailed;
+    // One frame buffer for every record: its header blocks stay zero.
+    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
+    if (!frame)
+        return saveWriteFailed;
+    std::array<uint8_t, dvfHeaderBytes> pictureHeader{};
     for (int p = 1; p <= count(); ++p) {
-        PictureRecord record;
-        record.path = sideFilePath(p);
-        if (!readPictureFile(record) || !record.frame)
+        if (!readPictureFrame(sideFilePath(p), pictureHeader, frame.get()))
             return saveSideFileUnreadable;
-        if (!writeRecord(file, record))
+        const size_t frameBytes = static_cast<size_t>(recordFrameBytes(pictureHeader[10]));
+        if (std::fwrite(pictureHeader.data(), 1, dvfHeaderBytes, file) != dvfHeaderBytes ||
+            std::fwrite(frame.get(), 1, frameBytes, file) != frameBytes)
             return saveWriteFailed;
     }
     return saveWritten;
@@ -251,27 +255,46 @@ bool Album::openAlbum(const std::string& requested, PathPrompts& prompts)
 
 bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
 {
-    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[dvEncodeBufferBytes]);
-    if (!frame)
-        return false;
-    std::array<uint8_t, dvfHeaderBytes> header{};
     for (int record = 0; record < pictures; ++record) {
         if (full()) {
             warnWith(prompts, "MSG_OVER");
             return false;
         }
-        if (!readExactly(file, header.data(), header.size()) ||
-            !readExactly(file, frame.get(), static_cast<size_t>(recordFrameBytes(header[10])))) {
+        PictureRecord picture;
+        picture.path = sideFilePath(count() + 1);
+        switch (unpackRecord(file, picture)) {
+        case unpackBroken:
             warnWith(prompts, "MSG_INPUT");
             return false;
-        }
-        const std::string side = sideFilePath(count() + 1);
-        if (!writeSideFileOfRecord(side, header.data(), frame.get()))
+        case unpackNotWritten:
             return false;
-        if (!addPicture(side))
-            std::remove(side.c_str());
+        case unpackWritten:
+            if (!addRecord(picture))
+                std::remove(picture.path.c_str());
+        }
     }
     return true;
+}
+
+// Reads one record whole into `picture` (frame layout, time code, aspect) and writes it as the
+// side file picture.path. A record cut short or without a DVF header writes nothing.
+Album::UnpackOutcome Album::unpackRecord(std::FILE* file, PictureRecord& picture)
+{
+    picture.frame.reset(new (std::nothrow) uint8_t[frameLayoutBytes]());
+    if (!picture.frame)
+        return unpackNotWritten;
+    uint8_t* frame = picture.frame.get();
+    const uint8_t* header = picture.header.data();
+    if (!readExactly(file, picture.header.data(), picture.header.size()) ||
+        std::memcmp(header, "DVF", 3) != 0 ||
+        !readExactly(file, frame, static_cast<size_t>(recordFrameBytes(header[10]))))
+        return unpackBroken;
+    if (!writeSideFileOfRecord(picture.path, header, frame))
+        return unpackNotWritten;
+    picture.system = header[10] & 0x0F;
+    picture.wide = isWideFrame(frame);
+    picture.timeCode = frameTimeCode(frame, recordFrameBytes(header[10]) / dvSequenceBytes);
+    return unpackWritten;
 }
 
 int Album::restoreFromSideFiles()
@@ -280,12 +303,11 @@ int Album::restoreFromSideFiles()
         const std::string side = sideFilePath(p);
         if (!fileExists(side))
             continue;
-        // A gap closes up: the file moves down to the next free place.
+        // A gap closes up: the file moves down to the next free place. One that does not
+        // read is passed over, so that the pictures after it still come back.
         const std::string place = sideFilePath(count() + 1);
-        if (side != place && std::rename(side.c_str(), place.c_str()) != 0)
-            break;
-        if (!addPicture(place))
-            break;
+        if (side == place || std::rename(side.c_str(), place.c_str()) == 0)
+            addPicture(place);
     }
     return count();
 }
@@ -303,8 +325,11 @@ void Album::clear()
 
 void Album::deleteStaleSideFiles()
 {
-    for (int p = count() + 1; p <= sideFilePlaces; ++p) {
+    for (int p = 1; p <= sideFilePlaces; ++p) {
         const std::string side = sideFilePath(p);
+        std::remove((side + partSuffix).c_str()); // left by a copy that never ended
+        if (p <= count())
+            continue;
         resetAttributes(side);
         std::remove(side.c_str());
     }

@@ -82,8 +82,8 @@ public:
     bool addPicture(const std::string& path);
 
     // Writes the album file (extension forced to "zal", through a temporary file renamed over
-    // the target) and its cut list. Fails, leaving an existing file as it was, when the target
-    // path check refuses or a side file cannot be read.
+    // the target) and its cut list; clears the modified flag. Fails, leaving an existing file
+    // as it was, when the target path check refuses or a side file cannot be read.
     bool saveAlbum(const std::string& path, bool ask, PathPrompts& prompts);
     // The cut list beside `path` (extension "qob").
     bool writeCutList(const std::string& path, PathPrompts& prompts);
@@ -91,22 +91,28 @@ public:
     // 99 pictures and at a truncated record, keeping what was added before.
     bool openAlbum(const std::string& path, PathPrompts& prompts);
 
-    // Adds every existing side file lum001 .. lum099 in order, stopping at the first that
-    // fails; gaps close up. Returns the picture count.
+    // Adds every existing side file lum001 .. lum099 in order; gaps close up and a file that
+    // cannot be added is passed over (it goes with the stale side files). Returns the count.
     int restoreFromSideFiles();
     // New: forgets every picture, deletes the side files 1..100, clears the name and the
     // modified flag.
     void clear();
-    // Deletes the side files of places count() + 1 .. 100.
+    // Deletes the side files of places count() + 1 .. 100 and the temporary files of
+    // interrupted writes.
     void deleteStaleSideFiles();
 
 private:
     enum SaveOutcome { saveWritten, saveSideFileUnreadable, saveWriteFailed };
+    enum UnpackOutcome { unpackWritten, unpackBroken, unpackNotWritten };
 
     bool readWithRetries(PictureRecord& record);
+    // Appends a picture read into `record` (from record.path), copying that file to the side
+    // file unless it already is it.
+    bool addRecord(PictureRecord& record);
     bool copySideFile(const std::string& from, const std::string& to) const;
     SaveOutcome writeAlbumRecords(std::FILE* file) const;
     bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
+    UnpackOutcome unpackRecord(std::FILE* file, PictureRecord& picture);
     void notifyState();
 
     std::string programFolder_;

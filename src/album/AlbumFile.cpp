@@ -8,12 +8,6 @@
 
 namespace vantrel {
 
-namespace {
-
-constexpr const char* partSuffix = ".part";
-
-} // namespace
-
 std::array<uint8_t, albumHeaderBytes> albumFileHeader(int pictures)
 {
     std::array<uint8_t, albumHeaderBytes> header{};

@@ -14,6 +14,8 @@ namespace vantrel {
 constexpr int albumHeaderBytes = 32;
 constexpr int albumFirstRecordOffset = 32;
 constexpr int cutListLineBytes = 27;
+// What a file being replaced is written to before it is renamed over it.
+inline constexpr char partSuffix[] = ".part";
 
 std::array<uint8_t, albumHeaderBytes> albumFileHeader(int pictures);
 

@@ -445,7 +445,6 @@ void TfrmCptMain::restoreAlbum()
         album.addPicture(path);
         QCoreApplication::processEvents();
     }
-    album.setModified(false);
     showAllSlots();
     closeWait();
 }
@@ -583,17 +582,21 @@ void TfrmCptMain::openFiles(const QStringList& paths)
     runOpenBatch(paths);
 }
 
+// Files handed in while a batch runs (a drop, a second start) join it at its end.
 void TfrmCptMain::runOpenBatch(const QStringList& paths)
 {
-    if (paths.isEmpty())
+    pendingFiles_ << paths;
+    if (batchRunning_ || pendingFiles_.isEmpty())
         return;
+    batchRunning_ = true;
     showWait(textForKey("MB_TI_FILEREAD"));
     albumsInBatch_ = 0;
-    for (const QString& path : paths)
-        if (!openFile(QFileInfo(path).absoluteFilePath()))
-            break;
+    while (!pendingFiles_.isEmpty())
+        if (!openFile(QFileInfo(pendingFiles_.takeFirst()).absoluteFilePath()))
+            pendingFiles_.clear();
     closeWait();
     albumsInBatch_ = 0;
+    batchRunning_ = false;
     setWindowsEnabled(true);
 }
 

@@ -176,6 +176,8 @@ private:
     QPointer<QDialog> titleWindow_;
     TfrmHelp* help_ = nullptr;
     QStringList commandLine_;
+    QStringList pendingFiles_;
+    bool batchRunning_ = false;
     std::string lastImagePath_;
     std::string lastHtmlPath_;
     QString lastHtmlAlbum_;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -91,7 +92,7 @@ void TfrmHelp::createControls()
     txtHelp->setObjectName("txtHelp");
     txtHelp->setOpenExternalLinks(true);
     splitter->setStretchFactor(1, 3);
-    splitter->setSizes({220, 540});
+    splitter->setSizes({260, 500});
     (new QHBoxLayout(this))->addWidget(splitter);
 
     connect(lbContents, &QListWidget::itemActivated, this, &TfrmHelp::entryClick);
@@ -125,14 +126,16 @@ void TfrmHelp::fillLists()
         addEntry(lbContents, entry);
     for (const HelpEntry& entry : index_.keywords)
         addEntry(lbKeywords, entry);
-    for (QListWidget* list : {lbContents, lbKeywords})
-        list->setAccessibleName(pcHelp->tabText(list == lbContents ? 0 : 1));
+    lbContents->setAccessibleName(pcHelp->tabText(0));
+    lbKeywords->setAccessibleName(pcHelp->tabText(1));
+    edKeyword->setAccessibleName(pcHelp->tabText(1));
+    txtHelp->setAccessibleName(windowTitle());
 }
 
 void TfrmHelp::showContents()
 {
     pcHelp->setCurrentWidget(tsContents);
-    txtHelp->scrollToAnchor(index_.topics.empty() ? QString() : index_.topics.front().anchor);
+    txtHelp->verticalScrollBar()->setValue(0); // the page's own list of topics
     bringUp();
 }
 

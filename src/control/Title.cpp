@@ -95,6 +95,7 @@ void TfrmTitle::createControls()
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->move(0, pictureSize.height()); // below the picture: out of sight in the splash
     lblVerNum = makeLabel(Panel1, "lblVerNum", "Rev.0000", arial(12), palette().color(QPalette::WindowText),
                           {12, 17});
     btnOk = new QPushButton("OK", Panel1);
@@ -126,7 +127,8 @@ bool TfrmTitle::FormCreate()
         return false;
     localise(languageTable(), this);
     lblVerNum->setText(revisionText(VANTREL_BUILD_NUMBER));
-    lblVerNum->adjustSize();
+    for (QLabel* label : {lblInfo, lblCpyRt, lblComp, lblVerNum})
+        label->adjustSize(); // the language's texts differ in length
     return true;
 }
 
@@ -154,6 +156,7 @@ void TfrmTitle::showEvent(QShowEvent* event)
         Timer1->start();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         setFixedSize(picture);
+        Panel1->move(0, picture.height());
         splashMode_ = false;
     } else {
         const int clientHeight = picture.height() + btnOk->height() + 26;

@@ -5,6 +5,7 @@
 #include "album/Album.h"
 #include "album/TargetPath.h"
 #include "image/Dvf.h"
+#include "platform/IniFile.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,7 @@ TEST_F(AlbumTest, CutListAndTimeCodes)
               "\r\n00:01:02:03F-00:01:02:03F\r\n--:--:--:--F---:--:--:--F\r\n"
               "00:00:00:00F-00:00:00:00F\r\n");
     EXPECT_EQ(album.lastAlbumPath(), folder.file("trip.zal"));
+    EXPECT_FALSE(album.modified());
 }
 
 TEST_F(AlbumTest, PathsOfOpenAndSave)
@@ -118,6 +120,8 @@ TEST_F(AlbumTest, PathsOfOpenAndSave)
     EXPECT_EQ(album.count(), 1);
     ASSERT_TRUE(album.openAlbum(nested, prompts));
     EXPECT_EQ(album.count(), 2);
+    EXPECT_EQ(IniFile(home.file("TAMRO01.INI")).read("Directories", "Album"), nested);
+    EXPECT_EQ(album.lastAlbumPath(), nested);
 }
 
 TEST_F(AlbumTest, OpeningStopsAtNinetyNineKeepingWhatWasAdded)
@@ -139,13 +143,20 @@ TEST_F(AlbumTest, TruncatedAlbumKeepsTheWholePicturesOnly)
     addCopies(album, dvf("a.dvf", dvSystem525), 3);
     const std::string path = folder.file("t.zal");
     ASSERT_TRUE(album.saveAlbum(path, false, prompts));
+    auto bytes = test::fileBytes(path);
+    bytes[32 + 120032] = 'X'; // the second record is no DVF picture
+    test::writeBytes(folder.file("broken.zal"), bytes);
     fs::resize_file(path, 32 + 2 * 120032 + 5000);
-    test::TempFolder otherHome;
-    Album reopened(otherHome.path());
-    EXPECT_FALSE(reopened.openAlbum(path, prompts));
-    EXPECT_EQ(reopened.count(), 2);
-    EXPECT_FALSE(fs::exists(reopened.sideFilePath(3)));
-    EXPECT_EQ(prompts.warned, std::vector<std::string>{"MSG_INPUT"});
+    for (const std::string& damaged : {path, folder.file("broken.zal")}) {
+        test::TempFolder otherHome;
+        Album reopened(otherHome.path());
+        EXPECT_FALSE(reopened.openAlbum(damaged, prompts));
+        const int whole = damaged == path ? 2 : 1;
+        EXPECT_EQ(reopened.count(), whole);
+        EXPECT_FALSE(fs::exists(reopened.sideFilePath(whole + 1)));
+        EXPECT_FALSE(fs::exists(reopened.sideFilePath(whole + 1) + ".part"));
+    }
+    EXPECT_EQ(prompts.warned, (std::vector<std::string>{"MSG_INPUT", "MSG_INPUT"}));
 }
 
 TEST_F(AlbumTest, FailedSaveLeavesTheOldAlbumFile)
@@ -180,15 +191,17 @@ TEST_F(AlbumTest, AddPictureRefusesWhatDoesNotReadOrDecode)
 TEST_F(AlbumTest, SideFilesComeBackWithoutGapsAndNewClearsThem)
 {
     const std::string picture = dvf("a.dvf", dvSystem625, {0x00, 0x00, 0x00, 0x01});
-    for (int place : {1, 3, 4})
+    for (int place : {1, 3, 6})
         fs::copy_file(picture, album.sideFilePath(place));
+    test::writeBytes(album.sideFilePath(4), {'n', 'o'});
     test::writeBytes(album.sideFilePath(100), {1});
     EXPECT_EQ(album.restoreFromSideFiles(), 3);
     EXPECT_EQ(album.place(3).timeCode, "00:00:00:01");
     EXPECT_EQ(album.place(3).system, 6);
     EXPECT_EQ(album.place(3).thumbnail.size(), QSize(80, 60));
-    EXPECT_FALSE(fs::exists(album.sideFilePath(4)));
+    EXPECT_FALSE(fs::exists(album.sideFilePath(6)));
     album.deleteStaleSideFiles();
+    EXPECT_FALSE(fs::exists(album.sideFilePath(4)));
     EXPECT_FALSE(fs::exists(album.sideFilePath(100)));
     album.clear();
     EXPECT_EQ(album.count(), 0);
