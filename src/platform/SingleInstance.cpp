@@ -64,7 +64,10 @@ QString SingleInstance::serverName(const std::string& programFolder)
     auto folder = std::filesystem::weakly_canonical(programFolder, error);
     if (error)
         folder = std::filesystem::absolute(programFolder).lexically_normal();
-    const QByteArray digest = QCryptographicHash::hash(QByteArray::fromStdString(folder.string()),
+    std::string text = folder.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    const QByteArray digest = QCryptographicHash::hash(QByteArray::fromStdString(text),
                                                        QCryptographicHash::Sha1);
     return QStringLiteral("vantrel-%1-%2").arg(getuid()).arg(QString::fromLatin1(digest.toHex().left(16)));
 }

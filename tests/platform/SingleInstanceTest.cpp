@@ -48,7 +48,7 @@ TEST(SingleInstance, ALaterProgramHandsItsFilesToTheFirst)
     test::TempFolder work;
     Probe first(folder.path(), {});
     ASSERT_EQ(first.firstLine(), "first");
-    Probe other(folder.file("."), {"pic.dvf", "/albums/a.zal"}, work.path());
+    Probe other(folder.path() + "/./", {"pic.dvf", "/albums/a.zal"}, work.path());
     EXPECT_EQ(other.firstLine(), "handed-over");
     EXPECT_EQ(first.rest(), QString::fromStdString("file " + work.file("pic.dvf") + "\nfile /albums/a.zal\n"));
     EXPECT_EQ(first.process.exitCode(), 0);
