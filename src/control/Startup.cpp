@@ -29,14 +29,13 @@ QStringList commandLineFiles(const QStringList& arguments)
 
 constexpr int busyRetryMilliseconds = 200;
 
-// Files handed over by a later program open as if dropped on the main window: after its first
-// show, and never inside another operation or question (the window is disabled or a modal
-// window is up meanwhile).
+// Files handed over by a later program open as if dropped on the main window, never inside
+// another operation or question (the window is disabled or a modal window is up meanwhile).
 void openHandedOverFiles(const QStringList& paths)
 {
     if (!frmCptMain)
         return;
-    if (!frmCptMain->firstShowDone() || !frmCptMain->isEnabled() || QApplication::activeModalWidget()) {
+    if (!frmCptMain->isEnabled() || QApplication::activeModalWidget()) {
         QTimer::singleShot(busyRetryMilliseconds, [paths] { openHandedOverFiles(paths); });
         return;
     }
