@@ -1018,7 +1018,7 @@ void TfrmCptMain::mnuVCRClick()
 
 QString TfrmCptMain::helpFilePath() const
 {
-    return QString::fromStdString(programFile(language.isJapanese() ? "wyb30j.hlp" : "wyb30e.hlp"));
+    return QString::fromStdString(runtimeFile(language.isJapanese() ? "wyb30j.hlp" : "wyb30e.hlp"));
 }
 
 TfrmHelp* TfrmCptMain::ensureHelpWindow()

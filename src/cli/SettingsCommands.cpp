@@ -35,8 +35,9 @@ int runSetting(const Arguments& arguments)
 const Registration setting({
     "setting",
     "setting SECTION KEY [VALUE] [--delete]",
-    "Prints the value of KEY in SECTION of wyb30.ini in the program folder (VANTREL_HOME or\n"
-    "the executable's folder); with VALUE writes it, with --delete removes the key.\n"
+    "Prints the value of KEY in SECTION of wyb30.ini in the program folder (VANTREL_HOME, else\n"
+    "the executable's folder in a build, else ~/.local/share/vantrel for an installed program);\n"
+    "with VALUE writes it, with --delete removes the key.\n"
     "Example: vantrel-cli setting Ports COM1 /dev/ttyUSB0",
     "",
     runSetting,

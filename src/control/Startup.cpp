@@ -5,8 +5,15 @@
 #include "control/Title.h"
 #include "control/Wait.h"
 
+#include "platform/Paths.h"
+#include "platform/SingleInstance.h"
+
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
+#include <QTimer>
+#include <cstdio>
+#include <optional>
 
 namespace vantrel {
 
@@ -21,12 +28,54 @@ QStringList commandLineFiles(const QStringList& arguments)
     return paths;
 }
 
+constexpr int busyRetryMilliseconds = 200;
+
+// Files handed over by a later program open as if dropped on the main window, never inside
+// another operation or question (the window is disabled or a modal window is up meanwhile).
+void openHandedOverFiles(const QStringList& paths)
+{
+    if (!frmCptMain)
+        return;
+    if (!frmCptMain->isEnabled() || QApplication::activeModalWidget()) {
+        QTimer::singleShot(busyRetryMilliseconds, [paths] { openHandedOverFiles(paths); });
+        return;
+    }
+    frmCptMain->raise();
+    frmCptMain->activateWindow();
+    frmCptMain->openFiles(paths);
+}
+
+// The exit code when a program already runs on the program folder (it took `files`, or it
+// does not answer); nothing when this program is the first and goes on.
+std::optional<int> endForRunningProgram(SingleInstance& instance, const QStringList& files)
+{
+    switch (instance.claim(files)) {
+    case SingleInstance::Outcome::handedOver:
+        return 0;
+    case SingleInstance::Outcome::unreachable:
+        std::fprintf(stderr, "vantrel: another Vantrel runs on %s but does not answer\n",
+                     programFolder().c_str());
+        return 1;
+    case SingleInstance::Outcome::first:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int runProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The desktop entry and the icon theme know the program as "vantrel".
+    QGuiApplication::setDesktopFileName("vantrel");
+    QApplication::setWindowIcon(QIcon::fromTheme("vantrel"));
     const QStringList commandLine = commandLineFiles(QApplication::arguments());
+    // One program per program folder: a later one hands its files over and ends.
+    SingleInstance instance(programFolder());
+    if (const auto code = endForRunningProgram(instance, commandLine))
+        return *code;
+    instance.setFilesHandler(openHandedOverFiles);
     // The main window comes first: it loads the language table every other window uses.
     TfrmCptMain mainWindow;
     frmCptMain = &mainWindow;

@@ -56,7 +56,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 QString TfrmTitle::pictureFileFor(bool japanese)
 {
-    return QString::fromStdString(programFile(japanese ? "wyb_j.dat" : "wyb_e.dat"));
+    return QString::fromStdString(runtimeFile(japanese ? "wyb_j.dat" : "wyb_e.dat"));
 }
 
 QString TfrmTitle::revisionText(int buildNumber)

@@ -109,8 +109,8 @@ bool LanguageTable::loadStrings(const std::string& path)
 bool LanguageTable::loadFromProgramFolder()
 {
     chooseLanguage();
-    const bool stylesLoaded = loadStyles(programFile("wyb.sty"));
-    const bool stringsLoaded = loadStrings(programFile("wyb.cpt"));
+    const bool stylesLoaded = loadStyles(runtimeFile("wyb.sty"));
+    const bool stringsLoaded = loadStrings(runtimeFile("wyb.cpt"));
     return stylesLoaded && stringsLoaded;
 }
 

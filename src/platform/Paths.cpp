@@ -2,8 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <pwd.h>
 #include <sys/statvfs.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -105,18 +107,87 @@ bool resetAttributes(const std::string& path)
     return !error;
 }
 
-std::string programFolder()
+namespace {
+
+std::string environment(const char* name)
 {
-    if (const char* home = std::getenv("VANTREL_HOME"); home && *home)
-        return fs::absolute(home).lexically_normal().string();
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string homeFolder()
+{
+    if (const std::string home = environment("HOME"); !home.empty())
+        return home;
+    const passwd* entry = getpwuid(getuid());
+    return entry && entry->pw_dir ? entry->pw_dir : fs::temp_directory_path().string();
+}
+
+std::string executableFolder()
+{
     std::error_code error;
     const auto exe = fs::read_symlink("/proc/self/exe", error);
     return error ? fs::current_path().string() : exe.parent_path().string();
 }
 
+std::string installedDataFolderOf(const std::string& executableFolder)
+{
+    const fs::path data = (fs::path(executableFolder) / VANTREL_DATA_FROM_BIN).lexically_normal();
+    return folderExists(data.string()) ? data.string() : std::string();
+}
+
+} // namespace
+
+std::string chooseProgramFolder(const ProgramFolderFacts& facts)
+{
+    if (!facts.vantrelHome.empty())
+        return fs::absolute(facts.vantrelHome).lexically_normal().string();
+    if (facts.executableFolderWritable && !facts.installed)
+        return facts.executableFolder;
+    const bool xdgUsable = !facts.xdgDataHome.empty() && facts.xdgDataHome.front() == '/';
+    const fs::path data = xdgUsable ? fs::path(facts.xdgDataHome)
+                                    : fs::path(facts.home) / ".local" / "share";
+    return (data / "vantrel").lexically_normal().string();
+}
+
+std::string programFolder()
+{
+    ProgramFolderFacts facts;
+    facts.vantrelHome = environment("VANTREL_HOME");
+    if (facts.vantrelHome.empty()) {
+        facts.executableFolder = executableFolder();
+        facts.executableFolderWritable = access(facts.executableFolder.c_str(), W_OK) == 0;
+        facts.installed = !installedDataFolderOf(facts.executableFolder).empty();
+        facts.xdgDataHome = environment("XDG_DATA_HOME");
+        facts.home = homeFolder();
+    }
+    const std::string folder = chooseProgramFolder(facts);
+    if (folder != facts.executableFolder && facts.vantrelHome.empty()) {
+        std::error_code error;
+        fs::create_directories(folder, error);
+    }
+    return folder;
+}
+
 std::string programFile(const std::string& name)
 {
     return (fs::path(programFolder()) / name).string();
+}
+
+std::string installedDataFolder()
+{
+    return installedDataFolderOf(executableFolder());
+}
+
+std::string runtimeFile(const std::string& name)
+{
+    std::error_code error;
+    const std::string own = programFile(name);
+    if (fs::exists(own, error))
+        return own;
+    const std::string data = installedDataFolder();
+    const fs::path installed = fs::path(data) / name;
+    return !data.empty() && fs::exists(installed, error) ? installed.string() : own;
 }
 
 } // namespace vantrel

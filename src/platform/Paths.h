@@ -29,9 +29,31 @@ uint32_t fileSizeOf(const std::string& path);
 // Makes a file readable and writable by its owner.
 bool resetAttributes(const std::string& path);
 
-// The program folder: VANTREL_HOME when set, else the folder of the executable.
+// What the program folder is chosen from.
+struct ProgramFolderFacts {
+    std::string vantrelHome;      // VANTREL_HOME, empty when unset
+    std::string executableFolder;
+    bool executableFolderWritable = false;
+    bool installed = false;       // the runtime files lie under the install's share/vantrel
+    std::string xdgDataHome;      // XDG_DATA_HOME, empty when unset
+    std::string home;             // the user's home folder
+};
+
+// VANTREL_HOME when set; else the executable's folder when it is a writable program folder (a
+// build); else the per-user folder $XDG_DATA_HOME/vantrel (~/.local/share/vantrel when
+// XDG_DATA_HOME is unset or not absolute).
+std::string chooseProgramFolder(const ProgramFolderFacts& facts);
+
+// The folder the program writes into: settings, side files, work files. A per-user folder is
+// created when missing.
 std::string programFolder();
 // `name` inside the program folder.
 std::string programFile(const std::string& name);
+// The read-only runtime files of an installed program (<prefix>/share/vantrel beside
+// <prefix>/bin); empty when the executable is not installed.
+std::string installedDataFolder();
+// A runtime file (language files, title pictures, help files): the program folder's copy when
+// there is one, else the installed one; the program folder's path when neither exists.
+std::string runtimeFile(const std::string& name);
 
 } // namespace vantrel

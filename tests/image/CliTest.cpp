@@ -1,4 +1,5 @@
 // vantrel-cli info, convert and import, run as a program with a program folder of its own.
+#include "Fidelity.h"
 #include "Frames.h"
 #include "support/CliRun.h"
 #include "support/TempFolder.h"
@@ -105,4 +106,46 @@ TEST_F(ImageCli, ImportOptions)
     EXPECT_NE(run.err.find("not a bitmap or JPEG picture"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(home.file("x.dvf")));
     EXPECT_FALSE(fs::exists(home.file("temp.bmp")));
+}
+
+TEST_F(ImageCli, ThumbnailIsSquarePixelsAtMostSizeOnItsLongerSide)
+{
+    struct Case {
+        DvSystem system;
+        bool wide;
+        const char* size;
+        int width;
+        int height;
+    };
+    const Case cases[] = {
+        {dvSystem525, false, "128", 128, 96},   {dvSystem625, false, "256", 256, 192},
+        {dvSystem525, true, "256", 256, 144},   {dvSystem625, true, "1024", 1024, 576},
+        {dvSystem525, false, "2000", 640, 480}, {dvSystem525, true, "4096", 848, 477},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.size) + (c.wide ? " wide" : "") + (c.system ? " 625" : " 525"));
+        const QString out = file("thumb.png");
+        ASSERT_EQ(cli({"thumbnail", dvf("t.dvf", c.system, c.wide), out, c.size}).status, 0);
+        QImage png(out, "PNG");
+        ASSERT_EQ(png.size(), QSize(c.width, c.height));
+        if (const char* keep = std::getenv("VANTREL_SCREENS"))
+            png.save(QString("%1/thumbnail-%2x%3.png").arg(keep).arg(c.width).arg(c.height));
+        // The pattern, upright and in its colours, spread over the display aspect.
+        const auto pixels = testPattern(c.system);
+        const QImage pattern(pixels.data(), 720, linesOf(c.system), 2160, QImage::Format_BGR888);
+        const QImage expected = pattern.scaled(png.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        png = png.convertToFormat(QImage::Format_BGR888);
+        EXPECT_GT(test::psnr(test::fromTopDown(png.constBits(), c.width, c.height, png.bytesPerLine()),
+                             test::fromTopDown(expected.constBits(), c.width, c.height,
+                                               expected.bytesPerLine())),
+                  24.0);
+        fs::remove(home.file("thumb.png"));
+    }
+    test::writeBytes(home.file("bad.dvf"), {'B', 'M'});
+    const CliRun notDvf = cli({"thumbnail", file("bad.dvf"), file("x.png"), "128"});
+    EXPECT_EQ(notDvf.status, 1);
+    EXPECT_NE(notDvf.err.find("cannot be read as a DVF file"), std::string::npos) << notDvf.err;
+    for (const char* size : {"0", "12x", "5000"})
+        EXPECT_EQ(cli({"thumbnail", dvf("t.dvf", dvSystem525, false), file("x.png"), size}).status, 1);
+    EXPECT_FALSE(fs::exists(home.file("x.png")));
 }

@@ -69,3 +69,31 @@ TEST(Paths, ProgramFolderFollowsVantrelHome)
     EXPECT_EQ(programFolder(), home.path());
     EXPECT_EQ(programFile("wyb.cpt"), home.path() + "/wyb.cpt");
 }
+
+TEST(Paths, ProgramFolderOfABuildAnInstallAndVantrelHome)
+{
+    struct Case {
+        const char* what;
+        ProgramFolderFacts facts;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"build", {"", "/src/build/bin", true, false, "", "/home/u"}, "/src/build/bin"},
+        {"installed into a writable prefix", {"", "/tmp/p/bin", true, true, "", "/home/u"},
+         "/home/u/.local/share/vantrel"},
+        {"read-only folder", {"", "/usr/bin", false, false, "/data/u", "/home/u"}, "/data/u/vantrel"},
+        {"relative XDG_DATA_HOME is ignored", {"", "/usr/bin", false, true, "data", "/home/u"},
+         "/home/u/.local/share/vantrel"},
+        {"VANTREL_HOME wins", {"/srv/v/../w", "/usr/bin", false, true, "/data/u", "/home/u"}, "/srv/w"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(chooseProgramFolder(c.facts), c.folder) << c.what;
+}
+
+TEST(Paths, ABuildReadsItsRuntimeFilesFromTheProgramFolder)
+{
+    test::TempProgramFolder home;
+    // A build has no installed data folder beside its executables.
+    EXPECT_EQ(installedDataFolder(), "");
+    EXPECT_EQ(runtimeFile("wyb.cpt"), home.file("wyb.cpt"));
+}
