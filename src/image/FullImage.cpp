@@ -216,7 +216,6 @@ void TfrmFullImage::createControls()
     auto* client = new QWidget(this);
     client->setObjectName("client");
     setCentralWidget(client);
-    client->installEventFilter(this);
     createToolbar(client);
 
     ScrollBox1 = new QScrollArea(client);
@@ -244,7 +243,8 @@ void TfrmFullImage::createControls()
     connect(Timer1, &QTimer::timeout, this, &TfrmFullImage::Timer1Timer);
 
     createMenus();
-    createPopupMenu();
+    createPictureMenu();
+    client->installEventFilter(this);
 }
 
 void TfrmFullImage::createToolbar(QWidget* client)
@@ -377,7 +377,7 @@ void TfrmFullImage::createMenus()
     connect(action("mnuAbout"), &QAction::triggered, this, [this] { host_.about(); });
 }
 
-void TfrmFullImage::createPopupMenu()
+void TfrmFullImage::createPictureMenu()
 {
     PopupMenu1 = newMenu(this, "PopupMenu1", "");
     for (const MenuItem& item : popupItems) {
@@ -534,7 +534,7 @@ void TfrmFullImage::fitWindowToPicture()
 
 bool TfrmFullImage::toolbarShown() const
 {
-    return action("mnuToolBar")->isChecked();
+    return toolbarShown_;
 }
 
 void TfrmFullImage::layoutWindow()
@@ -686,7 +686,9 @@ void TfrmFullImage::mnuSize0Click(int tag)
 
 void TfrmFullImage::mnuToolBarClick()
 {
-    const bool shown = !toolbarShown();
+    // Both items show the state; the one triggered has already toggled its own mark.
+    const bool shown = !toolbarShown_;
+    toolbarShown_ = shown;
     setChecked({"mnuToolBar", "pumToolBar"}, shown);
     if (shown)
         buttonBar_.hide();
@@ -698,7 +700,8 @@ void TfrmFullImage::mnuToolBarClick()
 
 void TfrmFullImage::mnuBrdrClick()
 {
-    const bool border = !action("mnuBrdr")->isChecked();
+    const bool border = !border_;
+    border_ = border;
     setChecked({"mnuBrdr", "pumBrdr"}, border);
     toggled_ = true;
     const bool visible = isVisible();

@@ -110,7 +110,7 @@ private:
     void createControls();
     void createToolbar(QWidget* client);
     void createMenus();
-    void createPopupMenu();
+    void createPictureMenu();
     QAction* action(const char* name) const;
     void setChecked(std::initializer_list<const char*> names, bool checked);
     void FormCreate();
@@ -142,6 +142,8 @@ private:
     bool shownWide_ = false;
     bool relayout_ = false;
     bool toggled_ = false;
+    bool toolbarShown_ = true;
+    bool border_ = true;
     bool busy_ = false;
     bool stop_ = false;
     int toolbarHeight_ = 41;
