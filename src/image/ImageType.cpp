@@ -37,7 +37,7 @@ TfrmImageType* frmImageType = nullptr;
 
 namespace {
 
-constexpr QSize clientSize(400, 330);
+constexpr QSize clientSize(440, 330);
 constexpr int bitmapColours[] = {24, 8, 4, 1}; // rgColor's items
 constexpr int backColourRows = 4;
 enum BackColourRow { rowWindow = 0, rowButtonFace = 1, rowDefined = 2, rowDefault = 3 };
@@ -144,7 +144,7 @@ TfrmImageType::TfrmImageType(ImageWindowsHost& host, QWidget* parent)
 void TfrmImageType::createControls()
 {
     setFixedSize(clientSize);
-    PC = newControl<QTabWidget>(this, "PC", {8, 8, 384, 280});
+    PC = newControl<QTabWidget>(this, "PC", {8, 8, 424, 280});
     Sheet1 = newPage(PC, "Sheet1", "Save Image");
     Sheet3 = newPage(PC, "Sheet3", "Slide Show");
     Sheet4 = newPage(PC, "Sheet4", "Back Color");
@@ -158,10 +158,10 @@ void TfrmImageType::createControls()
 
 void TfrmImageType::createSaveImagePage()
 {
-    rgFmt = newRadioGroup(Sheet1, "rgFmt", "Image Format", {6, 4, 118, 100});
-    rgColor = newRadioGroup(Sheet1, "rgColor", "Bitmap Colors", {6, 108, 118, 132});
-    rgSize = newRadioGroup(Sheet1, "rgSize", "Image Size (wide)", {130, 4, 126, 160});
-    gbJpegQ = newGroupBox(Sheet1, "gbJpegQ", "JPEG Quality", {130, 168, 126, 72});
+    rgFmt = newRadioGroup(Sheet1, "rgFmt", "Image Format", {6, 4, 128, 100});
+    rgColor = newRadioGroup(Sheet1, "rgColor", "Bitmap Colors", {6, 108, 128, 132});
+    rgSize = newRadioGroup(Sheet1, "rgSize", "Image Size (wide)", {140, 4, 130, 160});
+    gbJpegQ = newGroupBox(Sheet1, "gbJpegQ", "JPEG Quality", {140, 168, 130, 72});
     tb1 = newControl<QSlider>(gbJpegQ, "tb1", {8, 24, 80, 30});
     tb1->setOrientation(Qt::Horizontal);
     tb1->setRange(0, 100);
@@ -170,8 +170,8 @@ void TfrmImageType::createSaveImagePage()
     tb1->setTickInterval(5);
     tb1->setTickPosition(QSlider::TicksBelow);
     lblQ = newControl<QLabel>(gbJpegQ, "lblQ", {92, 28, 30, 18});
-    rgRevImage = newRadioGroup(Sheet1, "rgRevImage", "Image Correction", {262, 4, 110, 100});
-    btnPreview = newControl<QPushButton>(Sheet1, "btnPreview", {262, 212, 110, 28});
+    rgRevImage = newRadioGroup(Sheet1, "rgRevImage", "Image Correction", {276, 4, 140, 100});
+    btnPreview = newControl<QPushButton>(Sheet1, "btnPreview", {276, 212, 140, 28});
     btnPreview->setText("Preview");
 }
 
@@ -198,29 +198,29 @@ void TfrmImageType::createBackColorPage()
 
 void TfrmImageType::createOpenImagePage()
 {
-    gbWide = newGroupBox(Sheet5, "gbWide", "Wide Image Format", {6, 4, 178, 100});
-    rbSqz = newControl<QRadioButton>(gbWide, "rbSqz", {10, 24, 82, 20});
+    gbWide = newGroupBox(Sheet5, "gbWide", "Wide Image Format", {6, 4, 204, 100});
+    rbSqz = newControl<QRadioButton>(gbWide, "rbSqz", {10, 24, 94, 20});
     rbSqz->setText("Sqeeze");
-    rbLB = newControl<QRadioButton>(gbWide, "rbLB", {94, 24, 82, 20});
+    rbLB = newControl<QRadioButton>(gbWide, "rbLB", {106, 24, 94, 20});
     rbLB->setText("Letter Box");
     addPicture(gbWide, "imgSqz", "squeeze", {10, 50});
-    addPicture(gbWide, "imgLB", "letterbox", {94, 50});
-    gbMask = newGroupBox(Sheet5, "gbMask", "Mask Collor", {190, 4, 178, 100});
-    rbBlk = newControl<QRadioButton>(gbMask, "rbBlk", {10, 24, 82, 20});
+    addPicture(gbWide, "imgLB", "letterbox", {106, 50});
+    gbMask = newGroupBox(Sheet5, "gbMask", "Mask Collor", {216, 4, 200, 100});
+    rbBlk = newControl<QRadioButton>(gbMask, "rbBlk", {10, 24, 94, 20});
     rbBlk->setText("Black");
-    rbWht = newControl<QRadioButton>(gbMask, "rbWht", {94, 24, 82, 20});
+    rbWht = newControl<QRadioButton>(gbMask, "rbWht", {106, 24, 94, 20});
     rbWht->setText("White");
     addPicture(gbMask, "imgBlk", "black", {10, 50});
-    addPicture(gbMask, "imgWht", "white", {94, 50});
+    addPicture(gbMask, "imgWht", "white", {106, 50});
     // Kept for the settings record, outside the visible client area.
     rgEncFormat = newRadioGroup(this, "rgEncFormat", "Video System", {clientSize.width() + 40, 0, 120, 80});
 }
 
 void TfrmImageType::createButtons()
 {
-    btnOk = newControl<QPushButton>(this, "btnOk", {212, 296, 86, 28});
+    btnOk = newControl<QPushButton>(this, "btnOk", {252, 296, 86, 28});
     btnOk->setText("OK");
-    btnCancel = newControl<QPushButton>(this, "btnCancel", {306, 296, 86, 28});
+    btnCancel = newControl<QPushButton>(this, "btnCancel", {346, 296, 86, 28});
     btnCancel->setText("Cancel");
     for (QPushButton* button : {btnOk, btnCancel, btnPreview})
         button->setAutoDefault(false);
