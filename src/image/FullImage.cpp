@@ -240,6 +240,8 @@ void TfrmFullImage::createControls()
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
+    // A coarse timer may fire 5% late, which the minimum interval would feel.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TfrmFullImage::Timer1Timer);
 
     createMenus();
