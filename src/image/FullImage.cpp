@@ -45,7 +45,6 @@ TfrmFullImage* frmFullImage = nullptr;
 namespace {
 
 constexpr QSize normalDisplaySize(768, 576);
-constexpr int toolbarButtonSize = 34;
 constexpr int logoWidth = 209;
 constexpr int logoHeight = 23;
 constexpr int logoRightMargin = 20;
@@ -119,21 +118,16 @@ const std::array<MenuItem, 10> popupItems = {{
     {"pumSS", "&Slide Show", "", &TfrmFullImage::btnSSClick},
 }};
 
+// In the order of navigationButtons.
 struct ToolbarButton {
-    const char* name;
-    const char* hint;
-    ViewerGlyph glyph;
     QToolButton* TfrmFullImage::*field;
     Handler handler;
 };
 
 constexpr ToolbarButton toolbarButtons[] = {
-    {"btnFirst", "First Image", ViewerGlyph::First, &TfrmFullImage::btnFirst, &TfrmFullImage::btnFirstClick},
-    {"btnPrev", "Previos Image", ViewerGlyph::Previous, &TfrmFullImage::btnPrev, &TfrmFullImage::btnPrevClick},
-    {"btnSS", "Slide Show", ViewerGlyph::Play, &TfrmFullImage::btnSS, &TfrmFullImage::btnSSClick},
-    {"btnStop", "Stop", ViewerGlyph::Stop, &TfrmFullImage::btnStop, &TfrmFullImage::btnStopClick},
-    {"btnNext", "Next Image", ViewerGlyph::Next, &TfrmFullImage::btnNext, &TfrmFullImage::btnNextClick},
-    {"btnLast", "Last Image", ViewerGlyph::Last, &TfrmFullImage::btnLast, &TfrmFullImage::btnLastClick},
+    {&TfrmFullImage::btnFirst, &TfrmFullImage::btnFirstClick}, {&TfrmFullImage::btnPrev, &TfrmFullImage::btnPrevClick},
+    {&TfrmFullImage::btnSS, &TfrmFullImage::btnSSClick},       {&TfrmFullImage::btnStop, &TfrmFullImage::btnStopClick},
+    {&TfrmFullImage::btnNext, &TfrmFullImage::btnNextClick},   {&TfrmFullImage::btnLast, &TfrmFullImage::btnLastClick},
 };
 
 struct SaveFormatText {
@@ -255,18 +249,16 @@ void TfrmFullImage::createToolbar(QWidget* client)
     pnlToolbar->setObjectName("pnlToolbar");
     pnlToolbar->setFrameShape(QFrame::StyledPanel);
     int x = 4;
-    for (const ToolbarButton& look : toolbarButtons) {
-        auto* button = new QToolButton(pnlToolbar);
-        button->setObjectName(look.name);
-        button->setToolTip(look.hint);
-        button->setIcon(viewerGlyph(look.glyph));
-        button->setIconSize({24, 24});
+    for (size_t i = 0; i < std::size(toolbarButtons); ++i) {
+        const ToolbarButton& look = toolbarButtons[i];
+        QToolButton* button = newNavigationButton(pnlToolbar, navigationButtons[i]);
         button->setAutoRaise(true);
-        button->setGeometry(x, 3, toolbarButtonSize, toolbarButtonSize);
+        button->move(x, 3);
         button->installEventFilter(this);
         connect(button, &QToolButton::clicked, this, look.handler);
         this->*look.field = button;
-        x += toolbarButtonSize + (look.field == &TfrmFullImage::btnPrev || look.field == &TfrmFullImage::btnStop ? 8 : 0);
+        // Gaps set the slide-show pair apart.
+        x += navigationButtonSize + (look.field == &TfrmFullImage::btnPrev || look.field == &TfrmFullImage::btnStop ? 8 : 0);
     }
     for (bool japanese : {false, true}) {
         auto* logo = new QPushButton(pnlToolbar);
@@ -311,44 +303,58 @@ QAction* newItem(QMenu* menu, const char* name, const char* caption, const char*
 
 } // namespace
 
+namespace {
+
+void addItems(TfrmFullImage* window, QMenu* menu, const MenuItem* items, size_t count)
+{
+    for (size_t i = 0; i < count && items[i].name; ++i) {
+        const MenuItem& item = items[i];
+        if (item.name[0] == '-') {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* entry = newItem(menu, item.name, item.caption, item.shortcut);
+        if (item.handler)
+            QObject::connect(entry, &QAction::triggered, window, item.handler);
+    }
+}
+
+// The Border and Tool Bar marks and the Size submenu, in the main menu ("mnu") and the
+// popup ("pum").
+void finishViewItems(TfrmFullImage* window, const QString& prefix)
+{
+    for (const char* name : {"Brdr", "ToolBar"}) {
+        QAction* item = window->findChild<QAction*>(prefix + name);
+        item->setCheckable(true);
+        item->setChecked(true);
+    }
+    QMenu* size = newMenu(window, qPrintable(prefix + "SizeMenu"), "&Size");
+    window->findChild<QAction*>(prefix + "Size")->setMenu(size);
+    for (int tag : {1, 2}) {
+        QAction* item = newItem(size, qPrintable(prefix + (tag == 1 ? "Normal" : "FullScreen")),
+                                tag == 1 ? "&Normal" : "&Full Screen");
+        item->setCheckable(true);
+        item->setChecked(tag == 1);
+        QObject::connect(item, &QAction::triggered, window, [window, tag] { window->mnuSize0Click(tag); });
+    }
+}
+
+} // namespace
+
 void TfrmFullImage::createMenus()
 {
     menuBar()->setObjectName("MainMenu1");
     for (const MenuColumn& column : mainMenu) {
         QMenu* menu = newMenu(menuBar(), column.name, column.caption);
         menuBar()->addMenu(menu);
-        for (const MenuItem& item : column.items) {
-            if (!item.name)
-                break;
-            if (item.name[0] == '-') {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* entry = newItem(menu, item.name, item.caption, item.shortcut);
-            if (item.handler)
-                connect(entry, &QAction::triggered, this, item.handler);
-        }
+        addItems(this, menu, column.items.data(), column.items.size());
     }
     // Shortcuts keep working while the menu bar is hidden (no border).
     addActions(findChildren<QAction*>());
 
     connect(action("mnuClose"), &QAction::triggered, this, &QWidget::close);
     connect(findChild<QMenu*>("mnuEdit"), &QMenu::aboutToShow, this, &TfrmFullImage::mnuEditClick);
-    for (const char* name : {"mnuBrdr", "mnuToolBar"}) {
-        action(name)->setCheckable(true);
-        action(name)->setChecked(true);
-    }
-
-    // Size: Normal (tag 1) and Full Screen (tag 2).
-    QMenu* size = newMenu(this, "mnuSizeMenu", "&Size");
-    action("mnuSize")->setMenu(size);
-    for (int tag : {1, 2}) {
-        QAction* item = newItem(size, tag == 1 ? "mnuNormal" : "mnuFullScreen",
-                                tag == 1 ? "&Normal" : "&Full Screen");
-        item->setCheckable(true);
-        item->setChecked(tag == 1);
-        connect(item, &QAction::triggered, this, [this, tag] { mnuSize0Click(tag); });
-    }
+    finishViewItems(this, "mnu");
 
     // Settings pages by tag.
     for (auto [name, tag] : {std::pair{"mnuSet1", 1}, std::pair{"mnuSet3", 3}, std::pair{"mnuSet4", 4}})
@@ -382,28 +388,8 @@ void TfrmFullImage::createMenus()
 void TfrmFullImage::createPictureMenu()
 {
     PopupMenu1 = newMenu(this, "PopupMenu1", "");
-    for (const MenuItem& item : popupItems) {
-        if (item.name[0] == '-') {
-            PopupMenu1->addSeparator();
-            continue;
-        }
-        QAction* entry = newItem(PopupMenu1, item.name, item.caption);
-        if (item.handler)
-            connect(entry, &QAction::triggered, this, item.handler);
-    }
-    for (const char* name : {"pumBrdr", "pumToolBar"}) {
-        action(name)->setCheckable(true);
-        action(name)->setChecked(true);
-    }
-    QMenu* size = newMenu(this, "pumSizeMenu", "&Size");
-    action("pumSize")->setMenu(size);
-    for (int tag : {1, 2}) {
-        QAction* item = newItem(size, tag == 1 ? "pumNormal" : "pumFullScreen",
-                                tag == 1 ? "&Normal" : "&Full Screen");
-        item->setCheckable(true);
-        item->setChecked(tag == 1);
-        connect(item, &QAction::triggered, this, [this, tag] { mnuSize0Click(tag); });
-    }
+    addItems(this, PopupMenu1, popupItems.data(), popupItems.size());
+    finishViewItems(this, "pum");
     for (QWidget* area : {static_cast<QWidget*>(ScrollBox1), static_cast<QWidget*>(PaintBox1)}) {
         area->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(area, &QWidget::customContextMenuRequested, this,

@@ -196,22 +196,44 @@ void TfrmImageType::createBackColorPage()
     lbColor1 = newControl<QListWidget>(gbBack, "lbColor1", {88, 26, 230, 90});
 }
 
+namespace {
+
+// A group of two choices side by side, each with its small picture below it.
+struct TwoChoices {
+    const char* group;
+    const char* caption;
+    int left;
+    struct Choice {
+        const char* name;
+        const char* caption;
+        const char* picture;
+        const char* pictureKind;
+    } choices[2];
+};
+
+QGroupBox* addTwoChoices(QWidget* page, const TwoChoices& look, QRadioButton*& first, QRadioButton*& second)
+{
+    QGroupBox* group = newGroupBox(page, look.group, look.caption, {look.left, 4, 202, 100});
+    for (int i = 0; i < 2; ++i) {
+        const TwoChoices::Choice& choice = look.choices[i];
+        auto* button = newControl<QRadioButton>(group, choice.name, {10 + 96 * i, 24, 94, 20});
+        button->setText(QString::fromUtf8(choice.caption));
+        addPicture(group, choice.picture, choice.pictureKind, {10 + 96 * i, 50});
+        (i == 0 ? first : second) = button;
+    }
+    return group;
+}
+
+} // namespace
+
 void TfrmImageType::createOpenImagePage()
 {
-    gbWide = newGroupBox(Sheet5, "gbWide", "Wide Image Format", {6, 4, 204, 100});
-    rbSqz = newControl<QRadioButton>(gbWide, "rbSqz", {10, 24, 94, 20});
-    rbSqz->setText("Sqeeze");
-    rbLB = newControl<QRadioButton>(gbWide, "rbLB", {106, 24, 94, 20});
-    rbLB->setText("Letter Box");
-    addPicture(gbWide, "imgSqz", "squeeze", {10, 50});
-    addPicture(gbWide, "imgLB", "letterbox", {106, 50});
-    gbMask = newGroupBox(Sheet5, "gbMask", "Mask Collor", {216, 4, 200, 100});
-    rbBlk = newControl<QRadioButton>(gbMask, "rbBlk", {10, 24, 94, 20});
-    rbBlk->setText("Black");
-    rbWht = newControl<QRadioButton>(gbMask, "rbWht", {106, 24, 94, 20});
-    rbWht->setText("White");
-    addPicture(gbMask, "imgBlk", "black", {10, 50});
-    addPicture(gbMask, "imgWht", "white", {106, 50});
+    gbWide = addTwoChoices(Sheet5, {"gbWide", "Wide Image Format", 6,
+                                    {{"rbSqz", "Sqeeze", "imgSqz", "squeeze"}, {"rbLB", "Letter Box", "imgLB", "letterbox"}}},
+                           rbSqz, rbLB);
+    gbMask = addTwoChoices(Sheet5, {"gbMask", "Mask Collor", 214,
+                                    {{"rbBlk", "Black", "imgBlk", "black"}, {"rbWht", "White", "imgWht", "white"}}},
+                           rbBlk, rbWht);
     // Kept for the settings record, outside the visible client area.
     rgEncFormat = newRadioGroup(this, "rgEncFormat", "Video System", {clientSize.width() + 40, 0, 120, 80});
 }

@@ -20,20 +20,9 @@ constexpr int placementMargin = 100;
 constexpr int screenBottomMargin = 150;
 constexpr int leftOffset = 10;
 
-struct ButtonLook {
-    const char* name;
-    const char* hint;
-    ViewerGlyph glyph;
-    QToolButton* TfrmViewBtn::*field;
-};
-
-constexpr ButtonLook buttonLooks[buttonCount] = {
-    {"btnFirst", "First Image", ViewerGlyph::First, &TfrmViewBtn::btnFirst},
-    {"btnPrev", "Previos Image", ViewerGlyph::Previous, &TfrmViewBtn::btnPrev},
-    {"btnSS", "Slide Show", ViewerGlyph::Play, &TfrmViewBtn::btnSS},
-    {"btnStop", "Stop", ViewerGlyph::Stop, &TfrmViewBtn::btnStop},
-    {"btnNext", "Next Image", ViewerGlyph::Next, &TfrmViewBtn::btnNext},
-    {"btnLast", "Last Image", ViewerGlyph::Last, &TfrmViewBtn::btnLast},
+constexpr QToolButton* TfrmViewBtn::*buttonFields[buttonCount] = {
+    &TfrmViewBtn::btnFirst, &TfrmViewBtn::btnPrev, &TfrmViewBtn::btnSS,
+    &TfrmViewBtn::btnStop,  &TfrmViewBtn::btnNext, &TfrmViewBtn::btnLast,
 };
 
 } // namespace
@@ -61,16 +50,11 @@ void TfrmViewBtn::createControls()
 {
     setFixedSize(buttonCount * buttonSize + 6, buttonSize);
     for (int i = 0; i < buttonCount; ++i) {
-        const ButtonLook& look = buttonLooks[i];
-        auto* button = new QToolButton(this);
-        button->setObjectName(look.name);
-        button->setToolTip(look.hint);
-        button->setIcon(viewerGlyph(look.glyph));
-        button->setIconSize({24, 24});
-        button->setGeometry(i * buttonSize, 0, buttonSize, buttonSize);
+        QToolButton* button = newNavigationButton(this, navigationButtons[i]);
+        button->move(i * buttonSize, 0);
         button->setFocusPolicy(Qt::StrongFocus);
         button->installEventFilter(this);
-        this->*look.field = button;
+        this->*buttonFields[i] = button;
     }
 }
 

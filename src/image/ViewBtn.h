@@ -12,7 +12,7 @@ namespace vantrel {
 class TfrmViewBtn : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int buttonSize = 34;
+    static constexpr int buttonSize = 34; // navigationButtonSize
 
     explicit TfrmViewBtn(QWidget* parent = nullptr);
 

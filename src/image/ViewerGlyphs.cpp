@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <QToolButton>
 
 namespace vantrel {
 
@@ -81,6 +82,17 @@ QPixmap viewerLogo(bool japanese)
     painter.drawText(picture.rect(), Qt::AlignCenter,
                      japanese ? QString::fromUtf8("Vantrel ビューア") : QStringLiteral("Vantrel Viewer"));
     return picture;
+}
+
+QToolButton* newNavigationButton(QWidget* parent, const NavigationButton& look)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(look.name);
+    button->setToolTip(look.hint);
+    button->setIcon(viewerGlyph(look.glyph));
+    button->setIconSize({glyphSize, glyphSize});
+    button->resize(navigationButtonSize, navigationButtonSize);
+    return button;
 }
 
 } // namespace vantrel
