@@ -124,8 +124,8 @@ void addPicture(QWidget* parent, const char* name, std::string_view kind, QPoint
 
 } // namespace
 
-TfrmImageType::TfrmImageType(ImageWindowsHost& host, QWidget* parent)
-    : QDialog(parent), host_(host)
+TfrmImageType::TfrmImageType(ImageWindowsHost& host, ImageSettings& activeSettings, QWidget* parent)
+    : QDialog(parent), active(activeSettings), host_(host)
 {
     setObjectName("frmImageType");
     colourDialog = [this](const QColor& initial) {

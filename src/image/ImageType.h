@@ -33,7 +33,9 @@ public:
     // Pages by the tag the Settings menu items carry.
     enum Page { SaveImagePage = 1, SlideShowPage = 3, BackColorPage = 4, OpenImagePage = 5 };
 
-    explicit TfrmImageType(ImageWindowsHost& host, QWidget* parent = nullptr);
+    // `active` is the program's active image settings record (the main window keeps it); the
+    // window reads it from the settings file at creation.
+    TfrmImageType(ImageWindowsHost& host, ImageSettings& active, QWidget* parent = nullptr);
 
     // Turns to the page of `tag` and shows the window.
     void showOnPage(int tag);
@@ -41,7 +43,7 @@ public:
 
     // Read by every image operation; changed only by OK (and the main window's
     // "EncodeFormat").
-    ImageSettings active;
+    ImageSettings& active;
     // What the controls show; copied over the active settings by OK.
     ImageSettings edited;
 

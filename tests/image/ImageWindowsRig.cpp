@@ -26,7 +26,7 @@ ImageWindowsRig::ImageWindowsRig(const std::string& ini)
     previous_ = setLanguageTable(&language);
     DvcLoad();
     host.pictures.folder = folder.path();
-    settings = std::make_unique<TfrmImageType>(host);
+    settings = std::make_unique<TfrmImageType>(host, activeSettings);
     buttonBar = std::make_unique<TfrmViewBtn>();
     viewer = std::make_unique<TfrmFullImage>(host, *buttonBar, settings->active);
     settings->setViewer(viewer.get());

@@ -62,6 +62,7 @@ public:
     TempProgramFolder folder;
     LanguageTable language;
     RecordingHost host;
+    ImageSettings activeSettings;
     std::unique_ptr<TfrmImageType> settings;
     std::unique_ptr<TfrmViewBtn> buttonBar;
     std::unique_ptr<TfrmFullImage> viewer;
