@@ -1,32 +1,201 @@
 #pragma once
+#include "album/Album.h"
+#include "album/AlbumSlot.h"
+#include "capture/CaptureWindows.h"
 #include "i18n/LanguageTable.h"
+#include "image/BackColour.h"
+#include "image/ImageSettings.h"
+#include "link/Profile.h"
 
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
 
+
+class QFrame;
+class QLabel;
 class QMenu;
+class QScrollBar;
+class QToolButton;
 
 namespace vantrel {
 
+class MainDialogs;
+class TfrmHelp;
+class WindowMessage;
+
 // The main window: the album index and the program's menus. It owns the program's language
-// table: its constructor, which runs before any other window is created, chooses the
-// language, loads wyb.sty and wyb.cpt from the program folder and registers the table, so
-// that languageTable() and textForKey() serve every window and thread from then on.
-class TfrmCptMain : public QMainWindow {
+// table (its constructor, which runs before any other window is created, chooses the
+// language, loads wyb.sty and wyb.cpt from the program folder and registers the table), the
+// settings file and the album. Message 1139 adds captured pictures; 52772 scrolls the index.
+class TfrmCptMain : public QMainWindow, public AlbumObserver, public CaptureAlbum {
     Q_OBJECT
 public:
+    static constexpr int slotPitch = 103; // a slot and its gap
+    static constexpr int slotMargin = 5;
+
     explicit TfrmCptMain(QWidget* parent = nullptr);
     ~TfrmCptMain() override;
 
     LanguageTable language;
+    CProfile profile;
+    Album album;
+    ImageSettings imageSettings;
     // The text of "TI_MAIN": the window title and the caption of message boxes.
     QString title;
 
+    // Opens each file in turn with the wait dialog up, stopping at the first that says stop
+    // (files dropped from the file manager, the command line of a second start).
+    void openFiles(const QStringList& paths);
+    // The Image Viewer item; nothing until the viewer exists.
+    void openViewer();
+    // The Settings items by tag (1 Save Image, 3 Slide Show, 4 Back Color, 5 Open Image);
+    // nothing until the settings window exists.
+    void showSettings(int tag);
+    // The files named on the command line, opened at first show.
+    void setCommandLine(const QStringList& paths) { commandLine_ = paths; }
+    // The controller window (shown by DV Controller, closed at the end), once it exists.
+    void setControllerWindow(QWidget* window) { controller_ = window; }
+    QWidget* controllerWindow() const { return controller_; }
+    // The last image path, shared by Save Image As here and in the viewer.
+    const std::string& lastImagePath() const { return lastImagePath_; }
+    void setLastImagePath(const std::string& path) { lastImagePath_ = path; }
+    // The wait dialog (messages 1132 and 1134) and the title window (splash and About).
+    void setWaitDialog(QWidget* dialog);
+    void setTitleWindow(QDialog* window) { titleWindow_ = window; }
+    // True once the first show (splash, settings, restore, command line) has run.
+    bool firstShowDone() const { return firstShowDone_; }
+    // The slow-play timer value of the controller window ("Setup", "SlowTimer").
+    int slowTimer = 300;
+    // The questions and file dialogs; tests put their own answers in.
+    void setDialogs(std::unique_ptr<MainDialogs> dialogs);
+    MainDialogs& dialogs() { return *dialogs_; }
+
+    // One file by its extension (dvf, zal, jpg, bmp; others are ignored); false stops the batch.
+    bool openFile(const QString& path);
+    // New with its save question; false when the user cancelled the save.
+    bool newAlbum();
+    bool saveAlbumAs();
+    void updateCaption();
+    void placeSlot(int place, bool visible);
+    void scrollToEnd();
+    void layoutIndex();
+    int columnCount() const { return columns_; }
+    int clientWidth() const;
+    AlbumSlot* slotAt(int place) const;
+    uint32_t backColor() const { return backColor_; }
+    void setBackColor(uint32_t colour);
+    QString helpFilePath() const;
+    TfrmHelp* helpWindow() const { return help_; }
+
+    // CaptureAlbum: the capture thread writes side files here and sends 1139.
+    QObject* albumWindow() override { return this; }
+    int pictureCount() override { return album.count(); }
+    std::string sideFileName(int place) override { return album.sideFilePath(place); }
+
+    QFrame* pnlToolbar;
+    QToolButton* btnOpen;
+    QToolButton* btnSave;
+    QToolButton* btnVCR;
+    QToolButton* btnEDS;
+    QToolButton* btnLogoEng;
+    QToolButton* btnLogoJpn;
+    QLabel* Label1;
+    QWidget* ScrollBox1;
+    QScrollBar* ScrollBar1;
+    QMenu* PopupMenu1;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+    // AlbumObserver
+    void pictureAdded(int place) override;
+    void albumCleared() override;
+    void albumStateChanged() override;
+
 private:
     void createControls();
+    void createToolbar();
     void createMenus();
     void createIndexPopup();
-    QMenu* addMenu(QWidget* parent, const char* name, const char* caption);
+    void connectControls();
+    void nameControlsForScreenReaders();
+    QAction* action(const char* name) const;
+
+    void FormShow();
+    void readSettings();
+    void writeSettings();
+    void restoreAlbum();
+    void openCommandLine();
+    bool FormCloseQuery();
+
+    void mnuFileClick();
+    void mnuEditClick();
+    void mnuWindowClick();
+    void updateMenuStates();
+    void mnuNewClick();
+    void mnuOpenClick();
+    void mnuSaveClick();
+    void mnuSaveAsClick();
+    void mnuToolbarClick();
+    void mnuVCRClick();
+    void mnuContClick();
+    void mnuKeywordClick();
+    void mnuAboutClick();
+    void ScrollBar1Change(int position);
+
+    void pictureCapturedMessage(intptr_t firstPlace, intptr_t count);
+    void scrollMessage(intptr_t amount);
+    void sendWheelAsScroll(QWheelEvent* wheel);
+    bool addPictureFile(const std::string& path);
+    bool refuseWhenFull();
+    bool openAlbumFile(const std::string& path);
+    bool importPicture(const std::string& path);
+    void runOpenBatch(const QStringList& paths);
+    bool waitShowing() const;
+    void showWait(const QString& caption);
+    void closeWait();
+    void showAllSlots();
+    void moveIndexTop(int top);
+    void setViewerEnabled(bool enabled);
+    void setWindowsEnabled(bool enabled);
+    void warnOver();
+    TfrmHelp* ensureHelpWindow();
+    QString openFilter() const;
+    QString albumFilter() const;
+
+    std::unique_ptr<MainDialogs> dialogs_;
+    std::array<AlbumSlot*, albumMaxPictures + 1> slots_{};
+    QPointer<QWidget> controller_;
+    QPointer<QWidget> wait_;
+    QPointer<QDialog> titleWindow_;
+    TfrmHelp* help_ = nullptr;
+    QStringList commandLine_;
+    QStringList pendingFiles_;
+    bool batchRunning_ = false;
+    std::string lastImagePath_;
+    std::string lastHtmlPath_;
+    QString lastHtmlAlbum_;
+    uint32_t backColor_;
+    int savedToolbarHeight_ = 0;
+    int toolbarHeight_ = 0;
+    int columns_ = 1;
+    int colourDepth_ = 24;
+    int albumsInBatch_ = 0;
+    bool newCancelled_ = false;
+    bool firstShown_ = false;
+    bool firstShowDone_ = false;
+    bool closing_ = false;
 };
 
 extern TfrmCptMain* frmCptMain;

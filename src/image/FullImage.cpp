@@ -13,8 +13,6 @@
 #include "image/ViewerGlyphs.h"
 #include "image/ViewerPaintBox.h"
 #include "image/WholeFile.h"
-#include "image/WindowPosition.h"
-#include "link/Profile.h"
 #include "platform/Paths.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
@@ -857,7 +855,7 @@ void TfrmFullImage::showEvent(QShowEvent* event)
         toggled_ = false;
         return;
     }
-    restoreWindowPosition(*this, CProfile(), true);
+    host_.restoreWindowPosition(*this, true);
     if (isMinimized()) {
         buttonBar_.hide();
         stopSlideShow();
@@ -866,10 +864,8 @@ void TfrmFullImage::showEvent(QShowEvent* event)
 
 void TfrmFullImage::hideEvent(QHideEvent* event)
 {
-    if (!event->spontaneous()) {
-        CProfile profile;
-        saveWindowPosition(*this, profile);
-    }
+    if (!event->spontaneous())
+        host_.saveWindowPosition(*this);
     QMainWindow::hideEvent(event);
 }
 

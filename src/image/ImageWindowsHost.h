@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+class QWidget;
+
 namespace vantrel {
 
 class PathPrompts;
@@ -35,6 +37,9 @@ public:
     virtual void setBackColour(uint32_t colour) = 0;
     // Delete in the settings window must never delete album pictures.
     virtual void setDeleteShortcutEnabled(bool) {}
+    // The window position store of the settings file, under the window's name.
+    virtual void saveWindowPosition(const QWidget&) {}
+    virtual void restoreWindowPosition(QWidget&, bool /*sizeable*/) {}
 
     virtual void closeController() {}
     virtual void controllerCommand() {}

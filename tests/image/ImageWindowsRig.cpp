@@ -2,6 +2,9 @@
 
 #include "Frames.h"
 
+#include "album/WindowPosition.h"
+#include "link/Profile.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +17,17 @@ std::string FolderAlbum::sideFilePath(int place) const
     char name[16];
     std::snprintf(name, sizeof name, "lum%03d.dat", place);
     return folder + "/" + name;
+}
+
+void RecordingHost::saveWindowPosition(const QWidget& window)
+{
+    CProfile profile;
+    vantrel::saveWindowPosition(profile, window);
+}
+
+void RecordingHost::restoreWindowPosition(QWidget& window, bool sizeable)
+{
+    vantrel::restoreWindowPosition(CProfile(), window, sizeable);
 }
 
 ImageWindowsRig::ImageWindowsRig(const std::string& ini)

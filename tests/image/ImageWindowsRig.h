@@ -39,6 +39,8 @@ struct RecordingHost : ImageWindowsHost {
     void setBackColour(uint32_t value) override { colour = value; }
     void setDeleteShortcutEnabled(bool enabled) override { deleteShortcut.push_back(enabled); }
     void closeController() override { ++controllerClosed; }
+    void saveWindowPosition(const QWidget& window) override;
+    void restoreWindowPosition(QWidget& window, bool sizeable) override;
 
     FolderAlbum pictures;
     YesPrompts answers;

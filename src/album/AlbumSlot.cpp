@@ -1,0 +1,186 @@
+#include "AlbumSlot.h"
+
+#include "i18n/LanguageTable.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace vantrel {
+
+namespace {
+
+constexpr QRect innerPanelGeometry(9, 19, 82, 62);
+constexpr QPoint numberLabelAt(41, 3);
+constexpr int timeLabelTop = 81;
+constexpr double smallScreenDotsPerInch = 100;
+
+struct LabelLook {
+    int pointSize;
+    int timeLeft;
+};
+
+// Fonts and the time label's left edge by the screen's resolution.
+LabelLook labelLookFor(double dotsPerInch)
+{
+    return dotsPerInch <= smallScreenDotsPerInch ? LabelLook{9, 11} : LabelLook{8, 5};
+}
+
+QFont fixedFont(const char* family, int pointSize)
+{
+    QFont font(family);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSize(pointSize);
+    return font;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const char* text, const QFont& font)
+{
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+QString slotAccessibleName(int place, const QString& timeCode)
+{
+    QString word = textForKey("TX_PICTURE");
+    if (word.isEmpty())
+        word = "Picture";
+    return QString("%1 %2, %3").arg(word).arg(place, 2, 10, QChar('0')).arg(timeCode);
+}
+
+SlotPaintBox::SlotPaintBox(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("pbThumb");
+}
+
+void SlotPaintBox::paintEvent(QPaintEvent*)
+{
+    if (thumbnail.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(QRect(0, 0, AlbumSlot::thumbnailWidth, AlbumSlot::thumbnailHeight), thumbnail);
+}
+
+AlbumSlot::AlbumSlot(QWidget* indexArea, double dotsPerInch) : QFrame(indexArea)
+{
+    setObjectName("pnlSlot");
+    createControls(dotsPerInch);
+    applyColours();
+    hide();
+}
+
+void AlbumSlot::createControls(double dotsPerInch)
+{
+    resize(size, size);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::NoFocus);
+
+    pnlThumb = new QFrame(this);
+    pnlThumb->setObjectName("pnlThumb");
+    pnlThumb->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlThumb->setLineWidth(1);
+    pnlThumb->setGeometry(innerPanelGeometry);
+
+    pbThumb = new SlotPaintBox(pnlThumb);
+    pbThumb->setGeometry(1, 1, thumbnailWidth, thumbnailHeight);
+
+    const LabelLook look = labelLookFor(dotsPerInch);
+    lblTime = makeLabel(this, "lblTime", "--:--:--:--", fixedFont("Courier New", look.pointSize));
+    lblTime->move(look.timeLeft, timeLabelTop);
+    lblNumber = makeLabel(this, "lblNumber", "00", fixedFont("Arial", look.pointSize));
+    lblNumber->move(numberLabelAt);
+
+    for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(pnlThumb),
+                             static_cast<QWidget*>(pbThumb), static_cast<QWidget*>(lblTime),
+                             static_cast<QWidget*>(lblNumber)})
+        control->installEventFilter(this);
+    updateAccessibleName();
+}
+
+void AlbumSlot::setPlace(int place)
+{
+    place_ = place;
+    lblNumber->setText(QString("%1").arg(place, 2, 10, QChar('0')));
+    lblNumber->adjustSize();
+    updateAccessibleName();
+}
+
+void AlbumSlot::setTimeCode(const QString& timeCode)
+{
+    lblTime->setText(timeCode);
+    lblTime->adjustSize();
+    updateAccessibleName();
+}
+
+void AlbumSlot::setThumbnail(const QImage& thumbnail)
+{
+    pbThumb->thumbnail = thumbnail;
+    pbThumb->update();
+}
+
+void AlbumSlot::showSlot(bool visible)
+{
+    for (QWidget* control : {static_cast<QWidget*>(pbThumb), static_cast<QWidget*>(pnlThumb),
+                             static_cast<QWidget*>(lblTime), static_cast<QWidget*>(lblNumber)})
+        control->setVisible(visible);
+    setVisible(visible);
+}
+
+void AlbumSlot::highlight(bool on)
+{
+    if (highlighted_ == on)
+        return;
+    highlighted_ = on;
+    applyColours();
+}
+
+void AlbumSlot::applyColours()
+{
+    QPalette colours = palette();
+    const QPalette system;
+    colours.setColor(QPalette::Window, highlighted_ ? system.color(QPalette::Highlight)
+                                                    : system.color(QPalette::Button));
+    colours.setColor(QPalette::WindowText, highlighted_ ? system.color(QPalette::HighlightedText)
+                                                        : system.color(QPalette::ButtonText));
+    setPalette(colours);
+    lblTime->setPalette(colours);
+    lblNumber->setPalette(colours);
+    QPalette inner = pnlThumb->palette();
+    inner.setColor(QPalette::Window, system.color(QPalette::Button));
+    pnlThumb->setPalette(inner);
+    pnlThumb->setAutoFillBackground(true);
+}
+
+void AlbumSlot::updateAccessibleName()
+{
+    const QString name = slotAccessibleName(place_, lblTime->text());
+    setAccessibleName(name);
+    pbThumb->setAccessibleName(name);
+}
+
+bool AlbumSlot::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        if (handler_ && place_ != 0) {
+            handler_->slotMouseEvent(place_, static_cast<QWidget*>(watched),
+                                     static_cast<QMouseEvent*>(event));
+        }
+        break;
+    default:
+        break;
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+} // namespace vantrel

@@ -1,0 +1,73 @@
+#pragma once
+#include <QFrame>
+#include <QImage>
+
+class QLabel;
+class QMouseEvent;
+
+namespace vantrel {
+
+// Where the mouse events of every control of a slot go (the index editing); `place` is the
+// slot's tag, `control` the control under the pointer.
+class SlotMouseHandler {
+public:
+    virtual ~SlotMouseHandler() = default;
+    virtual void slotMouseEvent(int place, QWidget* control, QMouseEvent* event) = 0;
+};
+
+// The paint box: draws the slot's thumbnail at (0, 0), 80 x 60, when it has pixels.
+class SlotPaintBox : public QWidget {
+public:
+    explicit SlotPaintBox(QWidget* parent);
+    QImage thumbnail;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// One album place in the index: a 100 x 100 panel with the 80 x 60 thumbnail in a lowered
+// frame, the time code below and the place number above. Starts hidden, with the labels'
+// built-in texts "--:--:--:--" and "00".
+class AlbumSlot : public QFrame {
+public:
+    static constexpr int size = 100;
+    static constexpr int thumbnailWidth = 80;
+    static constexpr int thumbnailHeight = 60;
+
+    // A child of the index area; `dotsPerInch` picks the labels' font size and the time
+    // label's left edge.
+    AlbumSlot(QWidget* indexArea, double dotsPerInch);
+
+    // The tag of every control of the slot, and the number label as two digits.
+    void setPlace(int place);
+    int place() const { return place_; }
+    void setTimeCode(const QString& timeCode);
+    void setThumbnail(const QImage& thumbnail);
+    void showSlot(bool visible);
+    // Highlight colours on or off; nothing changes when the slot already shows that state.
+    void highlight(bool on);
+    bool highlighted() const { return highlighted_; }
+    void setMouseHandler(SlotMouseHandler* handler) { handler_ = handler; }
+
+    QFrame* pnlThumb;
+    SlotPaintBox* pbThumb;
+    QLabel* lblTime;
+    QLabel* lblNumber;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls(double dotsPerInch);
+    void updateAccessibleName();
+    void applyColours();
+
+    SlotMouseHandler* handler_ = nullptr;
+    int place_ = 0;
+    bool highlighted_ = false;
+};
+
+// "Picture 07, 00:01:02:03": what a screen reader says for a slot.
+QString slotAccessibleName(int place, const QString& timeCode);
+
+} // namespace vantrel

@@ -1,0 +1,482 @@
+// The main window on the offscreen platform: real pictures in a temporary program folder,
+// real events, its questions and file dialogs answered by a script.
+#include "../capture/CaptureRig.h"
+#include "../image/Frames.h"
+#include "support/TempFolder.h"
+
+#include "album/Cptmain.h"
+#include "album/Help.h"
+#include "album/MainDialogs.h"
+#include "album/WindowPosition.h"
+#include "capture/CaptureCommands.h"
+#include "control/Title.h"
+#include "control/Wait.h"
+#include "image/Dvf.h"
+#include "platform/Paths.h"
+#include "platform/WindowMessage.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <QMimeData>
+#include <QProcess>
+#include <QScreen>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+#include <csignal>
+#include <deque>
+#include <functional>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string resources = VANTREL_RESOURCE_DIR;
+
+// Answers in the order given; a question without a scripted answer fails the test.
+struct ScriptedDialogs : MainDialogs {
+    std::deque<bool> answers;
+    std::deque<QStringList> filesToOpen;
+    std::deque<QString> albumNames;
+    std::vector<std::string> warned;
+
+    bool askYesNo(const QString&, const QString& text) override
+    {
+        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void warn(std::string_view key, const QString&, const QString&) override { warned.emplace_back(key); }
+    QStringList chooseFilesToOpen(const QString&, const QString&) override { return next(filesToOpen); }
+    QString chooseAlbumToSave(const QString&, const QString&, const QString&) override { return next(albumNames); }
+
+    template <class T> T next(std::deque<T>& queue)
+    {
+        EXPECT_FALSE(queue.empty()) << "unexpected file dialog";
+        if (queue.empty())
+            return {};
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
+
+// A DVF picture whose first subcode time-code pack says hh:mm:ss:ff (packed decimal bytes).
+std::string dvfWithTimeCode(const std::string& path, std::array<uint8_t, 4> timeCode)
+{
+    EXPECT_TRUE(test::writeTestDvf(path, dvSystem525, false));
+    auto bytes = test::fileBytes(path);
+    const uint8_t pack[5] = {0x13, timeCode[3], timeCode[2], timeCode[1], timeCode[0]};
+    std::copy(pack, pack + 5, bytes.begin() + dvfHeaderBytes + 6);
+    test::writeBytes(path, bytes);
+    return path;
+}
+
+std::string jpegPicture(const std::string& path)
+{
+    QImage picture(320, 240, QImage::Format_RGB32);
+    picture.fill(QColor(200, 120, 40));
+    EXPECT_TRUE(picture.save(QString::fromStdString(path), "JPG"));
+    return path;
+}
+
+// An album file of `count` pictures made with the album model in a folder of its own.
+// `firstSecond` is packed decimal, as the pack holds it.
+std::string albumFile(const test::TempFolder& folder, const std::string& name, int count, uint8_t firstSecond)
+{
+    test::TempFolder home;
+    Album album(home.path());
+    for (int i = 0; i < count; ++i)
+        EXPECT_TRUE(album.addPicture(dvfWithTimeCode(folder.file("p.dvf"), {0, 0, uint8_t(firstSecond + i), 0})));
+    ScriptedDialogs none;
+    const std::string path = folder.file(name);
+    EXPECT_TRUE(album.saveAlbum(path, false, none));
+    return path;
+}
+
+struct ShippedProgramFolder : test::TempProgramFolder {
+    ShippedProgramFolder()
+    {
+        for (const char* name : {"wyb.cpt", "wyb.sty", "wyb_e.dat", "wyb_j.dat", "wyb30e.hlp", "wyb30j.hlp"})
+            fs::copy_file(resources + "/" + name, file(name));
+    }
+};
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(DvcLoad()); }
+
+    // The window shown with its first show done, answering through `dialogs`.
+    TfrmCptMain& showWindow(QSize size = {400, 330}, bool keepStoredPosition = false)
+    {
+        window = std::make_unique<TfrmCptMain>();
+        auto script = std::make_unique<ScriptedDialogs>();
+        dialogs = script.get();
+        window->setDialogs(std::move(script));
+        window->setWaitDialog(&wait);
+        wait.setGuardedWindows({window.get()});
+        window->resize(size);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->firstShowDone(); }));
+        if (!keepStoredPosition)
+            window->resize(size); // the stored position may have changed it
+        return *window;
+    }
+
+    std::vector<std::string> timeCodes() const
+    {
+        std::vector<std::string> codes;
+        for (int place = 1; place <= window->album.count(); ++place)
+            codes.push_back(window->album.place(place).timeCode);
+        return codes;
+    }
+
+    ShippedProgramFolder home;
+    test::TempFolder files;
+    TfrmWait wait;
+    std::unique_ptr<TfrmCptMain> window;
+    ScriptedDialogs* dialogs = nullptr;
+};
+
+TEST_F(MainWindowTest, IndexColumnsHeightAndScrolling)
+{
+    TfrmCptMain& main = showWindow();
+    ASSERT_EQ(main.clientWidth(), 400);
+    QStringList pictures;
+    for (uint8_t i = 0; i < 10; ++i)
+        pictures << QString::fromStdString(dvfWithTimeCode(files.file("p" + std::to_string(i) + ".dvf"), {0, 1, 2, i}));
+    main.openFiles(pictures);
+
+    ASSERT_EQ(main.album.count(), 10);
+    EXPECT_EQ(main.columnCount(), 3);
+    EXPECT_EQ(main.ScrollBox1->height(), 417);
+    EXPECT_EQ(main.slotAt(7)->pos(), QPoint(5, 211));
+    EXPECT_EQ(main.slotAt(7)->accessibleName(), "Picture 07, 00:01:02:06");
+    EXPECT_TRUE(main.slotAt(10)->isVisible());
+    EXPECT_TRUE(main.btnEDS->isEnabled());
+    // Scrolled to the end; the wheel and message 52772 move up and down by the steps.
+    ASSERT_TRUE(main.ScrollBar1->isVisible());
+    const int end = main.ScrollBar1->maximum();
+    EXPECT_EQ(main.ScrollBar1->value(), end);
+    EXPECT_EQ(main.ScrollBox1->y(), 41 - end);
+    QWheelEvent wheel(QPointF(50, 50), main.ScrollBox1->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(main.ScrollBox1, &wheel);
+    EXPECT_EQ(main.ScrollBar1->value(), end - 8 * QApplication::wheelScrollLines());
+    struct Step {
+        int from;
+        intptr_t amount;
+        int expected;
+    };
+    const int page = main.ScrollBar1->pageStep();
+    for (const Step& step : {Step{end, 1, end - 8}, Step{end, -1, end}, Step{end, 200, std::max(0, end - page)},
+                             Step{0, -200, std::min(end, page)}, Step{0, 1, 0}, Step{8, -1, 16}}) {
+        main.ScrollBar1->setValue(step.from);
+        sendMessage(&main, Msg::IndexScroll, step.amount);
+        EXPECT_EQ(main.ScrollBar1->value(), step.expected) << step.from << " " << step.amount;
+        EXPECT_EQ(main.ScrollBox1->y(), 41 - main.ScrollBar1->value());
+    }
+    // Without the tool bar the index starts at the top.
+    main.findChild<QAction*>("mnuToolbar")->trigger();
+    EXPECT_FALSE(main.pnlToolbar->isVisible());
+    EXPECT_EQ(main.ScrollBar1->y(), 0);
+    EXPECT_EQ(main.ScrollBox1->y(), -main.ScrollBar1->value());
+    main.findChild<QAction*>("mnuToolbar")->trigger();
+    EXPECT_EQ(main.ScrollBar1->y(), 41);
+    // Wider: the slots move into more columns.
+    main.resize(800, 330);
+    EXPECT_EQ(main.columnCount(), 7);
+    EXPECT_EQ(main.slotAt(8)->pos(), QPoint(5, 108));
+}
+
+TEST_F(MainWindowTest, SideFilesComeBackAsPlacesWithoutGaps)
+{
+    for (int place : {1, 3, 4})
+        dvfWithTimeCode(sideFileName(place).insert(0, home.path() + "/"), {0, 0, 0, uint8_t(place)});
+    CProfile settings;
+    for (auto [key, value] : {std::pair{"Top", 5000}, {"Left", 10}, {"Width", 300}, {"Height", 200}})
+        settings.WriteInt("frmCptMain", key, value);
+    TfrmCptMain& main = showWindow({400, 330}, true);
+    // The stored top lies below the work area: the default place and size.
+    const QRect screen = main.screen()->geometry();
+    EXPECT_EQ(main.geometry().size(), screen.size() / 2);
+    EXPECT_EQ(main.pos(), QPoint(screen.width() / 4, screen.height() / 4));
+    EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:00:01", "00:00:00:03", "00:00:00:04"}));
+    EXPECT_TRUE(fileExists(home.file("lum003.dat")));
+    EXPECT_FALSE(fileExists(home.file("lum004.dat")));
+    EXPECT_TRUE(main.album.modified()); // not in any album file yet: closing asks to save
+    EXPECT_TRUE(main.slotAt(3)->isVisible());
+    EXPECT_FALSE(wait.isVisible());
+}
+
+TEST_F(MainWindowTest, TwoAlbumsInOneOpenReplaceThenAppend)
+{
+    const std::string first = albumFile(files, "first.zal", 2, 0x10);
+    const std::string second = albumFile(files, "second.zal", 3, 0x20);
+    TfrmCptMain& main = showWindow();
+    main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("old.dvf"), {0, 0, 0, 0}))});
+    ASSERT_TRUE(main.album.modified());
+    dialogs->answers = {false}; // do not save the changed album
+    dialogs->filesToOpen = {{QString::fromStdString(first), QString::fromStdString(second)}};
+    QTest::mouseClick(main.btnOpen, Qt::LeftButton);
+
+    EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:10:00", "00:00:11:00", "00:00:20:00",
+                                                     "00:00:21:00", "00:00:22:00"}));
+    EXPECT_EQ(main.windowTitle(), QString::fromStdString("Vantrel [" + first + "]"));
+    EXPECT_FALSE(main.album.modified());
+    EXPECT_TRUE(main.isEnabled());
+    EXPECT_TRUE(dialogs->answers.empty());
+}
+
+TEST_F(MainWindowTest, CloseWithUnsavedAlbumAndCancelledSaveKeepsBoth)
+{
+    TfrmCptMain& main = showWindow();
+    main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("a.dvf"), {0, 0, 0, 1})),
+                    QString::fromStdString(dvfWithTimeCode(files.file("b.dvf"), {0, 0, 0, 2}))});
+    dialogs->answers = {true, true}; // quit? yes; save? yes
+    dialogs->albumNames = {QString()}; // then the save dialog is cancelled
+    EXPECT_FALSE(main.close());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(main.album.count(), 2);
+    EXPECT_TRUE(fileExists(home.file("lum002.dat")));
+
+    dialogs->answers = {true, true}; // quit and save, this time under a name
+    dialogs->albumNames = {QString::fromStdString(files.file("kept"))};
+    EXPECT_TRUE(main.close());
+    EXPECT_TRUE(fileExists(files.file("kept.zal")));
+    EXPECT_EQ(main.album.count(), 0);
+    EXPECT_FALSE(fileExists(home.file("lum001.dat")));
+    CProfile settings;
+    int top = -1;
+    EXPECT_TRUE(settings.ReadInt("frmCptMain", "Top", top));
+    EXPECT_EQ(settings.intOr("Setup", "BackColor", 0), 12559392);
+}
+
+TEST_F(MainWindowTest, DroppedPicturesStopAtNinetyNine)
+{
+    const std::string picture = dvfWithTimeCode(files.file("p.dvf"), {0, 0, 0, 0});
+    for (int place = 1; place <= 97; ++place)
+        fs::copy_file(picture, home.file(sideFileName(place)));
+    TfrmCptMain& main = showWindow();
+    ASSERT_EQ(main.album.count(), 97);
+    QList<QUrl> urls;
+    for (int i = 0; i < 5; ++i)
+        urls << QUrl::fromLocalFile(QString::fromStdString(jpegPicture(files.file("photo" + std::to_string(i) + ".jpg"))));
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = main.ScrollBox1->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &drop);
+
+    EXPECT_EQ(main.album.count(), 99);
+    EXPECT_EQ(dialogs->warned, std::vector<std::string>{"MSG_OVER"});
+    EXPECT_FALSE(fileExists(home.file("lum100.dat")));
+}
+
+TEST_F(MainWindowTest, CapturedPictureArrivesAsTheNextPlace)
+{
+    TfrmCptMain& main = showWindow();
+    main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("a.dvf"), {0, 0, 0, 1}))});
+    test::CaptureRig rig;
+    rig.cpt.album = &main;
+    ASSERT_TRUE(rig.parkTape(((0 * 60 + 1) * 60 + 2) * 30 + 3));
+    ASSERT_EQ(rig.cpt.Capture(), CaptureOutcome::Captured);
+
+    ASSERT_EQ(main.album.count(), 2);
+    EXPECT_EQ(main.album.place(2).timeCode, "00:01:02:03");
+    EXPECT_FALSE(main.album.place(2).thumbnail.isNull());
+    EXPECT_EQ(main.slotAt(2)->accessibleName(), "Picture 02, 00:01:02:03");
+    EXPECT_TRUE(main.slotAt(2)->isVisible());
+    EXPECT_EQ(main.slotAt(2)->pbThumb->thumbnail, main.album.place(2).thumbnail);
+}
+
+// The program run as a child with an album, a DVF and a JPEG on its command line, killed
+// once the pictures are in; the next start finds every picture in order.
+TEST_F(MainWindowTest, CommandLineFilesSurviveAKill)
+{
+    const std::string album = albumFile(files, "trip.zal", 2, 0x30);
+    const std::string dvf = dvfWithTimeCode(files.file("still.dvf"), {0, 0, 0x40, 0});
+    const std::string jpeg = jpegPicture(files.file("photo.jpg"));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VANTREL_HOME", QString::fromStdString(home.path()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.start(VANTREL_PROGRAM_PATH, {QString::fromStdString(album), QString::fromStdString(dvf),
+                                         QString::fromStdString(jpeg)});
+    ASSERT_TRUE(program.waitForStarted());
+    const std::string last = home.file("lum004.dat");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileSizeOf(last) == dvfFormats[0].fileBytes; }, 30000));
+    ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
+    program.waitForFinished();
+
+    showWindow();
+    EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:30:00", "00:00:31:00", "00:00:40:00", "00:00:00:00"}));
+}
+
+TEST_F(MainWindowTest, FilesHandedInDuringABatchJoinItsEnd)
+{
+    TfrmCptMain& main = showWindow();
+    QStringList batch;
+    for (uint8_t i = 1; i <= 3; ++i)
+        batch << QString::fromStdString(dvfWithTimeCode(files.file("b" + std::to_string(i) + ".dvf"), {0, 0, 0, i}));
+    const QString late = QString::fromStdString(dvfWithTimeCode(files.file("late.dvf"), {0, 0, 0, 9}));
+    QTimer::singleShot(0, &main, [&] { main.openFiles({late}); }); // runs while the batch serves events
+    main.openFiles(batch);
+    EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:00:01", "00:00:00:02", "00:00:00:03", "00:00:00:09"}));
+}
+
+TEST_F(MainWindowTest, MenuItemsFollowTheAlbum)
+{
+    TfrmCptMain& main = showWindow();
+    auto enabled = [&](const char* name) { return main.findChild<QAction*>(name)->isEnabled(); };
+    struct State {
+        const char* step;
+        std::function<void()> reach;
+        bool save, saveAs, saveImage, openHtml, full;
+    };
+    const State states[] = {
+        {"empty", [] {}, false, false, false, false, false},
+        {"two pictures", [&] {
+             main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("a.dvf"), {0, 0, 0, 1})),
+                             QString::fromStdString(dvfWithTimeCode(files.file("b.dvf"), {0, 0, 0, 2}))});
+         }, false, true, false, false, true},
+        {"saved", [&] {
+             dialogs->albumNames = {QString::fromStdString(files.file("named.zal"))};
+             QTest::mouseClick(main.btnSave, Qt::LeftButton);
+         }, true, true, false, false, true},
+        {"one selected", [&] { main.album.setSelected(2, true); }, true, true, true, false, true},
+    };
+    for (const State& state : states) {
+        state.reach();
+        EXPECT_EQ(enabled("mnuSave"), state.save) << state.step;
+        EXPECT_EQ(enabled("mnuSaveAs"), state.saveAs) << state.step;
+        EXPECT_EQ(enabled("mnuNew"), state.saveAs) << state.step;
+        EXPECT_EQ(enabled("mnuSaveImage"), state.saveImage) << state.step;
+        EXPECT_EQ(enabled("mnuDelete"), state.saveImage) << state.step;
+        EXPECT_EQ(enabled("mnuOpenHTML"), state.openHtml) << state.step;
+        EXPECT_EQ(enabled("mnuFull"), state.full) << state.step;
+        EXPECT_EQ(main.btnEDS->isEnabled(), state.full) << state.step;
+    }
+    EXPECT_EQ(main.windowTitle(), QString::fromStdString("Vantrel [" + files.file("named.zal") + "]"));
+}
+
+TEST(OpenDialog, FilterBecomesNameFilters)
+{
+    EXPECT_EQ(nameFiltersOf("Album Files (*.zal)|*.zal|JPEG Files (*.jpg)|*.jpg|All|*.dvf;*.zal"),
+              (QStringList{"Album Files (*.zal)", "JPEG Files (*.jpg)", "All (*.dvf *.zal)"}));
+}
+
+TEST(WindowPosition, StoredPositionFollowsTheWorkArea)
+{
+    const QRect screen(0, 0, 1000, 800);
+    const QRect work(0, 30, 1000, 740);
+    const QRect byDefault(250, 200, 500, 400);
+    struct Case {
+        StoredPosition stored;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {{100, 50, 300, 200}, QRect(50, 100, 300, 200)},
+        {{std::nullopt, 50, 300, 200}, byDefault},
+        {{100, 50, -1, 200}, byDefault},
+        {{900, 50, 300, 200}, byDefault},  // top below the work area
+        {{100, 1200, 300, 200}, byDefault}, // left right of it
+        {{0, -20, 300, 200}, QRect(0, 30, 300, 200)}, // raised and moved onto it
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(restoredGeometry(c.stored, true, {640, 480}, screen, work), c.expected)
+            << c.stored.top.value_or(-1) << "," << c.stored.left.value_or(-1);
+}
+
+TEST_F(MainWindowTest, TitleWindowSplashThenAbout)
+{
+    EXPECT_EQ(TfrmTitle::revisionText(54), "Rev.54");
+    EXPECT_EQ(TfrmTitle::revisionText(200), "Rev.-56");
+    DvcRelease();
+    TfrmTitle title;
+    EXPECT_FALSE(fileExists(home.file("splash.bmp")));
+    EXPECT_EQ(title.Image1->size(), QSize(430, 210));
+    title.Timer2->setInterval(300);
+    QTimer::singleShot(100, [&] { QTest::mouseClick(title.btnOk, Qt::LeftButton); }); // ignored
+    title.exec();
+    EXPECT_TRUE(DvcLoaded());
+    EXPECT_FALSE(title.Timer2->isActive());
+
+    title.show(); // now the About box
+    EXPECT_EQ(title.height(), 210 + title.btnOk->height() + 26);
+    EXPECT_TRUE(title.btnOk->isVisible());
+    QTest::keyClick(title.btnOk, Qt::Key_Escape);
+    EXPECT_FALSE(title.isVisible());
+}
+
+TEST_F(MainWindowTest, HelpContentsAndKeywords)
+{
+    TfrmCptMain& main = showWindow();
+    main.findChild<QAction*>("mnuCont")->trigger();
+    TfrmHelp* help = main.helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_GE(help->index().topics.size(), 10u);
+    EXPECT_GT(help->index().keywords.size(), help->index().topics.size());
+    main.findChild<QAction*>("mnuKeyword")->trigger();
+    QTest::keyClicks(help->edKeyword, "cut");
+    ASSERT_NE(help->lbKeywords->currentItem(), nullptr);
+    EXPECT_TRUE(help->lbKeywords->currentItem()->text().startsWith("cut", Qt::CaseInsensitive));
+    help->close();
+}
+
+} // namespace
+
+namespace {
+
+// Writes a picture into VANTREL_SCREENS when that names a folder.
+void keepPicture(const QImage& picture, const std::string& name)
+{
+    if (const char* folder = std::getenv("VANTREL_SCREENS")) {
+        const bool japanese = languageTable().isJapanese();
+        picture.save(QString::fromStdString(std::string(folder) + "/" + name + (japanese ? "-ja" : "-en") + ".png"));
+    }
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, RendersADozenThumbnails)
+{
+    TfrmCptMain& main = showWindow({560, 420});
+    QStringList pictures;
+    for (uint8_t i = 0; i < 12; ++i)
+        pictures << QString::fromStdString(dvfWithTimeCode(files.file("p" + std::to_string(i) + ".dvf"), {0, 0x12, 0x34, uint8_t((i / 10) << 4 | i % 10)}));
+    main.openFiles(pictures);
+    main.ScrollBar1->setValue(0);
+    const QImage screen = main.grab().toImage();
+    keepPicture(screen, "main-window");
+    // The thumbnail is drawn inside its slot, the slot stands on the index's colour.
+    const QPoint thumb = main.slotAt(1)->pbThumb->mapTo(&main, QPoint(40, 30)) * screen.devicePixelRatio();
+    EXPECT_NE(screen.pixelColor(thumb), main.slotAt(1)->palette().color(QPalette::Window));
+    EXPECT_EQ(screen.pixelColor(main.ScrollBox1->mapTo(&main, QPoint(2, 2)) * screen.devicePixelRatio()),
+              QColor(32, 164, 191));
+    TfrmTitle title;
+    title.Timer2->setInterval(1);
+    title.exec();
+    title.show();
+    keepPicture(title.grab().toImage(), "about");
+    main.findChild<QAction*>("mnuCont")->trigger();
+    keepPicture(main.helpWindow()->grab().toImage(), "help");
+    main.helpWindow()->close();
+}
