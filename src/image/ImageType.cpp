@@ -173,6 +173,7 @@ void TfrmImageType::createSaveImagePage()
     rgRevImage = newRadioGroup(Sheet1, "rgRevImage", "Image Correction", {276, 4, 140, 100});
     btnPreview = newControl<QPushButton>(Sheet1, "btnPreview", {276, 212, 140, 28});
     btnPreview->setText("Preview");
+    btnPreview->setEnabled(false); // the album starts empty
 }
 
 void TfrmImageType::createSlideShowPage()
