@@ -871,8 +871,7 @@ void TfrmFullImage::hideEvent(QHideEvent* event)
 
 void TfrmFullImage::closeEvent(QCloseEvent* event)
 {
-    if (isMinimized() || isMaximized())
-        showNormal();
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     buttonBar_.hide();
     stopSlideShow();
     QMainWindow::closeEvent(event);
