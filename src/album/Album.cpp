@@ -187,7 +187,9 @@ bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
     lastAlbumPath_ = target;
     modified_ = false;
     notifyState();
-    return writeCutList(target, prompts);
+    // The album is saved whatever becomes of its cut list, which reports its own failure.
+    writeCutList(target, prompts);
+    return true;
 }
 
 Album::SaveOutcome Album::writeAlbumRecords(std::FILE* file) const

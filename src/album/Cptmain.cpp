@@ -30,12 +30,12 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <array>
 #include <cstdio>
+#include <utility>
 
 namespace vantrel {
 
@@ -381,6 +381,7 @@ void TfrmCptMain::FormShow()
         DvcLoad();
     readSettings();
     restoreAlbum();
+    batchRunning_ = false;
     openCommandLine();
     updateCaption();
     album.deleteStaleSideFiles();
@@ -420,8 +421,10 @@ void TfrmCptMain::writeSettings()
 }
 
 // The side files of the last run come back in place order; gaps close up. Events are served
-// between pictures, so the window stays alive through a long restore. A side file that does
-// not read is skipped rather than ending the restore, which would delete the later ones.
+// between pictures, so the window stays alive through a long restore; files handed in
+// meanwhile wait for its end, as their pictures would overwrite side files not yet read. A
+// side file that does not read is skipped rather than ending the restore, which would
+// delete the later ones.
 void TfrmCptMain::restoreAlbum()
 {
     if (fileExists(album.sideFilePath(1)))
@@ -437,11 +440,11 @@ void TfrmCptMain::restoreAlbum()
     closeWait();
 }
 
+// Files handed in during the restore follow those of the command line.
 void TfrmCptMain::openCommandLine()
 {
-    if (!commandLine_.isEmpty())
-        runOpenBatch(commandLine_);
-    commandLine_.clear();
+    pendingFiles_ = std::exchange(commandLine_, {}) + pendingFiles_;
+    runOpenBatch({});
 }
 
 void TfrmCptMain::closeEvent(QCloseEvent* event)
@@ -526,16 +529,17 @@ void TfrmCptMain::scrollMessage(intptr_t amount)
 }
 
 // The wheel over the index becomes the scroll message with its angle as the amount, once for
-// each line a notch scrolls, so one notch moves the index as far as in other programs.
+// each line a notch scrolls, so one notch moves the index as far as in other programs. Fine
+// steps (touch pads) add up to whole notches.
 void TfrmCptMain::sendWheelAsScroll(QWheelEvent* wheel)
 {
-    const int angle = wheel->angleDelta().y();
-    if (angle == 0)
-        return;
-    const int notches = std::max(1, std::abs(angle) / wheelNotch);
-    const int repeats = std::max(1, QApplication::wheelScrollLines()) * notches;
-    for (int i = 0; i < repeats; ++i)
-        sendMessage(this, Msg::IndexScroll, angle);
+    wheelAngle_ += wheel->angleDelta().y();
+    while (std::abs(wheelAngle_) >= wheelNotch) {
+        const int notch = wheelAngle_ > 0 ? wheelNotch : -wheelNotch;
+        for (int line = 0; line < std::max(1, QApplication::wheelScrollLines()); ++line)
+            sendMessage(this, Msg::IndexScroll, notch);
+        wheelAngle_ -= notch;
+    }
 }
 
 bool TfrmCptMain::eventFilter(QObject* watched, QEvent* event)

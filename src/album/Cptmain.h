@@ -182,7 +182,9 @@ private:
     TfrmHelp* help_ = nullptr;
     QStringList commandLine_;
     QStringList pendingFiles_;
-    bool batchRunning_ = false;
+    // Until the first show has restored the album, files handed in wait: their pictures
+    // would overwrite side files not yet read.
+    bool batchRunning_ = true;
     std::string lastImagePath_;
     std::string lastHtmlPath_;
     QString lastHtmlAlbum_;
@@ -192,6 +194,7 @@ private:
     int columns_ = 1;
     int colourDepth_ = 24;
     int albumsInBatch_ = 0;
+    int wheelAngle_ = 0; // what the wheel turned short of a notch
     bool newCancelled_ = false;
     bool firstShown_ = false;
     bool firstShowDone_ = false;

@@ -112,11 +112,8 @@ int pack(const Arguments& arguments)
             if (!album.addPicture(arguments.words[i]))
                 return fail(arguments.words[i] + ": cannot be read as a DVF picture");
         CommandLinePrompts prompts(arguments.hasFlag("force"));
-        if (!album.saveAlbum(*out, true, prompts)) {
-            if (prompts.declined)
-                return fail(pathWithForcedExtension(*out, "zal") + " exists (use --force to replace it)");
-            return prompts.warned ? 1 : fail("saving the album failed");
-        }
+        if (!album.saveAlbum(*out, true, prompts))
+            return refused(prompts, *out, "zal", "saving the album");
         std::printf("%s\n", album.lastAlbumPath().c_str());
         return 0;
     });

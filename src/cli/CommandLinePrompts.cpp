@@ -22,6 +22,16 @@ void CommandLinePrompts::warn(std::string_view key, const QString&, const QStrin
     std::fprintf(stderr, "vantrel-cli: %s\n", shown.c_str());
 }
 
+int refused(const CommandLinePrompts& prompts, const std::string& path, const char* extension,
+            const char* what)
+{
+    if (prompts.declined)
+        return fail(pathWithForcedExtension(path, extension) + " exists (use --force to replace it)");
+    if (prompts.warned)
+        return 1;
+    return fail(std::string(what) + " failed");
+}
+
 LanguageTable& loadLanguage()
 {
     static LanguageTable table;

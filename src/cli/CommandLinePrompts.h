@@ -1,6 +1,8 @@
 #pragma once
 #include "album/TargetPath.h"
 
+#include <string>
+
 namespace vantrel {
 class LanguageTable;
 }
@@ -22,6 +24,11 @@ public:
 private:
     bool force_;
 };
+
+// The exit status of a write the prompts stopped: a declined replacement says so, a warning
+// was already shown, anything else names `what` failed.
+int refused(const CommandLinePrompts& prompts, const std::string& path, const char* extension,
+            const char* what);
 
 // The program's language table, so that the messages read as in the program.
 LanguageTable& loadLanguage();

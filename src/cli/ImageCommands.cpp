@@ -77,16 +77,6 @@ struct RecordingCheck {
     }
 };
 
-int refused(const CommandLinePrompts& prompts, const std::string& path, const char* extension,
-            const char* what)
-{
-    if (prompts.declined)
-        return fail(pathWithForcedExtension(path, extension) + " exists (use --force to replace it)");
-    if (prompts.warned)
-        return 1;
-    return fail(std::string(what) + " failed");
-}
-
 const char* extensionOfFormat(int format)
 {
     return format == saveAsDvf ? "dvf" : format == saveAsBitmap ? "bmp" : "jpg";

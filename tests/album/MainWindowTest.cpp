@@ -119,9 +119,12 @@ protected:
     void SetUp() override { ASSERT_TRUE(DvcLoad()); }
 
     // The window shown with its first show done, answering through `dialogs`.
-    TfrmCptMain& showWindow(QSize size = {400, 330}, bool keepStoredPosition = false)
+    TfrmCptMain& showWindow(QSize size = {400, 330}, bool keepStoredPosition = false,
+                            const std::function<void(TfrmCptMain&)>& beforeShow = {})
     {
         window = std::make_unique<TfrmCptMain>();
+        if (beforeShow)
+            beforeShow(*window);
         auto script = std::make_unique<ScriptedDialogs>();
         dialogs = script.get();
         window->setDialogs(std::move(script));
@@ -171,9 +174,11 @@ TEST_F(MainWindowTest, IndexColumnsHeightAndScrolling)
     const int end = main.ScrollBar1->maximum();
     EXPECT_EQ(main.ScrollBar1->value(), end);
     EXPECT_EQ(main.ScrollBox1->y(), 41 - end);
-    QWheelEvent wheel(QPointF(50, 50), main.ScrollBox1->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(main.ScrollBox1, &wheel);
+    for (int angle : {60, 60}) { // two half notches of a touch pad make one
+        QWheelEvent wheel(QPointF(50, 50), main.ScrollBox1->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(main.ScrollBox1, &wheel);
+    }
     EXPECT_EQ(main.ScrollBar1->value(), end - 8 * QApplication::wheelScrollLines());
     struct Step {
         int from;
@@ -208,14 +213,21 @@ TEST_F(MainWindowTest, SideFilesComeBackAsPlacesWithoutGaps)
     CProfile settings;
     for (auto [key, value] : {std::pair{"Top", 5000}, {"Left", 10}, {"Width", 300}, {"Height", 200}})
         settings.WriteInt("frmCptMain", key, value);
-    TfrmCptMain& main = showWindow({400, 330}, true);
+    // A command line, and a file handed in while the side files are read.
+    const QString named = QString::fromStdString(dvfWithTimeCode(files.file("named.dvf"), {0, 0, 0, 5}));
+    const QString late = QString::fromStdString(dvfWithTimeCode(files.file("late.dvf"), {0, 0, 0, 6}));
+    TfrmCptMain& main = showWindow({400, 330}, true, [&](TfrmCptMain& window) {
+        window.setCommandLine({named});
+        QTimer::singleShot(0, &window, [&window, late] { window.openFiles({late}); });
+    });
     // The stored top lies below the work area: the default place and size.
     const QRect screen = main.screen()->geometry();
     EXPECT_EQ(main.geometry().size(), screen.size() / 2);
     EXPECT_EQ(main.pos(), QPoint(screen.width() / 4, screen.height() / 4));
-    EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:00:01", "00:00:00:03", "00:00:00:04"}));
+    EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:00:01", "00:00:00:03", "00:00:00:04",
+                                                     "00:00:00:05", "00:00:00:06"}));
     EXPECT_TRUE(fileExists(home.file("lum003.dat")));
-    EXPECT_FALSE(fileExists(home.file("lum004.dat")));
+    EXPECT_FALSE(fileExists(home.file("lum006.dat")));
     EXPECT_TRUE(main.album.modified()); // not in any album file yet: closing asks to save
     EXPECT_TRUE(main.slotAt(3)->isVisible());
     EXPECT_FALSE(wait.isVisible());
