@@ -215,7 +215,7 @@ void TfrmFullImage::createControls()
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     ScrollBox1->setAlignment(Qt::AlignCenter);
     ScrollBox1->viewport()->installEventFilter(this);
-    PaintBox1 = new ViewerPaintBox;
+    PaintBox1 = new ViewerPaintBox(bitmap_);
     PaintBox1->setObjectName("PaintBox1");
     PaintBox1->resize(normalDisplaySize);
     ScrollBox1->setWidget(PaintBox1);
@@ -458,16 +458,14 @@ bool TfrmFullImage::showImage(int place)
     bool wide = false;
     const bool shown = place >= 1 && decodePlace(place, wide);
     if (shown) {
-        PaintBox1->setPicture(bitmap_.toImage());
         displaySize_ = normalOrFullDisplaySize();
         sizePaintBox(wide);
         if (wide != shownWide_ || relayout_) {
             shownWide_ = wide;
             relayout_ = false;
             fitWindowToPicture();
-        } else {
-            PaintBox1->update();
         }
+        PaintBox1->update();
         currentPlace_ = place;
         setCaptions();
         serviceEvents();
@@ -761,42 +759,47 @@ void TfrmFullImage::mnuOpenEditClick()
 
 // ---- Preview ----
 
-bool TfrmFullImage::readPreviewBitmap(const std::string& path)
+namespace {
+
+// "preview.bmp" into a frame bitmap with room for any preview; only a 24-bit picture that
+// fits the block is taken. The file is deleted whatever it held.
+bool readPreviewBitmap(const std::string& path, FrameBitmap& bitmap)
 {
-    if (!bitmap_.setUp(previewRoomWidth, previewRoomHeight))
+    if (!bitmap.setUp(previewRoomWidth, previewRoomHeight))
         return false;
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return false;
     uint8_t fileHeader[bitmapFileHeaderBytes];
-    const size_t room = bitmap_.blockBytes;
+    const size_t room = bitmap.blockBytes;
     const bool read = std::fread(fileHeader, 1, sizeof fileHeader, file.get()) == sizeof fileHeader &&
-                      std::fread(bitmap_.header(), 1, room, file.get()) > 0 && std::feof(file.get());
+                      std::fread(bitmap.header(), 1, room, file.get()) > 0 && std::feof(file.get());
     file.reset();
-    std::filesystem::remove(path);
-    const uint8_t* info = bitmap_.header();
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    const uint8_t* info = bitmap.header();
     auto word = [info](int offset) {
         return static_cast<int>(info[offset] | info[offset + 1] << 8 | info[offset + 2] << 16 |
                                 static_cast<uint32_t>(info[offset + 3]) << 24);
     };
     const int width = word(4);
     const int height = word(8);
-    // Only a 24-bit picture that fits the block is shown.
     if (!read || word(0) != bitmapInfoHeaderBytes || (info[14] | info[15] << 8) != 24 || width <= 0 ||
         height <= 0 || static_cast<size_t>((width * 3 + 3) & ~3) * height + bitmapInfoHeaderBytes > room)
         return false;
-    bitmap_.setSize(width, height);
+    bitmap.setSize(width, height);
     return true;
 }
+
+} // namespace
 
 void TfrmFullImage::previewReady()
 {
     Hourglass hourglass;
-    if (!readPreviewBitmap(programFile("preview.bmp"))) {
-        bitmap_.release();
+    FrameBitmap preview;
+    if (!readPreviewBitmap(programFile("preview.bmp"), preview))
         return;
-    }
-    PaintBox1->setPicture(bitmap_.toImage());
+    bitmap_ = std::move(preview);
     PaintBox1->resize(bitmap_.width, bitmap_.height);
     if (isMinimized())
         showNormal();

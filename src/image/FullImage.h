@@ -130,7 +130,6 @@ private:
     bool toolbarShown() const;
     std::string convertCurrentPlace(const std::string& path, bool ask);
     void previewReady();
-    bool readPreviewBitmap(const std::string& path);
 
     ImageWindowsHost& host_;
     TfrmViewBtn& buttonBar_;

@@ -1,26 +1,36 @@
 #include "ViewerPaintBox.h"
 
+#include "image/FrameBitmap.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace vantrel {
 
-ViewerPaintBox::ViewerPaintBox(QWidget* parent) : QWidget(parent)
+ViewerPaintBox::ViewerPaintBox(const FrameBitmap& bitmap, QWidget* parent) : QWidget(parent), bitmap_(bitmap)
 {
+    // The picture covers the whole box: nothing beneath it needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ViewerPaintBox::setPicture(const QImage& picture)
+QImage ViewerPaintBox::picture() const
 {
-    picture_ = picture;
-    update();
+    return bitmap_.toImage();
 }
 
 void ViewerPaintBox::paintEvent(QPaintEvent*)
 {
-    if (picture_.isNull())
-        return;
     QPainter painter(this);
-    painter.drawImage(rect(), picture_);
+    if (!bitmap_.pixels()) {
+        painter.fillRect(rect(), palette().color(QPalette::Window));
+        return;
+    }
+    // The rows stay where the decoder put them; the painter turns the picture upright.
+    const QImage bottomUp(bitmap_.pixels(), bitmap_.width, bitmap_.height, bitmap_.rowBytes(),
+                          QImage::Format_BGR888);
+    painter.translate(0, height());
+    painter.scale(1, -1);
+    painter.drawImage(QRect(0, 0, width(), height()), bottomUp);
 }
 
 void ViewerPaintBox::mousePressEvent(QMouseEvent* event)

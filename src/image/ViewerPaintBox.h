@@ -4,14 +4,17 @@
 
 namespace vantrel {
 
-// The viewer's picture area: the shown picture stretched over the whole box.
+class FrameBitmap;
+
+// The viewer's picture area: the frame bitmap stretched over the whole box, drawn from its
+// bottom-up rows as they are.
 class ViewerPaintBox : public QWidget {
     Q_OBJECT
 public:
-    explicit ViewerPaintBox(QWidget* parent = nullptr);
+    explicit ViewerPaintBox(const FrameBitmap& bitmap, QWidget* parent = nullptr);
 
-    void setPicture(const QImage& picture);
-    const QImage& picture() const { return picture_; }
+    // The shown picture, top-down (a copy).
+    QImage picture() const;
 
 signals:
     // A press or double click on the picture.
@@ -23,7 +26,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QImage picture_;
+    const FrameBitmap& bitmap_;
 };
 
 } // namespace vantrel

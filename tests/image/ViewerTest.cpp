@@ -159,6 +159,14 @@ TEST(Viewer, PaintSizeByAspectAndOnlyAnAspectChangeLaysOut)
         EXPECT_EQ(rig.viewer->relayouts(), p.relayouts) << "place " << place;
     }
     rig.viewer->showImage(1);
+    // Painted upright: the top and bottom of the box show the picture's top and bottom.
+    const QImage painted = rig.viewer->PaintBox1->grab().toImage();
+    const QImage picture = rig.viewer->PaintBox1->picture();
+    for (int y : {10, 560}) {
+        const QColor shown = painted.pixelColor(50, y);
+        const QColor source = picture.pixelColor(50 * 720 / 768, y * 480 / 576);
+        EXPECT_LT(std::abs(shown.red() - source.red()) + std::abs(shown.blue() - source.blue()), 12) << y;
+    }
     keepPicture(*rig.viewer, "viewer-4x3");
     rig.viewer->showImage(3);
     keepPicture(*rig.viewer, "viewer-wide");
