@@ -91,6 +91,27 @@ void BoxResampler::line(const uint8_t* source, uint8_t* output, int groups) cons
         group(source + g * n * 3, 3, output + g * m * 3, 3);
 }
 
+namespace {
+
+// The thumbnail's nine pixels onto eight along a row, as BoxResampler(9, 8) weighs them:
+// output k takes 8 - k samples of pixel k and k + 1 of pixel k + 1. Each group is taken
+// first, so the output may overwrite the row it comes from.
+void nineIntoEight(const uint8_t* source, uint8_t* output, int groups)
+{
+    constexpr uint32_t reciprocal = (1u << reciprocalShift) / 9 + 1; // as the box resampler's
+    for (int g = 0; g < groups; ++g, source += 27, output += 24) {
+        uint8_t pixels[27];
+        std::memcpy(pixels, source, sizeof pixels);
+        for (int k = 0; k < 8; ++k)
+            for (int c = 0; c < 3; ++c) {
+                const uint32_t sum = pixels[3 * k + c] * (8u - k) + pixels[3 * k + 3 + c] * (k + 1u);
+                output[3 * k + c] = static_cast<uint8_t>((sum * reciprocal) >> reciprocalShift);
+            }
+    }
+}
+
+} // namespace
+
 void thumbnailReduction(FrameBitmap& bitmap)
 {
     if (bitmap.width != thumbnailSourceWidth || !bitmap.block)
@@ -98,10 +119,9 @@ void thumbnailReduction(FrameBitmap& bitmap)
     uint8_t* pixels = bitmap.pixels();
     const int sourceRow = bitmap.rowBytes(); // 272: 270 of pixels, 2 of padding
     const int outputRow = thumbnailWidth * 3;
-    static const BoxResampler across(9, 8);
     static const BoxResampler down(6, 5);
     for (int y = 0; y < bitmap.height; ++y)
-        across.line(pixels + y * sourceRow, pixels + y * outputRow, thumbnailSourceWidth / 9);
+        nineIntoEight(pixels + y * sourceRow, pixels + y * outputRow, thumbnailSourceWidth / 9);
     const int sourceHeight = bitmap.height;
     bitmap.setSize(thumbnailWidth, sourceHeight);
     if (sourceHeight == thumbnailHeight)

@@ -89,6 +89,21 @@ TEST(Resampling, ThumbnailOfADecodedFrameMatchesTheReducedSource)
     }
 }
 
+TEST(Resampling, ThumbnailRowsAreTheBoxMeansOfNineIntoEight)
+{
+    FrameBitmap bitmap;
+    ASSERT_TRUE(bitmap.setUp(90, 60));
+    uint32_t seed = 12345;
+    for (int i = 0; i < bitmap.rowBytes() * 60; ++i)
+        bitmap.pixels()[i] = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+    std::vector<uint8_t> expected(80 * 3 * 60);
+    const BoxResampler across(9, 8);
+    for (int y = 0; y < 60; ++y)
+        across.line(bitmap.pixels() + y * bitmap.rowBytes(), expected.data() + y * 240, 10);
+    thumbnailReduction(bitmap);
+    EXPECT_EQ(std::vector<uint8_t>(bitmap.pixels(), bitmap.pixels() + expected.size()), expected);
+}
+
 TEST(Resampling, OtherWidthsAreLeftAlone)
 {
     FrameBitmap bitmap;
