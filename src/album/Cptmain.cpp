@@ -1,6 +1,7 @@
 #include "Cptmain.h"
 
 #include "album/Help.h"
+#include "album/ImageWindowsLink.h"
 #include "album/MainDialogs.h"
 #include "album/MainWindowSaves.h"
 #include "album/ToolbarArt.h"
@@ -9,7 +10,10 @@
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
 #include "image/Dvf.h"
+#include "image/FullImage.h"
+#include "image/ImageType.h"
 #include "platform/Paths.h"
+#include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
 
 #include <QAction>
@@ -24,6 +28,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
@@ -43,9 +48,6 @@ namespace {
 
 // The built-in colour of the index area (red 32, green 164, blue 191), as 0x00BBGGRR.
 constexpr uint32_t defaultBackColor = 0x00BFA420;
-constexpr uint32_t systemColourFlag = 0xFF000000;
-constexpr int systemWindowColour = 5;
-constexpr int systemButtonFaceColour = 15;
 constexpr int toolbarHeight = 41;
 constexpr int toolButtonSize = 34;
 constexpr QSize logoSize(209, 23);
@@ -157,22 +159,6 @@ double screenDotsPerInch(const QWidget& window)
 }
 
 } // namespace
-
-QColor colourOfValue(uint32_t value)
-{
-    if (value & systemColourFlag) {
-        const QPalette system;
-        switch (value & 0xFF) {
-        case systemWindowColour:
-            return system.color(QPalette::Base);
-        case systemButtonFaceColour:
-            return system.color(QPalette::Button);
-        default:
-            return system.color(QPalette::Window);
-        }
-    }
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 TfrmCptMain::TfrmCptMain(QWidget* parent) : QMainWindow(parent), backColor_(defaultBackColor)
 {
@@ -372,6 +358,8 @@ void TfrmCptMain::setBackColor(uint32_t colour)
     QPalette colours = ScrollBox1->palette();
     colours.setColor(QPalette::Window, colourOfValue(colour));
     ScrollBox1->setPalette(colours);
+    if (frmFullImage)
+        frmFullImage->setBackColour(colour);
 }
 
 AlbumSlot* TfrmCptMain::slotAt(int place) const
@@ -967,6 +955,8 @@ void TfrmCptMain::setViewerEnabled(bool enabled)
 {
     btnEDS->setEnabled(enabled);
     action("mnuFull")->setEnabled(enabled);
+    if (frmImageType)
+        frmImageType->btnPreview->setEnabled(enabled);
 }
 
 void TfrmCptMain::setWindowsEnabled(bool enabled)
@@ -1000,10 +990,17 @@ void TfrmCptMain::mnuOpenHTMLClick()
 
 void TfrmCptMain::openViewer()
 {
+    if (!frmFullImage || album.count() == 0)
+        return;
+    const int selected = AlbumPictures(album).firstSelectedPlace();
+    frmFullImage->openAt(selected > 0 ? selected : 1);
+    serviceEvents();
 }
 
-void TfrmCptMain::showSettings(int)
+void TfrmCptMain::showSettings(int tag)
 {
+    if (frmImageType)
+        frmImageType->showOnPage(tag);
 }
 
 void TfrmCptMain::mnuVCRClick()

@@ -3,6 +3,7 @@
 #include "album/AlbumSlot.h"
 #include "capture/CaptureWindows.h"
 #include "i18n/LanguageTable.h"
+#include "image/BackColour.h"
 #include "image/ImageSettings.h"
 #include "link/Profile.h"
 
@@ -60,6 +61,10 @@ public:
     void setCommandLine(const QStringList& paths) { commandLine_ = paths; }
     // The controller window (shown by DV Controller, closed at the end), once it exists.
     void setControllerWindow(QWidget* window) { controller_ = window; }
+    QWidget* controllerWindow() const { return controller_; }
+    // The last image path, shared by Save Image As here and in the viewer.
+    const std::string& lastImagePath() const { return lastImagePath_; }
+    void setLastImagePath(const std::string& path) { lastImagePath_ = path; }
     // The wait dialog (messages 1132 and 1134) and the title window (splash and About).
     void setWaitDialog(QWidget* dialog);
     // The wait dialog's Stop request, read and cleared by the saving loops.
@@ -206,8 +211,5 @@ private:
 };
 
 extern TfrmCptMain* frmCptMain;
-
-// A colour value 0x00BBGGRR, or a system colour when the top byte is set.
-QColor colourOfValue(uint32_t value);
 
 } // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include "album/Cptmain.h"
 #include "album/HtmTtl.h"
+#include "album/ImageWindowsLink.h"
+#include "image/FullImage.h"
 #include "control/Title.h"
 #include "control/Wait.h"
 
@@ -86,8 +88,9 @@ int runProgram(int argc, char** argv)
     frmTitle = &titleWindow;
     TfrmHtmTtl htmlTitleDialog(mainWindow.profile, &mainWindow);
     frmHtmTtl = &htmlTitleDialog;
-    // The controller, the viewer and the device list join the main window here once built.
-    waitDialog.setGuardedWindows({frmCptMain});
+    ImageWindows imageWindows(mainWindow);
+    // The controller and the device list join the main window and the viewer here once built.
+    waitDialog.setGuardedWindows({frmCptMain, frmFullImage});
     mainWindow.setWaitDialog(&waitDialog);
     mainWindow.setWaitStopFlag(&waitDialog.abortRequested);
     mainWindow.setTitleWindow(&titleWindow);
