@@ -1,8 +1,11 @@
 #include "Startup.h"
 
 #include "album/Cptmain.h"
+#include "control/AvCtl.h"
 #include "control/Title.h"
 #include "control/Wait.h"
+#include "link/Monitor.h"
+#include "link/Quobdev.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -34,12 +37,28 @@ int runProgram(int argc, char** argv)
     frmWait = &waitDialog;
     TfrmTitle titleWindow;
     frmTitle = &titleWindow;
-    // The controller, the viewer and the device list join the main window here once built.
-    waitDialog.setGuardedWindows({frmCptMain});
+    // The controller owns the device link; the device list and the monitor work on it.
+    TfrmAvCtl controller(mainWindow.profile);
+    frmAvCtl = &controller;
+    TfrmQuobDev deviceList(controller.sys, mainWindow.profile);
+    frmQuobDev = &deviceList;
+    TfrmMonitor monitor;
+    frmMonitor = &monitor;
+    controller.setDeviceList(&deviceList);
+    controller.setAlbum(&mainWindow);
+    deviceList.waitWindow = &waitDialog;
+    deviceList.setGuardedWindows({&controller, frmCptMain});
+    mainWindow.setControllerWindow(&controller);
+    // The viewer joins the guarded windows here once built.
+    waitDialog.setGuardedWindows({frmCptMain, &controller, &deviceList});
     mainWindow.setWaitDialog(&waitDialog);
     mainWindow.setTitleWindow(&titleWindow);
     mainWindow.show();
     const int code = app.exec();
+    controller.close();
+    frmMonitor = nullptr;
+    frmQuobDev = nullptr;
+    frmAvCtl = nullptr;
     frmTitle = nullptr;
     frmWait = nullptr;
     frmCptMain = nullptr;
