@@ -392,6 +392,7 @@ void TfrmQuobDev::beginIdChange()
     setRowSelection(false);
     SG1->setCurrentCell(row, idColumn);
     setEditLocks(true);
+    freshEdit_ = true;
     SG1->setFocus();
 }
 
@@ -441,6 +442,8 @@ bool TfrmQuobDev::editKey(int key, const QString& typed)
     default: break;
     }
     QTableWidgetItem* cell = SG1->item(editRow_, idColumn);
+    if (std::exchange(freshEdit_, false))
+        cell->setText(QString());
     if (key == Qt::Key_Backspace)
         cell->setText(cell->text().chopped(std::min<qsizetype>(1, cell->text().size())));
     else if (!typed.isEmpty() && typed.at(0).isPrint())

@@ -94,6 +94,7 @@ private:
     CProfile& profile_;
     std::vector<QWidget*> guarded_;
     bool editing_ = false;
+    bool freshEdit_ = false; // the first key typed replaces the cell
     bool closed_ = false;
     QString rememberedId_;
     int editRow_ = -1;
