@@ -11,6 +11,7 @@
 #include "platform/WindowMessage.h"
 
 #include <QAction>
+#include <QLocale>
 #include <QLabel>
 #include <QTimer>
 #include <QTest>
@@ -36,6 +37,15 @@ struct RecordedWarnings : MainDialogs {
     QStringList chooseFilesToOpen(const QString&, const QString&) override { return {}; }
     QString chooseAlbumToSave(const QString&, const QString&, const QString&) override { return {}; }
 };
+
+// Writes the window's picture into VANTREL_SCREENS when that names a folder.
+void keepPicture(QWidget& window, const std::string& name)
+{
+    if (const char* folder = std::getenv("VANTREL_SCREENS")) {
+        const bool japanese = QLocale::system().language() == QLocale::Japanese;
+        window.grab().save(QString::fromStdString(std::string(folder) + "/" + name + (japanese ? "-ja" : "-en") + ".png"));
+    }
+}
 
 template <class Predicate> bool waitFor(Predicate predicate, int ms = 5000)
 {
@@ -236,6 +246,9 @@ TEST(Controller, CaptureLandsInTheAlbumAndTheLinkRunsAgain)
     EXPECT_NE(rig.main->album.place(place).timeCode, "--:--:--:--");
     EXPECT_TRUE(waitFor([&] { return c.transportEnabled() && c.vtr.pollThread; }));
     EXPECT_TRUE(rig.warnings->warned.empty());
+    rig.setMotion(Motion::Play);
+    if (rig.shows(6) && waitFor([&] { return c.btnCapt->isEnabled(); }))
+        keepPicture(c, "controller");
 }
 
 TEST(Controller, CaptureRefusalsAndFailures)

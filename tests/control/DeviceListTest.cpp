@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -110,6 +111,9 @@ TEST(DeviceList, ScanEditIdsAndRate)
                           dialog.SG1->visualRect(dialog.SG1->model()->index(3, 2)).center());
         EXPECT_EQ(dialog.cbRate->currentIndex(), 2);
         EXPECT_TRUE(dialog.edSel->text().startsWith("ID:12 "));
+        if (const char* folder = std::getenv("VANTREL_SCREENS"))
+            dialog.grab().save(QString(folder) + (QLocale::system().language() == QLocale::Japanese
+                                                      ? "/device-list-ja.png" : "/device-list-en.png"));
         QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
     });
     EXPECT_FALSE(dialog.cancelled);
