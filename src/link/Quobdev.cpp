@@ -106,7 +106,7 @@ void TfrmQuobDev::createControls()
 
     SG1 = new QTableWidget(2, 4, this);
     SG1->setObjectName("SG1");
-    SG1->setGeometry(8, 62, 240, 121);
+    SG1->setGeometry(8, 62, 240, 98);
     SG1->horizontalHeader()->hide();
     SG1->verticalHeader()->hide();
     SG1->verticalHeader()->setDefaultSectionSize(18);
@@ -122,10 +122,10 @@ void TfrmQuobDev::createControls()
     btnOk = makeButton(this, "btnOk", "OK", {256, 92, 85, 25});
     btnOk->setDefault(true);
     btnCancel = makeButton(this, "btnCancel", "Cancel", {256, 122, 85, 25});
-    Label3 = makeLabel(this, "Label3", "Picture Transfer Rate", {256, 150, 90, 16});
+    Label3 = makeLabel(this, "Label3", "Picture Transfer Rate", {8, 166, 150, 20});
     cbRate = new QComboBox(this);
     cbRate->setObjectName("cbRate");
-    cbRate->setGeometry(256, 166, 85, 22);
+    cbRate->setGeometry(160, 165, 88, 22);
     cbRate->addItems({"  9600", " 19200", " 38400", "115200"});
 
     PopupMenu1 = new QMenu(this);
