@@ -94,6 +94,10 @@ public:
     void setBackColor(uint32_t colour);
     QString helpFilePath() const;
     TfrmHelp* helpWindow() const { return help_; }
+    // Help > Contents, Help > Keyword and About; the controller's Help menu uses them too.
+    void mnuContClick();
+    void mnuKeywordClick();
+    void mnuAboutClick();
 
     // CaptureAlbum: the capture thread writes side files here and sends 1139.
     QObject* albumWindow() override { return this; }
@@ -157,9 +161,6 @@ private:
     void mnuOpenHTMLClick();
     void mnuToolbarClick();
     void mnuVCRClick();
-    void mnuContClick();
-    void mnuKeywordClick();
-    void mnuAboutClick();
     void ScrollBar1Change(int position);
 
     void pictureCapturedMessage(intptr_t firstPlace, intptr_t count);

@@ -3,9 +3,12 @@
 #include "album/Cptmain.h"
 #include "album/HtmTtl.h"
 #include "album/ImageWindowsLink.h"
+#include "control/AvCtl.h"
 #include "image/FullImage.h"
 #include "control/Title.h"
 #include "control/Wait.h"
+#include "link/Monitor.h"
+#include "link/Quobdev.h"
 
 #include "platform/Paths.h"
 #include "platform/SingleInstance.h"
@@ -86,17 +89,32 @@ int runProgram(int argc, char** argv)
     frmWait = &waitDialog;
     TfrmTitle titleWindow;
     frmTitle = &titleWindow;
+    // The controller owns the device link; the device list and the monitor work on it.
+    TfrmAvCtl controller(mainWindow.profile);
+    frmAvCtl = &controller;
+    TfrmQuobDev deviceList(controller.sys, mainWindow.profile);
+    frmQuobDev = &deviceList;
+    TfrmMonitor monitor;
+    frmMonitor = &monitor;
+    controller.setDeviceList(&deviceList);
+    controller.setAlbum(&mainWindow);
+    deviceList.waitWindow = &waitDialog;
+    deviceList.setGuardedWindows({&controller, frmCptMain});
+    mainWindow.setControllerWindow(&controller);
     TfrmHtmTtl htmlTitleDialog(mainWindow.profile, &mainWindow);
     frmHtmTtl = &htmlTitleDialog;
     ImageWindows imageWindows(mainWindow);
-    // The controller and the device list join the main window and the viewer here once built.
-    waitDialog.setGuardedWindows({frmCptMain, frmFullImage});
+    waitDialog.setGuardedWindows({frmCptMain, &controller, &deviceList, frmFullImage});
     mainWindow.setWaitDialog(&waitDialog);
     mainWindow.setWaitStopFlag(&waitDialog.abortRequested);
     mainWindow.setTitleWindow(&titleWindow);
     mainWindow.show();
     const int code = app.exec();
+    controller.close();
     frmHtmTtl = nullptr;
+    frmMonitor = nullptr;
+    frmQuobDev = nullptr;
+    frmAvCtl = nullptr;
     frmTitle = nullptr;
     frmWait = nullptr;
     frmCptMain = nullptr;

@@ -1,6 +1,11 @@
 #include "CaptureRig.h"
 
+#include "image/Dvf.h"
 #include "platform/WindowMessage.h"
+
+#include <gtest/gtest.h>
+#include <fstream>
+#include <iterator>
 
 #include <cstdio>
 
@@ -79,6 +84,22 @@ bool CaptureRig::parkTape(int64_t position)
         device.tape.setMotion(quobsim::Motion::Pause, now);
     });
     return line.ready && vtr.Poll();
+}
+
+void expectSideFileHoldsFrame(const std::string& path, const quobsim::SptpPicture& picture)
+{
+    constexpr size_t storedSequenceBytes = 11920;
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const DvSystem system = picture.sequences == 12 ? dvSystem625 : dvSystem525;
+    ASSERT_EQ(bytes.size(), dvfFormatOf(system).fileBytes);
+    const auto header = dvfHeader(system);
+    ASSERT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
+    for (size_t s = 0; s < picture.sequences; ++s) {
+        const auto stored = bytes.begin() + dvfHeaderBytes + s * storedSequenceBytes;
+        const auto sent = picture.frame.begin() + s * imgdata::SequenceBytes + imgdata::DifBlockBytes;
+        ASSERT_TRUE(std::equal(sent, sent + storedSequenceBytes, stored)) << "sequence " << s;
+    }
 }
 
 } // namespace vantrel::test

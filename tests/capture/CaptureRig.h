@@ -67,4 +67,8 @@ struct CaptureRig {
     RecordingAlbum album;
 };
 
+// The side file is the DVF header, then blocks 1 to 149 of every sequence of the device's
+// frame, identifiers and time code pack included.
+void expectSideFileHoldsFrame(const std::string& path, const quobsim::SptpPicture& picture);
+
 } // namespace vantrel::test

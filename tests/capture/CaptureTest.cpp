@@ -17,32 +17,9 @@
 
 using namespace vantrel;
 using vantrel::test::CaptureRig;
+using vantrel::test::expectSideFileHoldsFrame;
 
 namespace {
-
-constexpr size_t StoredSequenceBytes = 11920;
-
-std::vector<uint8_t> fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The side file is the DVF header, then blocks 1 to 149 of every sequence of the device's
-// frame, identifiers and time code pack included.
-void expectSideFileHoldsFrame(const std::string& path, const quobsim::SptpPicture& picture)
-{
-    const auto bytes = fileBytes(path);
-    const DvSystem system = picture.sequences == 12 ? dvSystem625 : dvSystem525;
-    ASSERT_EQ(bytes.size(), dvfFormatOf(system).fileBytes);
-    const auto header = dvfHeader(system);
-    ASSERT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
-    for (size_t s = 0; s < picture.sequences; ++s) {
-        const auto stored = bytes.begin() + dvfHeaderBytes + s * StoredSequenceBytes;
-        const auto sent = picture.frame.begin() + s * imgdata::SequenceBytes + imgdata::DifBlockBytes;
-        ASSERT_TRUE(std::equal(sent, sent + StoredSequenceBytes, stored)) << "sequence " << s;
-    }
-}
 
 double fidelityToPattern(const std::string& path, DvSystem system)
 {

@@ -1,0 +1,629 @@
+#include "AvCtl.h"
+
+#include "album/Cptmain.h"
+#include "album/MainDialogs.h"
+#include "album/WindowPosition.h"
+#include "capture/CaptureCommands.h"
+#include "control/TransportArt.h"
+#include "control/Wait.h"
+#include "i18n/Localiser.h"
+#include "link/Monitor.h"
+#include "link/Profile.h"
+#include "link/Quobdev.h"
+#include "platform/Paths.h"
+#include "platform/WindowMessage.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolButton>
+
+namespace vantrel {
+
+TfrmAvCtl* frmAvCtl = nullptr;
+
+namespace {
+
+constexpr int clientWidth = 250;
+constexpr int clientHeight = 140;
+const QColor counterOn(0x00, 0xFF, 0xFF);
+const QColor counterOff(0x80, 0x80, 0x80);
+
+enum LightIndex : size_t { Rev, Play, FF, SlowR, Pause, Slow, Stop };
+
+// The lights of one state code: REV, PLAY (2 lit for reverse), FF, SLOWR, PAUSE, SLOW, STOP,
+// and whether Capture and Auto Capture go off.
+struct LightRow {
+    uint8_t code;
+    std::array<int, 7> lights;
+    bool captureOff;
+};
+
+constexpr LightRow lightRows[] = {
+    {0, {0, 0, 0, 0, 0, 0, 1}, true},  {1, {0, 0, 0, 0, 0, 0, 1}, true},
+    {2, {0, 0, 1, 0, 0, 0, 0}, true},  {3, {1, 0, 0, 0, 0, 0, 0}, true},
+    {5, {0, 0, 0, 0, 1, 0, 0}, false}, {6, {0, 1, 0, 0, 0, 0, 0}, false},
+    {7, {0, 2, 0, 0, 0, 0, 0}, false}, {22, {0, 1, 0, 0, 0, 1, 0}, false},
+    {23, {0, 2, 0, 1, 0, 0, 0}, false}, {38, {0, 1, 1, 0, 0, 0, 0}, false},
+    {39, {1, 2, 0, 0, 0, 0, 0}, false},
+};
+
+const LightRow* lightRowOf(uint8_t code)
+{
+    for (const LightRow& row : lightRows)
+        if (row.code == code)
+            return &row;
+    return nullptr;
+}
+
+bool playLikeOrPause(uint8_t code)
+{
+    return (code & 0x0F) == 6 || code == 5;
+}
+
+// Paused, playing or reverse playing: the search keys search instead of winding.
+bool moving(uint8_t code)
+{
+    const int kind = code & 0x0F;
+    return kind == 5 || kind == 6 || kind == 7;
+}
+
+QIcon pictureIcon(const char* resource)
+{
+    return QIcon(transportPicture(resource));
+}
+
+} // namespace
+
+TfrmAvCtl::TfrmAvCtl(CProfile& profile, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                              | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                              | Qt::WindowCloseButtonHint),
+      vtr(io), sys(io), cpt(io, vtr), profile_(profile)
+{
+    setObjectName("frmAvCtl");
+    setWindowTitle("VCR Controller");
+    createControls();
+    createMenus();
+    connectControls();
+    localise(languageTable(), this);
+    nameControlsForScreenReaders();
+    vtr.state = stateUnknown;
+    vtr.SetNotifyWindow(this);
+    cpt.windows = this;
+}
+
+TfrmAvCtl::~TfrmAvCtl()
+{
+    vtr.SetNotifyWindow(nullptr);
+    vtr.StopPolling();
+    if (frmAvCtl == this)
+        frmAvCtl = nullptr;
+}
+
+QToolButton* TfrmAvCtl::makeButton(QWidget* client, const char* name, const QRect& place,
+                                   const char* picture)
+{
+    auto* button = new QToolButton(client);
+    button->setObjectName(name);
+    button->setGeometry(place);
+    button->setIcon(pictureIcon(picture));
+    button->setIconSize(transportPicture(picture).size());
+    return button;
+}
+
+void TfrmAvCtl::createControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName("pnlClient");
+    client->setFixedSize(clientWidth, clientHeight);
+    setCentralWidget(client);
+
+    pnlCounter = new QLabel(" 00:00:00:00", client);
+    pnlCounter->setObjectName("pnlCounter");
+    pnlCounter->setGeometry(6, 6, 183, 25);
+    pnlCounter->setAutoFillBackground(true);
+    pnlCounter->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlCounter->setAlignment(Qt::AlignCenter);
+    QFont counterFont(QStringLiteral("Liberation Mono"));
+    counterFont.setStyleHint(QFont::Monospace);
+    counterFont.setPixelSize(15);
+    counterFont.setBold(true);
+    pnlCounter->setFont(counterFont);
+    setCounterColour(counterOff);
+
+    auto* powerPanel = new QFrame(client);
+    powerPanel->setObjectName("pnlPower");
+    powerPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    powerPanel->setGeometry(196, 4, 48, 29);
+    pnlPower = powerPanel;
+    btnPower = makeButton(powerPanel, "btnPower", {2, 2, 44, 25}, "POWEROFF");
+
+    createTransportGrid(client);
+    btnCapt = makeButton(client, "btnCapt", {200, 42, 41, 41}, "CAPT");
+    btnAuto = makeButton(client, "btnAuto", {200, 92, 41, 41}, "AUTO");
+    btnCapt->setEnabled(false);
+    btnAuto->setEnabled(false);
+    for (QToolButton* button : {btnPower, btnCapt, btnAuto})
+        button->setFocusPolicy(Qt::StrongFocus);
+
+    TimerCpt = new QTimer(this);
+    TimerCpt->setObjectName("TimerCpt");
+    TimerCpt->setInterval(3000);
+    TimerSlow = new QTimer(this);
+    TimerSlow->setObjectName("TimerSlow");
+    TimerSlow->setInterval(300);
+}
+
+void TfrmAvCtl::createTransportGrid(QWidget* client)
+{
+    constexpr int columns[] = {6, 66, 136};
+    constexpr int widths[] = {58, 68, 53};
+    constexpr int rows[] = {38, 72, 106};
+    constexpr int height = 31;
+    struct Cell {
+        QToolButton** button;
+        const char* name;
+        const char* picture;
+    };
+    const Cell cells[3][3] = {
+        {{&btnRev, "btnRev", "REVG"}, {&btnPlay, "btnPlay", "PLAYG"}, {&btnFF, "btnFF", "FFG"}},
+        {{&btnSlowR, "btnSlowR", "SLOWRG"}, {&btnPause, "btnPause", "PAUSEG"}, {&btnSlow, "btnSlow", "SLOWG"}},
+        {{&btnStepR, "btnStepR", "STEPR"}, {&btnStop, "btnStop", "STOPG"}, {&btnStep, "btnStep", "STEP"}},
+    };
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column) {
+            const Cell& cell = cells[row][column];
+            *cell.button = makeButton(client, cell.name, {columns[column], rows[row], widths[column], height},
+                                      cell.picture);
+            (*cell.button)->setFocusPolicy(Qt::ClickFocus);
+            transportButtons_.push_back(*cell.button);
+        }
+    lights_ = {{{btnRev, "REVG", "REVL"}, {btnPlay, "PLAYG", "PLAYL"}, {btnFF, "FFG", "FFL"},
+                {btnSlowR, "SLOWRG", "SLOWRL"}, {btnPause, "PAUSEG", "PAUSEL"},
+                {btnSlow, "SLOWG", "SLOWL"}, {btnStop, "STOPG", "STOPL"}}};
+}
+
+void TfrmAvCtl::createMenus()
+{
+    auto addMenu = [this](const char* name, const char* caption) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(QString(name) + "Item");
+        return menu;
+    };
+    auto addItem = [this](QWidget* menu, const char* name, const char* caption) {
+        auto* item = new QAction(caption, this);
+        item->setObjectName(name);
+        menu->addAction(item);
+        return item;
+    };
+    QMenu* file = addMenu("mnuFile", "&File");
+    mnuClose = addItem(file, "mnuClose", "&Close");
+    QMenu* setup = addMenu("mnuSet", "&Setup");
+    mnuCapt = addItem(setup, "mnuCapt", "&Capture");
+    setup->menuAction()->setVisible(false);
+    mnuDev = addItem(menuBar(), "mnuDev", "&Devices");
+    QMenu* window = addMenu("mnuWindow", "&Window");
+    mnuTop = addItem(window, "mnuTop", "&Always On Top");
+    mnuTop->setCheckable(true);
+    mnuMon = addItem(window, "mnuMon", "&Quob Monitor");
+    mnuMon->setVisible(false);
+    QMenu* help = addMenu("mnuHelp", "&Help");
+    mnuCont = addItem(help, "mnuCont", "&Contents");
+    mnuCont->setShortcut(Qt::Key_F1);
+    mnuKeyword = addItem(help, "mnuKeyword", "&Keyword");
+    mnuAbout = addItem(help, "mnuAbout", "&About Vantrel");
+}
+
+void TfrmAvCtl::connectControls()
+{
+    struct Send {
+        QToolButton* button;
+        uint8_t code;
+    };
+    for (const Send& send : {Send{btnPlay, 6}, Send{btnPause, 5}, Send{btnStop, 1},
+                             Send{btnSlow, 22}, Send{btnSlowR, 23}})
+        connect(send.button, &QToolButton::clicked, this, [this, code = send.code] { sendTransport(code); });
+    connect(btnFF, &QToolButton::clicked, this, &TfrmAvCtl::btnFFClick);
+    connect(btnRev, &QToolButton::clicked, this, &TfrmAvCtl::btnRevClick);
+    connect(btnStep, &QToolButton::clicked, this, [this] { stepClick(true); });
+    connect(btnStepR, &QToolButton::clicked, this, [this] { stepClick(false); });
+    connect(btnPower, &QToolButton::clicked, this, &TfrmAvCtl::btnPowerClick);
+    connect(btnCapt, &QToolButton::clicked, this, &TfrmAvCtl::btnCaptClick);
+    connect(btnAuto, &QToolButton::clicked, this, &TfrmAvCtl::btnAutoClick);
+    connect(TimerCpt, &QTimer::timeout, this, &TfrmAvCtl::TimerCptTimer);
+    connect(TimerSlow, &QTimer::timeout, this, &TfrmAvCtl::TimerSlowTimer);
+    connect(mnuClose, &QAction::triggered, this, &QWidget::close);
+    connect(mnuDev, &QAction::triggered, this, &TfrmAvCtl::mnuDevClick);
+    connect(mnuTop, &QAction::triggered, this, &TfrmAvCtl::mnuTopClick);
+    connect(mnuMon, &QAction::triggered, this, &TfrmAvCtl::mnuMonClick);
+    connect(mnuCont, &QAction::triggered, this, [] { if (frmCptMain) frmCptMain->mnuContClick(); });
+    connect(mnuKeyword, &QAction::triggered, this, [] { if (frmCptMain) frmCptMain->mnuKeywordClick(); });
+    connect(mnuAbout, &QAction::triggered, this, [] { if (frmCptMain) frmCptMain->mnuAboutClick(); });
+    for (QToolButton* button : transportButtons_)
+        button->installEventFilter(this);
+    btnPower->installEventFilter(this);
+    btnAuto->installEventFilter(this);
+}
+
+// Screen readers read each button's hint; Play keeps its hint out of sight.
+void TfrmAvCtl::nameControlsForScreenReaders()
+{
+    for (QToolButton* button : findChildren<QToolButton*>())
+        button->setAccessibleName(button->toolTip());
+    btnPlay->setToolTip(QString());
+    pnlCounter->setAccessibleName(textForKey("TI_DVCTL"));
+}
+
+void TfrmAvCtl::setCounterColour(const QColor& colour)
+{
+    QPalette colours = pnlCounter->palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::WindowText, colour);
+    pnlCounter->setPalette(colours);
+}
+
+int TfrmAvCtl::lightOf(const QToolButton* button) const
+{
+    for (const Light& light : lights_)
+        if (light.button == button)
+            return light.tag;
+    return 0;
+}
+
+DeviceEntry& TfrmAvCtl::selectedEntry()
+{
+    return deviceList_ ? deviceList_->selectedEntry : ownEntry_;
+}
+
+bool TfrmAvCtl::sendTransport(uint8_t code)
+{
+    if (!vtr.SetState(code, false))
+        return false;
+    showState(code);
+    return true;
+}
+
+void TfrmAvCtl::setTransportEnabled(bool enabled)
+{
+    for (QToolButton* button : transportButtons_)
+        button->setEnabled(enabled);
+    if (!enabled)
+        setCaptureEnabled(false);
+    transportEnabled_ = enabled;
+    vtr.state = stateUnknown;
+}
+
+void TfrmAvCtl::setCaptureEnabled(bool enabled)
+{
+    btnCapt->setEnabled(enabled);
+    btnAuto->setEnabled(enabled);
+}
+
+void TfrmAvCtl::setLight(size_t index, int value)
+{
+    Light& light = lights_[index];
+    if (light.tag == value)
+        return;
+    light.button->setIcon(pictureIcon(value == 0 ? light.unlit : value == 2 ? "PLAYRL" : light.lit));
+    light.tag = value;
+}
+
+void TfrmAvCtl::showState(uint8_t code)
+{
+    if (code == shownState_ || !transportEnabled_)
+        return;
+    if (const LightRow* row = lightRowOf(code)) {
+        for (size_t i = 0; i < lights_.size(); ++i)
+            setLight(i, row->lights[i]);
+        if (row->captureOff)
+            setCaptureEnabled(false);
+    }
+    if (!playLikeOrPause(shownState_) && playLikeOrPause(code) && !vtr.autoCaptureRunning()
+        && !TimerCpt->isActive())
+        TimerCpt->start();
+    shownState_ = code;
+}
+
+void TfrmAvCtl::TimerCptTimer()
+{
+    TimerCpt->stop();
+    setCaptureEnabled(true);
+}
+
+void TfrmAvCtl::showPower(bool on)
+{
+    btnPower->setIcon(pictureIcon(on ? "POWERON" : "POWEROFF"));
+    setTransportEnabled(on);
+    setCounterColour(on ? counterOn : counterOff);
+    if (on)
+        return;
+    for (size_t i = 0; i < lights_.size(); ++i)
+        setLight(i, 0);
+    shownState_ = stateUnknown;
+}
+
+// The poll thread's notice; each flag is taken before its value is read, so a change that
+// arrives meanwhile brings another notice.
+void TfrmAvCtl::statusChangedMessage()
+{
+    if (vtr.timeCodeChanged.exchange(0))
+        pnlCounter->setText(QString::fromStdString(vtr.timeCodeText()));
+    if (vtr.powerChanged.exchange(0))
+        showPower(vtr.power != 0);
+    if (vtr.stateChanged.exchange(0)) {
+        if (autoCaptureWindow && autoCaptureWindow->isVisible())
+            postMessage(autoCaptureWindow, Msg::StatusChanged);
+        showState(vtr.state);
+    }
+}
+
+bool TfrmAvCtl::event(QEvent* event)
+{
+    if (WindowMessage* message = asWindowMessage(event)) {
+        if (message->number() == Msg::StatusChanged) {
+            statusChangedMessage();
+            return true;
+        }
+    }
+    return QMainWindow::event(event);
+}
+
+void TfrmAvCtl::btnFFClick()
+{
+    sendTransport(moving(vtr.state) ? 38 : 2);
+}
+
+void TfrmAvCtl::btnRevClick()
+{
+    sendTransport(moving(vtr.state) ? 39 : 3);
+}
+
+// A frame step the device refuses becomes a moment of slow motion, then pause.
+void TfrmAvCtl::stepClick(bool forward)
+{
+    if (vtr.Step(forward))
+        return;
+    sendTransport(forward ? 22 : 23);
+    TimerSlow->start();
+}
+
+void TfrmAvCtl::TimerSlowTimer()
+{
+    TimerSlow->stop();
+    sendTransport(5);
+}
+
+void TfrmAvCtl::btnPowerClick()
+{
+    sys.Power(vtr.power == 0, true);
+}
+
+void TfrmAvCtl::transportAction(QToolButton* button)
+{
+    if (button->isEnabled())
+        button->click();
+}
+
+// The numeric keypad laid out like the button grid.
+bool TfrmAvCtl::keypadKey(int key)
+{
+    QToolButton* const pad[] = {btnStepR, btnStop, btnStep, btnSlowR, btnPause,
+                                btnSlow, btnRev, btnPlay, btnFF};
+    if (key < Qt::Key_1 || key > Qt::Key_9)
+        return false;
+    transportAction(pad[key - Qt::Key_1]);
+    return true;
+}
+
+bool TfrmAvCtl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* button = static_cast<QToolButton*>(watched);
+    if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier)
+        return button != btnAuto && (transportAction(button), true);
+    if (key->modifiers() & Qt::KeypadModifier)
+        return keypadKey(key->key());
+    return false;
+}
+
+QObject* TfrmAvCtl::waitDialog()
+{
+    return frmWait;
+}
+
+bool TfrmAvCtl::stopRequested()
+{
+    return frmWait && frmWait->abortRequested;
+}
+
+void TfrmAvCtl::clearStopRequest()
+{
+    if (frmWait)
+        frmWait->abortRequested = false;
+}
+
+void TfrmAvCtl::stopLink()
+{
+    vtr.StopPolling();
+    vtr.power = 0;
+    showPower(false);
+}
+
+void TfrmAvCtl::startLink(int deviceId)
+{
+    if (deviceId < 1 || deviceId > 99)
+        return;
+    io.SetControlMode();
+    vtr.state = stateUnknown;
+    vtr.SetId(deviceId);
+    sys.SetId(deviceId);
+    vtr.StartPolling();
+    btnPower->setEnabled(!QuobSys::IsModelGroupB(selectedEntry()));
+}
+
+void TfrmAvCtl::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmAvCtl::FormShow()
+{
+    const QFileInfo marker(QString::fromStdString(programFile("debug.")));
+    mnuMon->setVisible(marker.isFile());
+    restoreWindowPosition(profile_, *this, false);
+    if (frmMonitor) {
+        frmMonitor->setPacketObject(&io);
+        io.SetMonitorWindow(frmMonitor);
+    }
+    setWindowTitle(textForKey("TI_DVCTL"));
+    // The port and the device may take a modal dialog: after the window has appeared.
+    QMetaObject::invokeMethod(this, &TfrmAvCtl::openLinkOnShow, Qt::QueuedConnection);
+}
+
+void TfrmAvCtl::openLinkOnShow()
+{
+    if (!isVisible() || vtr.pollThread)
+        return;
+    int rate = 2;
+    if (!profile_.ReadInt("INIT", "BAUD_RATE", rate) || rate < 0 || rate > 3)
+        rate = 2;
+    if (deviceList_)
+        deviceList_->rateIndex = rate;
+    cpt.rateIndex = rate;
+    int port = 0;
+    const bool portOpen = profile_.ReadInt("INIT", "COM", port) && port >= 1 && port <= 4
+                          && (io.port == port && io.isOpen() ? true : io.Open(port));
+    int deviceId = 0;
+    if (portOpen) {
+        io.SetControlMode();
+        deviceId = deviceIdFromSettings();
+    } else {
+        io.Close();
+        deviceId = chooseDevice();
+    }
+    startLink(deviceId);
+}
+
+// The saved device when it identifies itself, else the one chosen in the device list.
+int TfrmAvCtl::deviceIdFromSettings()
+{
+    int id = 0;
+    DeviceEntry& entry = selectedEntry();
+    if (profile_.ReadInt("INIT", "ID", id) && id >= 1 && id <= 99) {
+        entry = DeviceEntry{};
+        entry.id = static_cast<uint8_t>(id);
+        sys.Sense(id);
+        if (sys.ReadEntry(entry))
+            return id;
+    }
+    entry = DeviceEntry{};
+    return chooseDevice();
+}
+
+int TfrmAvCtl::chooseDevice()
+{
+    if (!deviceList_)
+        return 0;
+    deviceList_->exec();
+    cpt.rateIndex = deviceList_->rateIndex;
+    return deviceList_->selectedEntry.id;
+}
+
+void TfrmAvCtl::hideEvent(QHideEvent* event)
+{
+    if (!event->spontaneous())
+        saveWindowPosition(profile_, *this);
+    QMainWindow::hideEvent(event);
+}
+
+void TfrmAvCtl::closeEvent(QCloseEvent* event)
+{
+    stopLink();
+    io.Close();
+    QMainWindow::closeEvent(event);
+}
+
+void TfrmAvCtl::mnuDevClick()
+{
+    stopLink();
+    startLink(chooseDevice());
+}
+
+void TfrmAvCtl::mnuTopClick()
+{
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, mnuTop->isChecked());
+    if (wasVisible)
+        show();
+}
+
+void TfrmAvCtl::mnuMonClick()
+{
+    if (frmMonitor)
+        frmMonitor->show();
+}
+
+void TfrmAvCtl::warnUser(std::string_view key, const QString& text)
+{
+    if (frmCptMain)
+        frmCptMain->dialogs().warn(key, textForKey("TI_MAIN"), text);
+    else
+        QMessageBox::warning(this, textForKey("TI_MAIN"), text);
+}
+
+bool TfrmAvCtl::refuseWhenFull()
+{
+    if (!album_ || album_->pictureCount() < 99)
+        return false;
+    warnUser("MSG_OVER", textForKey("MSG_OVER"));
+    return true;
+}
+
+void TfrmAvCtl::btnCaptClick()
+{
+    if (refuseWhenFull())
+        return;
+    stopLink();
+    capture();
+    startLink(vtr.deviceId);
+}
+
+bool TfrmAvCtl::capture()
+{
+    cpt.SetId(vtr.deviceId);
+    cpt.album = album_;
+    cpt.stopsTape = QuobSys::IsModelGroupB(selectedEntry());
+    const int outcome = cpt.Capture();
+    if ((outcome & 0xF0) == 0)
+        return outcome != CaptureOutcome::Stopped;
+    if (outcome == CaptureOutcome::NoSignal)
+        warnUser("MSG_NOSIG", textForKey("MSG_NOSIG"));
+    else if (outcome == CaptureOutcome::FreezeFailed)
+        warnUser("MSG_CANTCPT", textForKey("MSG_CANTCPT"));
+    else
+        warnUser("MSG_COMERR", textForKey("MSG_COMERR") + QString("[%1]").arg(outcome));
+    return false;
+}
+
+void TfrmAvCtl::btnAutoClick()
+{
+    if (refuseWhenFull())
+        return;
+    sendTransport(5);
+    if (runAutoCaptureDialog && runAutoCaptureDialog())
+        setCaptureEnabled(false);
+}
+
+} // namespace vantrel

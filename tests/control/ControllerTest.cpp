@@ -1,0 +1,308 @@
+// The DV controller on the real window, driving the simulated camcorder over a pty.
+#include "CaptureRig.h"
+
+#include "album/Cptmain.h"
+#include "album/MainDialogs.h"
+#include "capture/CaptureCommands.h"
+#include "control/AvCtl.h"
+#include "link/Profile.h"
+#include "link/Quobdev.h"
+#include "platform/Paths.h"
+#include "platform/WindowMessage.h"
+
+#include <QAction>
+#include <QLocale>
+#include <QLabel>
+#include <QTimer>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using quobsim::Motion;
+
+namespace {
+
+const std::string resources = VANTREL_RESOURCE_DIR;
+
+struct RecordedWarnings : MainDialogs {
+    std::vector<std::pair<std::string, QString>> warned;
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    void warn(std::string_view key, const QString&, const QString& text) override
+    {
+        warned.emplace_back(std::string(key), text);
+    }
+    QStringList chooseFilesToOpen(const QString&, const QString&) override { return {}; }
+    QString chooseAlbumToSave(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+// Writes the window's picture into VANTREL_SCREENS when that names a folder.
+void keepPicture(QWidget& window, const std::string& name)
+{
+    if (const char* folder = std::getenv("VANTREL_SCREENS")) {
+        const bool japanese = QLocale::system().language() == QLocale::Japanese;
+        window.grab().save(QString::fromStdString(std::string(folder) + "/" + name + (japanese ? "-ja" : "-en") + ".png"));
+    }
+}
+
+template <class Predicate> bool waitFor(Predicate predicate, int ms = 5000)
+{
+    return QTest::qWaitFor(predicate, ms);
+}
+
+// The program folder with the shipped language files and COM1 on the simulator's pty, the
+// main window with its album, and the controller shown on the camcorder at ID 1.
+struct ControllerRig {
+    explicit ControllerRig(bool debugMarker = false, quobsim::SptpOptions options = {}) : line(std::move(options))
+    {
+        for (const char* name : {"wyb.cpt", "wyb.sty"})
+            std::filesystem::copy_file(resources + "/" + name, folder.file(name));
+        if (debugMarker)
+            std::ofstream(folder.file("debug."));
+        line.io.Close();
+        CProfile settings(folder.file("wyb30.ini"));
+        settings.WriteString("Ports", "COM1", line.sim.slavePath());
+        settings.WriteInt("INIT", "COM", 1);
+        settings.WriteInt("INIT", "ID", 1);
+        settings.WriteInt("INIT", "BAUD_RATE", 3);
+        main = std::make_unique<TfrmCptMain>();
+        frmCptMain = main.get();
+        auto dialogs = std::make_unique<RecordedWarnings>();
+        warnings = dialogs.get();
+        main->setDialogs(std::move(dialogs));
+        controller = std::make_unique<TfrmAvCtl>(main->profile);
+        controller->setAlbum(main.get());
+        controller->show();
+        running = waitFor([&] {
+            return controller->vtr.power && controller->transportEnabled() && controller->shownState() == 1;
+        }, 10000);
+    }
+    ~ControllerRig()
+    {
+        controller->close();
+        controller.reset();
+        frmCptMain = nullptr;
+    }
+    void setMotion(Motion motion)
+    {
+        line.sim.withDevice(1, [&](quobsim::Device& device) {
+            device.tape.setMotion(motion, quobsim::Clock::now());
+        });
+    }
+    Motion motion()
+    {
+        Motion now = Motion::Stop;
+        line.sim.withDevice(1, [&](quobsim::Device& device) { now = device.tape.motion(quobsim::Clock::now()); });
+        return now;
+    }
+    bool shows(uint8_t code) { return waitFor([&] { return controller->shownState() == code; }); }
+
+    test::TempProgramFolder folder;
+    test::CaptureLine line;
+    std::unique_ptr<TfrmCptMain> main;
+    RecordedWarnings* warnings = nullptr;
+    std::unique_ptr<TfrmAvCtl> controller;
+    bool running = false;
+};
+
+} // namespace
+
+TEST(Controller, LightsFollowEveryStateCode)
+{
+    ControllerRig rig;
+    ASSERT_TRUE(rig.running);
+    TfrmAvCtl& c = *rig.controller;
+    rig.controller->stopLink();
+    c.setTransportEnabled(true);
+    struct Case {
+        uint8_t code;
+        std::array<int, 7> lights; // REV PLAY FF SLOWR PAUSE SLOW STOP
+    };
+    const Case cases[] = {
+        {1, {0, 0, 0, 0, 0, 0, 1}},  {2, {0, 0, 1, 0, 0, 0, 0}},  {3, {1, 0, 0, 0, 0, 0, 0}},
+        {5, {0, 0, 0, 0, 1, 0, 0}},  {6, {0, 1, 0, 0, 0, 0, 0}},  {7, {0, 2, 0, 0, 0, 0, 0}},
+        {22, {0, 1, 0, 0, 0, 1, 0}}, {23, {0, 2, 0, 1, 0, 0, 0}}, {38, {0, 1, 1, 0, 0, 0, 0}},
+        {39, {1, 2, 0, 0, 0, 0, 0}}, {0, {0, 0, 0, 0, 0, 0, 1}},  {9, {0, 0, 0, 0, 0, 0, 1}},
+    };
+    const QToolButton* buttons[] = {c.btnRev, c.btnPlay, c.btnFF, c.btnSlowR, c.btnPause, c.btnSlow, c.btnStop};
+    for (const Case& test : cases) {
+        c.showState(test.code);
+        EXPECT_EQ(c.shownState(), test.code);
+        for (size_t i = 0; i < 7; ++i)
+            EXPECT_EQ(c.lightOf(buttons[i]), test.lights[i]) << "code " << int(test.code) << " light " << i;
+    }
+    // Capture waits 3 s after play from stop; play from pause does not restart the timer.
+    c.showState(1);
+    c.showState(6);
+    EXPECT_TRUE(c.TimerCpt->isActive());
+    EXPECT_FALSE(c.btnCapt->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return c.btnCapt->isEnabled(); }, 4000));
+    c.showState(5);
+    c.showState(6);
+    EXPECT_FALSE(c.TimerCpt->isActive());
+    EXPECT_TRUE(c.btnAuto->isEnabled());
+    c.showState(2);
+    EXPECT_FALSE(c.btnCapt->isEnabled());
+}
+
+TEST(Controller, ButtonsAndKeypadDriveTheTape)
+{
+    ControllerRig rig;
+    ASSERT_TRUE(rig.running);
+    TfrmAvCtl& c = *rig.controller;
+    struct Case {
+        Motion from;
+        QToolButton* button;
+        Motion expected;
+        uint8_t shown;
+    };
+    const Case cases[] = {
+        {Motion::Stop, c.btnFF, Motion::FastForward, 2},
+        {Motion::Pause, c.btnFF, Motion::SearchForward, 38},
+        {Motion::Play, c.btnFF, Motion::SearchForward, 38},
+        {Motion::ReversePlay, c.btnRev, Motion::SearchReverse, 39},
+        {Motion::Stop, c.btnPlay, Motion::Play, 6},
+        {Motion::Play, c.btnSlow, Motion::SlowForward, 22},
+        {Motion::Play, c.btnStop, Motion::Stop, 1},
+    };
+    for (const Case& test : cases) {
+        rig.setMotion(test.from);
+        ASSERT_TRUE(waitFor([&] { return c.vtr.state == [&] {
+            return uint8_t(test.from == Motion::Stop ? 1 : test.from == Motion::Pause ? 5
+                           : test.from == Motion::Play ? 6 : 7); }(); }));
+        QTest::mouseClick(test.button, Qt::LeftButton);
+        EXPECT_TRUE(waitFor([&] { return rig.motion() == test.expected; })) << test.button->objectName().toStdString();
+        EXPECT_TRUE(rig.shows(test.shown)) << test.button->objectName().toStdString();
+    }
+    // Keypad 5 pauses from every button that takes keys; Capture keeps them to itself.
+    c.setCaptureEnabled(true);
+    for (QToolButton* button : {c.btnRev, c.btnPlay, c.btnFF, c.btnSlowR, c.btnPause, c.btnSlow,
+                                c.btnStepR, c.btnStop, c.btnStep, c.btnPower, c.btnAuto, c.btnCapt}) {
+        QTest::mouseClick(c.btnPlay, Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return rig.motion() == Motion::Play; })) << button->objectName().toStdString();
+        QTest::keyClick(button, Qt::Key_5, Qt::KeypadModifier);
+        const bool paused = waitFor([&] { return rig.motion() == Motion::Pause; }, button == c.btnCapt ? 300 : 3000);
+        EXPECT_EQ(paused, button != c.btnCapt) << button->objectName().toStdString();
+    }
+}
+
+TEST(Controller, PowerOffGreysTheCounterAndStopsTheTransport)
+{
+    ControllerRig rig;
+    ASSERT_TRUE(rig.running);
+    TfrmAvCtl& c = *rig.controller;
+    EXPECT_EQ(c.pnlCounter->palette().color(QPalette::WindowText), QColor(0, 255, 255));
+    // A report of the state already shown changes nothing.
+    c.vtr.state = 1;
+    c.vtr.stateChanged = 1;
+    QCoreApplication::sendEvent(&c, new WindowMessage(Msg::StatusChanged, 0, 0));
+    EXPECT_EQ(c.lightOf(c.btnStop), 1);
+    QTest::mouseClick(c.btnPower, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !c.transportEnabled(); }));
+    EXPECT_EQ(c.pnlCounter->palette().color(QPalette::WindowText), QColor(128, 128, 128));
+    EXPECT_EQ(c.shownState(), TfrmAvCtl::stateUnknown);
+    for (QToolButton* button : {c.btnRev, c.btnPlay, c.btnStop, c.btnStep, c.btnCapt})
+        EXPECT_FALSE(button->isEnabled());
+    EXPECT_EQ(c.lightOf(c.btnStop), 0);
+    QTest::mouseClick(c.btnPower, Qt::LeftButton);
+    EXPECT_TRUE(waitFor([&] { return c.transportEnabled(); }, 8000));
+}
+
+TEST(Controller, MonitorItemOnlyWithTheMarkerFile)
+{
+    for (bool marker : {false, true}) {
+        ControllerRig rig(marker);
+        EXPECT_EQ(rig.controller->mnuMon->isVisible(), marker);
+        const std::string expected[] = {"Rewind", "Play", "Fast Forward", "Slow Reverse", "Pause", "Slow",
+                                        "Frame Back", "Stop", "Frame Forward", "Power", "Capture", "Auto Capture"};
+        if (!QLocale::system().name().startsWith("ja")) {
+            TfrmAvCtl& c = *rig.controller;
+            const QToolButton* buttons[] = {c.btnRev, c.btnPlay, c.btnFF, c.btnSlowR, c.btnPause, c.btnSlow,
+                                            c.btnStepR, c.btnStop, c.btnStep, c.btnPower, c.btnCapt, c.btnAuto};
+            for (size_t i = 0; i < std::size(buttons); ++i)
+                EXPECT_EQ(buttons[i]->accessibleName().toStdString(), expected[i]);
+        }
+    }
+}
+
+TEST(Controller, CaptureLandsInTheAlbumAndTheLinkRunsAgain)
+{
+    ControllerRig rig;
+    ASSERT_TRUE(rig.running);
+    TfrmAvCtl& c = *rig.controller;
+    QTest::mouseClick(c.btnPlay, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return c.btnCapt->isEnabled(); }, 5000));
+    QTest::mouseClick(c.btnPause, Qt::LeftButton);
+    ASSERT_TRUE(rig.shows(5));
+    const int before = rig.main->album.count();
+    QTest::mouseClick(c.btnCapt, Qt::LeftButton);
+    ASSERT_EQ(rig.main->album.count(), before + 1) << (rig.warnings->warned.empty() ? "" : rig.warnings->warned[0].first);
+    const int place = before + 1;
+    test::expectSideFileHoldsFrame(rig.main->album.sideFilePath(place), rig.line.side->frozenPicture());
+    ASSERT_NE(rig.main->slotAt(place), nullptr);
+    EXPECT_EQ(rig.main->album.place(place).timeCode.size(), 11u);
+    EXPECT_NE(rig.main->album.place(place).timeCode, "--:--:--:--");
+    EXPECT_TRUE(waitFor([&] { return c.transportEnabled() && c.vtr.pollThread; }));
+    EXPECT_TRUE(rig.warnings->warned.empty());
+    rig.setMotion(Motion::Play);
+    if (rig.shows(6) && waitFor([&] { return c.btnCapt->isEnabled(); }))
+        keepPicture(c, "controller");
+}
+
+TEST(Controller, CaptureRefusalsAndFailures)
+{
+    ControllerRig rig;
+    ASSERT_TRUE(rig.running);
+    TfrmAvCtl& c = *rig.controller;
+    // A full album refuses both buttons before anything goes to the device.
+    struct FullAlbum : CaptureAlbum {
+        QObject* albumWindow() override { return nullptr; }
+        int pictureCount() override { return 99; }
+        std::string sideFileName(int) override { return {}; }
+    } full;
+    c.setAlbum(&full);
+    c.setCaptureEnabled(true);
+    rig.line.sim.clearLog();
+    for (QToolButton* button : {c.btnCapt, c.btnAuto}) {
+        c.vtr.StopPolling();
+        rig.line.sim.clearLog();
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_TRUE(rig.line.sim.received().empty());
+    }
+    ASSERT_EQ(rig.warnings->warned.size(), 2u);
+    EXPECT_EQ(rig.warnings->warned[0].first, "MSG_OVER");
+    EXPECT_EQ(rig.warnings->warned[1].first, "MSG_OVER");
+    EXPECT_EQ(rig.main->album.count(), 0);
+}
+
+TEST(Controller, CaptureFailuresAreToldWithTheirOutcome)
+{
+    struct Case {
+        quobsim::SptpFaults faults;
+        const char* key;
+        const char* ending = nullptr;
+    };
+    Case cases[3];
+    cases[0].faults.noSignal = true;
+    cases[0].key = "MSG_NOSIG";
+    cases[1].faults.refuseFreeze = true;
+    cases[1].key = "MSG_CANTCPT";
+    cases[2].faults.refuseStart = true;
+    cases[2].key = "MSG_COMERR";
+    cases[2].ending = "[144]";
+    for (const Case& test : cases) {
+        quobsim::SptpOptions options;
+        options.faults = test.faults;
+        ControllerRig rig(false, options);
+        ASSERT_TRUE(rig.running);
+        rig.controller->stopLink();
+        EXPECT_FALSE(rig.controller->capture());
+        ASSERT_EQ(rig.warnings->warned.size(), 1u) << test.key;
+        EXPECT_EQ(rig.warnings->warned[0].first, test.key);
+        const QString text = textForKey(test.key);
+        EXPECT_EQ(rig.warnings->warned[0].second, test.ending ? text + test.ending : text);
+        EXPECT_EQ(rig.main->album.count(), 0);
+    }
+}
