@@ -1,4 +1,6 @@
 #pragma once
+#include "image/ImageSettings.h" // defaultBackColour
+
 #include <QColor>
 
 #include <cstdint>
@@ -9,7 +11,6 @@ namespace vantrel {
 // byte is not zero.
 inline constexpr uint32_t systemWindowColour = 0x80000005;
 inline constexpr uint32_t systemButtonFaceColour = 0x8000000F;
-inline constexpr uint32_t defaultBackColour = 12559392; // red 0x20, green 0xA4, blue 0xBF
 
 // The colour to paint for a colour value; system colours come from the application palette.
 QColor colourOfValue(uint32_t value);
