@@ -26,6 +26,7 @@ extern "C" {
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,8 +134,10 @@ void setUpScene()
     s.dvf = s.file("picture.dvf");
     const auto frame = encodedTestFrame(dvSystem525);
     std::vector<uint8_t> sequences;
-    for (int q = 0; q < 10; ++q)
-        sequences.insert(sequences.end(), frame.begin() + q * 12000 + 80, frame.begin() + (q + 1) * 12000);
+    for (int q = 0; q < dvSequences525; ++q) {
+        const auto start = frame.begin() + q * dvSequenceBytes + dvBlockBytes;
+        sequences.insert(sequences.end(), start, start + dvStoredSequenceBytes);
+    }
     if (!writeDvfFile(sequences.data(), s.dvf, dvSystem525, false))
         std::abort();
     const auto pixels = testPattern(dvSystem525);
@@ -144,14 +147,9 @@ void setUpScene()
         .save(QString::fromStdString(s.jpeg), "JPEG", 90);
     // The frame the DVF file holds, with the header blocks of a 525/60 frame: the bare
     // decoder works on the same data as the program.
-    s.rawFrame.assign(frame.begin(), frame.begin() + 120000);
-    for (int q = 0; q < 10; ++q) {
-        uint8_t* header = &s.rawFrame[q * 12000];
-        header[0] = 0x1F;
-        header[1] = static_cast<uint8_t>(q << 4 | 7);
-        header[2] = 0;
-        header[3] = 0x3F;
-    }
+    s.rawFrame.assign(frame.begin(), frame.begin() + frameBytesOf(dvSystem525));
+    for (int q = 0; q < dvSequences525; ++q)
+        putHeaderBlockStart(&s.rawFrame[q * dvSequenceBytes], q, dvSystem525);
     s.rawFrame.resize(s.rawFrame.size() + AV_INPUT_BUFFER_PADDING_SIZE);
 }
 
@@ -159,32 +157,34 @@ bool decodeRaw(AVCodecContext* context, AVFrame* frame)
 {
     AVPacket* packet = av_packet_alloc();
     packet->data = scene().rawFrame.data();
-    packet->size = 120000;
+    packet->size = frameBytesOf(dvSystem525);
     const bool ok = avcodec_send_packet(context, packet) == 0 && avcodec_receive_frame(context, frame) == 0;
     packet->data = nullptr;
     av_packet_free(&packet);
     return ok;
 }
 
-// One measured piece of work: `prepare` runs untimed before every `run`.
+// One measured piece of work: `prepare` runs untimed before every `run`, which answers
+// whether the work was done.
 class Task {
 public:
     virtual ~Task() = default;
     virtual void prepare() {}
-    virtual void run() = 0;
+    virtual bool run() = 0;
 };
 
 class ThumbnailPath : public Task {
 public:
-    void run() override
+    bool run() override
     {
         PictureRecord record;
         record.path = scene().dvf;
-        readPictureFile(record);
         FrameBitmap bitmap;
-        decodeIntoBitmap(record, bitmap, true, correctionNone);
+        if (!readPictureFile(record) || decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
+            return false;
         thumbnailReduction(bitmap);
         benchmark::DoNotOptimize(bitmap.pixels());
+        return bitmap.width == 80;
     }
 };
 
@@ -196,7 +196,7 @@ public:
         av_frame_free(&frame_);
         avcodec_free_context(&context_);
     }
-    void run() override { benchmark::DoNotOptimize(decodeRaw(context_, frame_)); }
+    bool run() override { return decodeRaw(context_, frame_); }
 
 private:
     AVCodecContext* context_;
@@ -210,10 +210,10 @@ public:
     {
         settings_.Revision = revision;
     }
-    void run() override
+    bool run() override
     {
         Scene& s = scene();
-        benchmark::DoNotOptimize(convertPictureFile(s.dvf, out_, saveAsJpeg, false, settings_, s.check));
+        return convertPictureFile(s.dvf, out_, saveAsJpeg, false, settings_, s.check);
     }
 
 private:
@@ -238,14 +238,15 @@ public:
         av_frame_free(&frame_);
         avcodec_free_context(&context_);
     }
-    void run() override
+    bool run() override
     {
-        decodeRaw(context_, frame_);
+        if (!decodeRaw(context_, frame_))
+            return false;
         cachedScaler(scaler_, 720, lines, AV_PIX_FMT_YUV411P, 640, 480, AV_PIX_FMT_RGB24);
         uint8_t* destination[4] = {picture_.bits(), nullptr, nullptr, nullptr};
         const int stride[4] = {int(picture_.bytesPerLine()), 0, 0, 0};
         sws_scale(scaler_, frame_->data, frame_->linesize, 0, lines, destination, stride);
-        benchmark::DoNotOptimize(picture_.save(out_, "JPEG", 75));
+        return picture_.save(out_, "JPEG", 75);
     }
 
 private:
@@ -261,10 +262,10 @@ public:
     // An import writes a new side file; replacing the last run's file instead would add the
     // file system's truncation of it to every run.
     void prepare() override { std::filesystem::remove(out_); }
-    void run() override
+    bool run() override
     {
         Scene& s = scene();
-        benchmark::DoNotOptimize(importToDvf(s.jpeg, out_, settings_, s.check));
+        return importToDvf(s.jpeg, out_, settings_, s.check);
     }
 
 private:
@@ -302,11 +303,11 @@ QImage jpegPicture()
 // Scale the picture to 720 x 480 in the colour conversion and encode it, the reading left out.
 class BareEncode : public Task {
 public:
-    void run() override
+    bool run() override
     {
         // The reader gives 32-bit pixels, blue-green-red-alpha in memory: converted as they are.
-        benchmark::DoNotOptimize(encoder_.encode(picture_.constBits(), picture_.width(), picture_.height(),
-                                                 int(picture_.bytesPerLine()), AV_PIX_FMT_BGRA));
+        return !encoder_.encode(picture_.constBits(), picture_.width(), picture_.height(),
+                                int(picture_.bytesPerLine()), AV_PIX_FMT_BGRA).empty();
     }
 
 private:
@@ -317,11 +318,11 @@ private:
 // The same with the reading of the JPEG file: an import cannot do less.
 class BareJpegReadEncode : public Task {
 public:
-    void run() override
+    bool run() override
     {
         const QImage picture = jpegPicture();
-        benchmark::DoNotOptimize(encoder_.encode(picture.constBits(), picture.width(), picture.height(),
-                                                 int(picture.bytesPerLine()), AV_PIX_FMT_BGRA));
+        return !encoder_.encode(picture.constBits(), picture.width(), picture.height(),
+                                int(picture.bytesPerLine()), AV_PIX_FMT_BGRA).empty();
     }
 
 private:
@@ -333,14 +334,13 @@ private:
 // the file removed), encode. The encoder's own scaling stands in for the import's resize.
 class BareImportFloor : public Task {
 public:
-    void run() override
+    bool run() override
     {
         const QImage picture = jpegPicture();
-        benchmark::DoNotOptimize(writeWholeFile(work_, {{rows_.data(), rows_.size()}}));
-        benchmark::DoNotOptimize(readBack());
+        const bool staged = writeWholeFile(work_, {{rows_.data(), rows_.size()}}) && readBack();
         std::filesystem::remove(work_);
-        benchmark::DoNotOptimize(encoder_.encode(picture.constBits(), picture.width(), picture.height(),
-                                                 int(picture.bytesPerLine()), AV_PIX_FMT_BGRA));
+        return staged && !encoder_.encode(picture.constBits(), picture.width(), picture.height(),
+                                          int(picture.bytesPerLine()), AV_PIX_FMT_BGRA).empty();
     }
 
 private:
@@ -363,7 +363,10 @@ void timed(benchmark::State& state)
         state.PauseTiming();
         task.prepare();
         state.ResumeTiming();
-        task.run();
+        if (!task.run()) {
+            state.SkipWithError("the task failed");
+            return;
+        }
     }
 }
 
@@ -389,15 +392,17 @@ BENCHMARK_TEMPLATE(timed, BareImportFloor)->Apply(measured);
 
 using Clock = std::chrono::steady_clock;
 
-// Seconds for `runs` runs of the task, its preparation left out.
-double secondsFor(Task& task, int runs)
+// Seconds for `runs` runs of the task, its preparation left out; nothing when a run failed.
+std::optional<double> secondsFor(Task& task, int runs)
 {
     Clock::duration total{};
     for (int i = 0; i < runs; ++i) {
         task.prepare();
         const auto start = Clock::now();
-        task.run();
+        const bool done = task.run();
         total += Clock::now() - start;
+        if (!done)
+            return std::nullopt;
     }
     return std::chrono::duration<double>(total).count();
 }
@@ -432,17 +437,25 @@ const Figure figures[] = {
 constexpr int rounds = 21;
 constexpr int runsPerTurn = 10;
 
-// The median over the rounds of path time / baseline time, with the lowest and highest.
+// The median over the rounds of path time / baseline time, with the lowest and highest. A
+// figure whose work failed in any run is not printed.
 void printFigure(const Figure& figure)
 {
     const auto path = figure.path();
     const auto baseline = figure.baseline();
-    secondsFor(*path, runsPerTurn); // warm both: first runs open codecs and fault buffers in
-    secondsFor(*baseline, runsPerTurn);
+    // Warm both: first runs open codecs and fault buffers in.
+    bool done = secondsFor(*path, runsPerTurn) && secondsFor(*baseline, runsPerTurn);
     std::vector<double> ratios;
-    for (int r = 0; r < rounds; ++r) {
-        const double pathSeconds = secondsFor(*path, runsPerTurn);
-        ratios.push_back(pathSeconds / secondsFor(*baseline, runsPerTurn));
+    for (int r = 0; done && r < rounds; ++r) {
+        const auto pathSeconds = secondsFor(*path, runsPerTurn);
+        const auto baselineSeconds = secondsFor(*baseline, runsPerTurn);
+        done = pathSeconds && baselineSeconds;
+        if (done)
+            ratios.push_back(*pathSeconds / *baselineSeconds);
+    }
+    if (!done) {
+        std::fprintf(stderr, "%s: a run failed, no figure\n", figure.name);
+        return;
     }
     std::sort(ratios.begin(), ratios.end());
     std::printf("FIGURE %s %.2f ratio %s (rounds %d, lowest %.2f, highest %.2f)\n", figure.name,

@@ -2,6 +2,7 @@
 #include "Device.h"
 #include "Line.h"
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -77,6 +78,8 @@ public:
     // Packets received so far (the newest 4096), and how many began with the given bytes.
     std::vector<Received> received();
     int countReceived(std::initializer_list<uint8_t> commandStart);
+    // Quob packets that came broken: stray bytes, a packet cut short, a wrong checksum.
+    int malformedPackets() const { return malformed_; }
     void clearLog();
 
 private:
@@ -94,6 +97,8 @@ private:
     std::deque<Received> log_;
     std::thread thread_;
     unsigned noise_ = 0x2545F491u;
+    std::atomic<int> malformed_{0};
+    bool straying_ = false;
 };
 
 // The checksum of a Quob packet: bytes 0 to 9 summed, negated, low seven bits.
