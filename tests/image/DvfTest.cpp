@@ -187,7 +187,7 @@ TEST_F(Dvf, BrokenFilesFailWithoutFrameData)
     // A system digit other than 5 and 6 names no picture the decoder could show right.
     const auto good = folder.file("good.dvf");
     ASSERT_TRUE(writeDvfFile(storedSequences(dvSystem625).data(), good, dvSystem625, false));
-    for (const uint8_t digit : {'7', '0', '4', 'D', ' ', uint8_t(0x36 | 0x80)}) {
+    for (const uint8_t digit : std::initializer_list<uint8_t>{'7', '0', '4', 'D', ' ', 0x36 | 0x80}) {
         auto bytes = fileBytes(good);
         bytes[10] = digit;
         writeBytes(folder.file("digit.dvf"), bytes);

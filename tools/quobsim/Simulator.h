@@ -84,6 +84,7 @@ public:
 
 private:
     void serve();
+    static void answerPromptly(std::thread& thread);
     bool readPacket(Packet& packet, Clock::time_point& firstByte);
     void handle(const Packet& packet, Clock::time_point firstByte);
     std::vector<uint8_t> frame(Device& device, const Packet& received, Answer answer);
