@@ -4,6 +4,7 @@
 #include "link/Quobsys.h"
 #include "link/Quobvtr.h"
 #include "platform/Ticks.h"
+#include "support/Waiting.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -52,6 +53,8 @@ TEST(LineOwner, HandlerServedInsideAnExchangesWaitStartsNoSecondExchange)
     // A send to ID 100 gets no answer, so the next exchange first waits 80 ms, serving events.
     line.io.SetCommand(100, QuobCmd::StatusSense);
     ASSERT_EQ(line.io.Transact(), QuobResult::Ok);
+    // Nothing answers it, so the simulator may log it later: wait for that before clearing.
+    ASSERT_TRUE(test::serveUntil([&] { return line.sim.received().size() == 1; }));
     line.sim.clearLog();
 
     bool fired = false;
