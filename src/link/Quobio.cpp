@@ -129,12 +129,19 @@ CQuobIO::LineBorrow::~LineBorrow()
 void CQuobIO::SetCommand(int id, const QuobCommand& command)
 {
     LineGuard guard(*this);
-    if (!guard.owns())
-        return;
     {
         std::lock_guard lock(lineMutex_);
-        loader_ = std::this_thread::get_id();
+        // A load refused because another thread holds the line also forgets this thread's
+        // earlier command, which must not go out later in place of this one. (Refused inside
+        // this thread's own exchange, the command loaded is that exchange's and stays.)
+        const auto me = std::this_thread::get_id();
+        if (guard.owns())
+            loader_ = me;
+        else if (loader_ == me && owner_ != me)
+            loader_ = std::thread::id();
     }
+    if (!guard.owns())
+        return;
     std::lock_guard lock(buffersMutex_);
     std::copy(command.begin(), command.end(), sendBuffer.begin() + 3);
     sendBuffer[2] = static_cast<uint8_t>(id);

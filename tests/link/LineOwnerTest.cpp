@@ -9,6 +9,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using namespace vantrel;
 using vantrel::test::SimulatedLine;
 
@@ -97,4 +101,26 @@ TEST(LineOwner, WindowsThatGoAwayAreNoLongerNotified)
     vtr.StartPolling(); // posts to no window that is gone
     EXPECT_TRUE(vtr.SetState(VtrState::Play, true));
     vtr.StopPolling();
+}
+
+TEST(LineOwner, ACommandThatFoundTheLineHeldIsNeverSentLater)
+{
+    SimulatedLine line;
+    ASSERT_TRUE(line.ready);
+    line.io.SetCommand(1, QuobCmd::StatusSense); // loaded, never sent
+    std::atomic<bool> held{false};
+    std::atomic<bool> done{false};
+    std::thread holder([&] {
+        CQuobIO::LineGuard guard(line.io);
+        held = true;
+        while (!done)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    while (!held)
+        std::this_thread::yield();
+    line.io.SetCommand(1, QuobCmd::PowerSense); // the holder finishes nothing: given up
+    done = true;
+    holder.join();
+    EXPECT_EQ(line.io.Transact(), QuobResult::Busy) << "neither the old nor the refused command";
+    EXPECT_TRUE(line.sim.received().empty());
 }
