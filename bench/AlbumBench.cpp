@@ -135,7 +135,7 @@ void emptyOpenHome()
 class RestoreModel : public Task {
 public:
     void prepare() override { album_ = std::make_unique<Album>(scene().sideHome); }
-    void run() override { benchmark::DoNotOptimize(album_->restoreFromSideFiles()); }
+    bool run() override { return album_->restoreFromSideFiles() == pictures; }
 
 private:
     std::unique_ptr<Album> album_;
@@ -143,13 +143,14 @@ private:
 
 class BareRestore : public Task {
 public:
-    void run() override
+    bool run() override
     {
         uint8_t header[dvfHeaderBytes];
-        for (int p = 1; p <= pictures; ++p) {
-            readSideFile(scene().sideFile(scene().sideHome, p), header, frame_.data());
-            benchmark::DoNotOptimize(decoder_.decode(frame_.data()));
-        }
+        bool done = true;
+        for (int p = 1; p <= pictures; ++p)
+            done = readSideFile(scene().sideFile(scene().sideHome, p), header, frame_.data()) &&
+                   decoder_.decode(frame_.data()) && done;
+        return done;
     }
 
 private:
@@ -160,10 +161,7 @@ private:
 class SaveModel : public Task {
 public:
     SaveModel() { album_.restoreFromSideFiles(); }
-    void run() override
-    {
-        benchmark::DoNotOptimize(album_.saveAlbum(scene().file("saved.zal"), false, scene().prompts));
-    }
+    bool run() override { return album_.saveAlbum(scene().file("saved.zal"), false, scene().prompts); }
 
 private:
     Album album_{scene().sideHome};
@@ -171,7 +169,7 @@ private:
 
 class BareSave : public Task {
 public:
-    void run() override
+    bool run() override
     {
         FilePtr out(std::fopen(scene().file("copied.zal").c_str(), "wb"));
         const auto header = albumFileHeader(pictures);
@@ -182,6 +180,7 @@ public:
             std::fwrite(pictureHeader, 1, sizeof pictureHeader, out.get());
             std::fwrite(frame_.data(), 1, frameBytes, out.get());
         }
+        return out && std::fflush(out.get()) == 0 && !std::ferror(out.get());
     }
 
 private:
@@ -196,7 +195,7 @@ public:
         emptyOpenHome();
         album_ = std::make_unique<Album>(scene().openHome);
     }
-    void run() override { benchmark::DoNotOptimize(album_->openAlbum(scene().album, scene().prompts)); }
+    bool run() override { return album_->openAlbum(scene().album, scene().prompts); }
 
 private:
     std::unique_ptr<Album> album_;
@@ -205,22 +204,23 @@ private:
 class BareOpen : public Task {
 public:
     void prepare() override { emptyOpenHome(); }
-    void run() override
+    bool run() override
     {
         FilePtr in(std::fopen(scene().album.c_str(), "rb"));
         uint8_t header[albumHeaderBytes];
-        std::fread(header, 1, sizeof header, in.get());
-        for (int p = 1; p <= pictures; ++p) {
-            std::fread(header, 1, dvfHeaderBytes, in.get());
-            std::fread(frame_.data(), 1, frameBytes, in.get());
+        bool done = in && std::fread(header, 1, sizeof header, in.get()) == sizeof header;
+        for (int p = 1; done && p <= pictures; ++p) {
+            done = std::fread(header, 1, dvfHeaderBytes, in.get()) == size_t(dvfHeaderBytes) &&
+                   std::fread(frame_.data(), 1, frameBytes, in.get()) == size_t(frameBytes);
             FilePtr side(std::fopen(scene().sideFile(scene().openHome, p).c_str(), "wb"));
-            std::fwrite(header, 1, dvfHeaderBytes, side.get());
-            for (int q = 0; q < sequences; ++q)
-                std::fwrite(frame_.data() + q * dvSequenceBytes + dvBlockBytes, 1,
-                            dvStoredSequenceBytes, side.get());
+            done = done && side && std::fwrite(header, 1, dvfHeaderBytes, side.get()) == size_t(dvfHeaderBytes);
+            for (int q = 0; done && q < sequences; ++q)
+                done = std::fwrite(frame_.data() + q * dvSequenceBytes + dvBlockBytes, 1,
+                                   dvStoredSequenceBytes, side.get()) == size_t(dvStoredSequenceBytes);
             side.reset();
-            benchmark::DoNotOptimize(decoder_.decode(withHeaderBlocks()));
+            done = done && decoder_.decode(withHeaderBlocks());
         }
+        return done;
     }
 
 private:

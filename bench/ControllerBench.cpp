@@ -8,7 +8,7 @@
 #include "album/Cptmain.h"
 #include "control/AvCtl.h"
 #include "image/DvCodec.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/Ticks.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 #include "Figures.h"
 
 #include "image/DvCodec.h"
+#include "image/DvFrame.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,32 +14,42 @@ namespace vantrel::bench {
 
 using Clock = std::chrono::steady_clock;
 
-double secondsFor(Task& task, int runs)
+std::optional<double> secondsFor(Task& task, int runs)
 {
     Clock::duration total{};
     for (int i = 0; i < runs; ++i) {
         task.prepare();
         const auto start = Clock::now();
-        task.run();
+        const bool done = task.run();
         total += Clock::now() - start;
+        if (!done)
+            return std::nullopt;
     }
     return std::chrono::duration<double>(total).count();
 }
 
-void printFigure(const Figure& figure, int rounds, int runsPerTurn)
+bool printFigure(const Figure& figure, int rounds, int runsPerTurn)
 {
     const auto path = figure.path();
     const auto baseline = figure.baseline();
-    secondsFor(*path, runsPerTurn); // warm both: first runs open codecs and fault buffers in
-    secondsFor(*baseline, runsPerTurn);
+    // Warm both: first runs open codecs and fault buffers in.
+    bool done = secondsFor(*path, runsPerTurn) && secondsFor(*baseline, runsPerTurn);
     std::vector<double> ratios;
-    for (int r = 0; r < rounds; ++r) {
-        const double pathSeconds = secondsFor(*path, runsPerTurn);
-        ratios.push_back(pathSeconds / secondsFor(*baseline, runsPerTurn));
+    for (int r = 0; done && r < rounds; ++r) {
+        const auto pathSeconds = secondsFor(*path, runsPerTurn);
+        const auto baselineSeconds = secondsFor(*baseline, runsPerTurn);
+        done = pathSeconds && baselineSeconds;
+        if (done)
+            ratios.push_back(*pathSeconds / *baselineSeconds);
+    }
+    if (!done) {
+        std::fprintf(stderr, "%s: a run failed, no figure\n", figure.name);
+        return false;
     }
     std::sort(ratios.begin(), ratios.end());
     std::printf("FIGURE %s %.2f ratio %s (rounds %d, lowest %.2f, highest %.2f)\n", figure.name,
                 ratios[ratios.size() / 2], figure.goal, rounds, ratios.front(), ratios.back());
+    return true;
 }
 
 void measured(benchmark::internal::Benchmark* b)
@@ -75,13 +86,8 @@ std::vector<uint8_t> storedSequences525(const std::vector<uint8_t>& frame)
 
 void putHeaderBlocks525(uint8_t* frame)
 {
-    for (int q = 0; q < 10; ++q) {
-        uint8_t* header = frame + q * dvSequenceBytes;
-        header[0] = 0x1F;
-        header[1] = static_cast<uint8_t>(q << 4 | 7);
-        header[2] = 0;
-        header[3] = 0x3F;
-    }
+    for (int q = 0; q < dvSequences525; ++q)
+        putHeaderBlockStart(frame + q * dvSequenceBytes, q, dvSystem525);
 }
 
 int runBenchProgram(int argc, char** argv, void (*setUp)(), const std::vector<Figure>& figures,
@@ -90,12 +96,13 @@ int runBenchProgram(int argc, char** argv, void (*setUp)(), const std::vector<Fi
     benchmark::Initialize(&argc, argv);
     setUp();
     benchmark::RunSpecifiedBenchmarks();
+    bool allPrinted = true;
     for (const auto& figure : figures)
-        printFigure(figure, rounds, runsPerTurn);
+        allPrinted = printFigure(figure, rounds, runsPerTurn) && allPrinted;
     std::error_code error;
     std::filesystem::remove_all(folder, error);
     DvcRelease();
-    return 0;
+    return allPrinted ? 0 : 1;
 }
 
 } // namespace vantrel::bench

@@ -8,17 +8,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vantrel::bench {
 
-// One measured piece of work: `prepare` runs untimed before every `run`.
+// One measured piece of work: `prepare` runs untimed before every `run`, which answers
+// whether the work was done.
 class Task {
 public:
     virtual ~Task() = default;
     virtual void prepare() {}
-    virtual void run() = 0;
+    virtual bool run() = 0;
 };
 
 struct Figure {
@@ -34,12 +36,13 @@ std::function<std::unique_ptr<Task>()> make()
     return [] { return std::make_unique<T>(); };
 }
 
-// Seconds for `runs` runs of the task, its preparation left out.
-double secondsFor(Task& task, int runs);
+// Seconds for `runs` runs of the task, its preparation left out; nothing when a run failed.
+std::optional<double> secondsFor(Task& task, int runs);
 
 // Prints "FIGURE name ratio unit goal" from the median over `rounds` rounds of path time /
 // baseline time, each turn `runsPerTurn` runs, with the lowest and highest ratio.
-void printFigure(const Figure& figure, int rounds = 21, int runsPerTurn = 10);
+// A figure whose work failed in any run is not printed (false).
+bool printFigure(const Figure& figure, int rounds = 21, int runsPerTurn = 10);
 
 // The Google Benchmark table's entry for a task.
 template <class T>
@@ -50,7 +53,10 @@ void timed(benchmark::State& state)
         state.PauseTiming();
         task.prepare();
         state.ResumeTiming();
-        task.run();
+        if (!task.run()) {
+            state.SkipWithError("the task failed");
+            return;
+        }
     }
 }
 

@@ -57,11 +57,10 @@ bool exportAlbum(SaveProgress& progress)
 
 class Export : public Task {
 public:
-    void run() override
+    bool run() override
     {
         SaveProgress quiet;
-        if (!exportAlbum(quiet))
-            std::abort();
+        return exportAlbum(quiet);
     }
 };
 
@@ -87,14 +86,13 @@ public:
         av_frame_free(&picture_);
         avcodec_free_context(&context_);
     }
-    void run() override
+    bool run() override
     {
-        for (int k = 0; k < pictures; ++k) {
-            if (!readFrame(scene().source.sideFiles[k]) || !decode())
-                std::abort();
-            save(0, thumbnail_, "tn.jpg");
-            save(1, full_, ".jpg");
-        }
+        for (int k = 0; k < pictures; ++k)
+            if (!readFrame(scene().source.sideFiles[k]) || !decode() || !save(0, thumbnail_, "tn.jpg") ||
+                !save(1, full_, ".jpg"))
+                return false;
+        return true;
     }
 
 private:
@@ -118,7 +116,7 @@ private:
         packet_->size = 0;
         return ok;
     }
-    void save(int which, QImage& image, const char* suffix)
+    bool save(int which, QImage& image, const char* suffix)
     {
         scalers_[which] = sws_getCachedContext(scalers_[which], 720, lines, AV_PIX_FMT_YUV411P,
                                                image.width(), image.height(), AV_PIX_FMT_RGB24,
@@ -126,8 +124,7 @@ private:
         uint8_t* destination[4] = {image.bits(), nullptr, nullptr, nullptr};
         const int stride[4] = {int(image.bytesPerLine()), 0, 0, 0};
         sws_scale(scalers_[which], picture_->data, picture_->linesize, 0, lines, destination, stride);
-        if (!image.save(QString::fromStdString(scene().file("bare")) + suffix, "JPEG", 75))
-            std::abort();
+        return image.save(QString::fromStdString(scene().file("bare")) + suffix, "JPEG", 75);
     }
 
     AVCodecContext* context_ = nullptr;

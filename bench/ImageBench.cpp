@@ -28,6 +28,7 @@ extern "C" {
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,7 +134,7 @@ void setUpScene()
         .save(QString::fromStdString(s.jpeg), "JPEG", 90);
     // The frame the DVF file holds, with the header blocks of a 525/60 frame: the bare
     // decoder works on the same data as the program.
-    s.rawFrame.assign(frame.begin(), frame.begin() + 120000);
+    s.rawFrame.assign(frame.begin(), frame.begin() + frameBytesOf(dvSystem525));
     putHeaderBlocks525(s.rawFrame.data());
     s.rawFrame.resize(s.rawFrame.size() + AV_INPUT_BUFFER_PADDING_SIZE);
 }
@@ -142,7 +143,7 @@ bool decodeRaw(AVCodecContext* context, AVFrame* frame)
 {
     AVPacket* packet = av_packet_alloc();
     packet->data = scene().rawFrame.data();
-    packet->size = 120000;
+    packet->size = frameBytesOf(dvSystem525);
     const bool ok = avcodec_send_packet(context, packet) == 0 && avcodec_receive_frame(context, frame) == 0;
     packet->data = nullptr;
     av_packet_free(&packet);
@@ -151,15 +152,16 @@ bool decodeRaw(AVCodecContext* context, AVFrame* frame)
 
 class ThumbnailPath : public Task {
 public:
-    void run() override
+    bool run() override
     {
         PictureRecord record;
         record.path = scene().dvf;
-        readPictureFile(record);
         FrameBitmap bitmap;
-        decodeIntoBitmap(record, bitmap, true, correctionNone);
+        if (!readPictureFile(record) || decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
+            return false;
         thumbnailReduction(bitmap);
         benchmark::DoNotOptimize(bitmap.pixels());
+        return bitmap.width == 80;
     }
 };
 
@@ -171,7 +173,7 @@ public:
         av_frame_free(&frame_);
         avcodec_free_context(&context_);
     }
-    void run() override { benchmark::DoNotOptimize(decodeRaw(context_, frame_)); }
+    bool run() override { return decodeRaw(context_, frame_); }
 
 private:
     AVCodecContext* context_;
@@ -182,7 +184,7 @@ private:
 // reads it: like with like.
 class BareReadLowresDecode : public BareLowresDecode {
 public:
-    void run() override
+    bool run() override
     {
         Scene& s = scene();
         FilePtr file(std::fopen(s.dvf.c_str(), "rb"));
@@ -191,8 +193,7 @@ public:
         for (int q = 0; read && q < 10; ++q)
             read = std::fread(&s.rawFrame[q * dvSequenceBytes + dvBlockBytes], 1,
                               dvStoredSequenceBytes, file.get()) == dvStoredSequenceBytes;
-        benchmark::DoNotOptimize(read);
-        BareLowresDecode::run();
+        return read && BareLowresDecode::run();
     }
 };
 
@@ -203,10 +204,10 @@ public:
     {
         settings_.Revision = revision;
     }
-    void run() override
+    bool run() override
     {
         Scene& s = scene();
-        benchmark::DoNotOptimize(convertPictureFile(s.dvf, out_, saveAsJpeg, false, settings_, s.check));
+        return convertPictureFile(s.dvf, out_, saveAsJpeg, false, settings_, s.check);
     }
 
 private:
@@ -231,14 +232,15 @@ public:
         av_frame_free(&frame_);
         avcodec_free_context(&context_);
     }
-    void run() override
+    bool run() override
     {
-        decodeRaw(context_, frame_);
+        if (!decodeRaw(context_, frame_))
+            return false;
         cachedScaler(scaler_, 720, lines, AV_PIX_FMT_YUV411P, 640, 480, AV_PIX_FMT_RGB24);
         uint8_t* destination[4] = {picture_.bits(), nullptr, nullptr, nullptr};
         const int stride[4] = {int(picture_.bytesPerLine()), 0, 0, 0};
         sws_scale(scaler_, frame_->data, frame_->linesize, 0, lines, destination, stride);
-        benchmark::DoNotOptimize(picture_.save(out_, "JPEG", 75));
+        return picture_.save(out_, "JPEG", 75);
     }
 
 private:
@@ -254,10 +256,10 @@ public:
     // An import writes a new side file; replacing the last run's file instead would add the
     // file system's truncation of it to every run.
     void prepare() override { std::filesystem::remove(out_); }
-    void run() override
+    bool run() override
     {
         Scene& s = scene();
-        benchmark::DoNotOptimize(importToDvf(s.jpeg, out_, settings_, s.check));
+        return importToDvf(s.jpeg, out_, settings_, s.check);
     }
 
 private:
@@ -295,11 +297,11 @@ QImage jpegPicture()
 // Scale the picture to 720 x 480 in the colour conversion and encode it, the reading left out.
 class BareEncode : public Task {
 public:
-    void run() override
+    bool run() override
     {
         // The reader gives 32-bit pixels, blue-green-red-alpha in memory: converted as they are.
-        benchmark::DoNotOptimize(encoder_.encode(picture_.constBits(), picture_.width(), picture_.height(),
-                                                 int(picture_.bytesPerLine()), AV_PIX_FMT_BGRA));
+        return !encoder_.encode(picture_.constBits(), picture_.width(), picture_.height(),
+                                int(picture_.bytesPerLine()), AV_PIX_FMT_BGRA).empty();
     }
 
 private:
@@ -310,11 +312,11 @@ private:
 // The same with the reading of the JPEG file: an import cannot do less.
 class BareJpegReadEncode : public Task {
 public:
-    void run() override
+    bool run() override
     {
         const QImage picture = jpegPicture();
-        benchmark::DoNotOptimize(encoder_.encode(picture.constBits(), picture.width(), picture.height(),
-                                                 int(picture.bytesPerLine()), AV_PIX_FMT_BGRA));
+        return !encoder_.encode(picture.constBits(), picture.width(), picture.height(),
+                                int(picture.bytesPerLine()), AV_PIX_FMT_BGRA).empty();
     }
 
 private:
@@ -326,14 +328,13 @@ private:
 // the file removed), encode. The encoder's own scaling stands in for the import's resize.
 class BareImportFloor : public Task {
 public:
-    void run() override
+    bool run() override
     {
         const QImage picture = jpegPicture();
-        benchmark::DoNotOptimize(writeWholeFile(work_, {{rows_.data(), rows_.size()}}));
-        benchmark::DoNotOptimize(readBack());
+        const bool staged = writeWholeFile(work_, {{rows_.data(), rows_.size()}}) && readBack();
         std::filesystem::remove(work_);
-        benchmark::DoNotOptimize(encoder_.encode(picture.constBits(), picture.width(), picture.height(),
-                                                 int(picture.bytesPerLine()), AV_PIX_FMT_BGRA));
+        return staged && !encoder_.encode(picture.constBits(), picture.width(), picture.height(),
+                                          int(picture.bytesPerLine()), AV_PIX_FMT_BGRA).empty();
     }
 
 private:

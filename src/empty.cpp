@@ -1,1 +1,0 @@
-// Placeholder translation unit for libraries whose sources are still to come.

@@ -5,7 +5,7 @@
 #include "i18n/LanguageTable.h"
 #include "image/BackColour.h"
 #include "image/ImageSettings.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <QDialog>
 #include <QMainWindow>

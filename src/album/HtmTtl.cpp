@@ -2,7 +2,7 @@
 
 #include "TitleHistory.h"
 #include "i18n/Localiser.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <QComboBox>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "TitleHistory.h"
 
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <cstdio>
 

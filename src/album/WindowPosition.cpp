@@ -1,6 +1,6 @@
 #include "WindowPosition.h"
 
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -30,7 +30,9 @@ CaptTh::~CaptTh()
 
 void CaptTh::run()
 {
-    capture_.transferResult = Execute() ? 1 : 0;
+    // Reads only while the capture that started this thread owns the line.
+    CQuobIO::LineBorrow borrow(capture_.io);
+    capture_.transferResult = borrow.owns() && Execute() ? 1 : 0;
     capture_.captureDone.set();
 }
 

@@ -7,8 +7,8 @@ namespace vantrel::imgdata {
 
 namespace {
 
-constexpr size_t FirstGroupBlock = 6;  // blocks 0 to 5: header, subcode, VAUX
-constexpr size_t GroupBlocks = 16;     // one audio block and 15 video blocks
+constexpr size_t FirstGroupBlock = difFirstGroupBlock;
+constexpr size_t GroupBlocks = difGroupBlocks;
 constexpr size_t Groups = 9;
 constexpr size_t GroupUnits = 18;      // 1440 bytes of picture data per group
 constexpr uint8_t Fill = 0xFF;
@@ -55,18 +55,6 @@ constexpr BlockSources videoFirstSources()
     return sources;
 }
 
-constexpr uint8_t identifierOf(BlockKind kind)
-{
-    switch (kind) {
-    case BlockKind::Subcode: return 0x3F;
-    case BlockKind::Vaux: return 0x5F;
-    case BlockKind::Audio: return 0x7F;
-    case BlockKind::Video: return 0x9F;
-    case BlockKind::Header: break;
-    }
-    return 0x1F;
-}
-
 // Offsets in subcode blocks 1 and 2 where the time code pack is written: the first in every
 // sequence, the other two only in the first half of the sequences.
 constexpr size_t TimeCodeEverySequence = 30;
@@ -111,23 +99,6 @@ const std::array<PictureLayout, 3> PictureLayouts{{
      groupedSources({{{0, 1, 0}, {1, 5, 1}, {6, 5, 7}, {11, 5, 13}}})},
     {7, 11520, 120000, false, true, videoFirstSources()},
 }};
-
-std::array<uint8_t, 3> blockIdentifier(size_t sequence, size_t block)
-{
-    const BlockKind kind = kindOfBlock(block);
-    size_t number = 0;
-    switch (kind) {
-    case BlockKind::Header: number = 0; break;
-    case BlockKind::Subcode: number = block - 1; break;
-    case BlockKind::Vaux: number = block - 3; break;
-    case BlockKind::Audio: number = (block - FirstGroupBlock) / GroupBlocks; break;
-    case BlockKind::Video:
-        number = block - FirstGroupBlock - (block - FirstGroupBlock) / GroupBlocks - 1;
-        break;
-    }
-    return {identifierOf(kind), static_cast<uint8_t>(sequence * 16 + 7),
-            static_cast<uint8_t>(number)};
-}
 
 const PictureLayout* layoutOf(uint8_t layoutByte)
 {

@@ -1,4 +1,6 @@
 #pragma once
+#include "image/DvFrame.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -7,30 +9,19 @@
 // DV frame of 10 or 12 DIF sequences.
 namespace vantrel::imgdata {
 
-constexpr size_t DifBlockBytes = 80;
-constexpr size_t BlocksPerSequence = 150;
-constexpr size_t SequenceBytes = DifBlockBytes * BlocksPerSequence; // 12000
-constexpr size_t Sequences525 = 10;
-constexpr size_t Sequences625 = 12;
-constexpr size_t MaxFrameBytes = SequenceBytes * Sequences625;     // 144000
+// The DV frame facts under the names the assembly uses.
+constexpr size_t DifBlockBytes = dvBlockBytes;
+constexpr size_t BlocksPerSequence = dvBlocksPerSequence;
+constexpr size_t SequenceBytes = dvSequenceBytes;
+constexpr size_t Sequences525 = dvSequences525;
+constexpr size_t Sequences625 = dvSequences625;
+constexpr size_t MaxFrameBytes = dvMaxFrameBytes;
 constexpr size_t TimeCodePackBytes = 5;
 
 using TimeCodePack = std::array<uint8_t, TimeCodePackBytes>;
-
-// The kind of a DIF block by its place in the sequence.
-enum class BlockKind : uint8_t { Header, Subcode, Vaux, Audio, Video };
-constexpr BlockKind kindOfBlock(size_t block)
-{
-    // From block 6 on, groups of 16: one audio block, then 15 video blocks.
-    return block == 0 ? BlockKind::Header
-         : block < 3  ? BlockKind::Subcode
-         : block < 6  ? BlockKind::Vaux
-         : (block - 6) % 16 == 0 ? BlockKind::Audio
-         : BlockKind::Video;
-}
-
-// The three identifier bytes of block `block` (1 to 149) of sequence `sequence`.
-std::array<uint8_t, 3> blockIdentifier(size_t sequence, size_t block);
+using BlockKind = DifBlockKind;
+using vantrel::blockIdentifier;
+using vantrel::kindOfBlock;
 
 // Where a sequence's DIF blocks come from: the 80-byte unit of the sequence's picture data,
 // or NoSource for a block filled with 0xFF.

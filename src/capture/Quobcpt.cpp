@@ -5,12 +5,15 @@
 #include "i18n/LanguageTable.h"
 #include "image/Dvf.h"
 #include "image/WholeFile.h"
+#include "link/LinkFlags.h"
+#include "link/Defvtrcmd.h"
 #include "link/Quobio.h"
 #include "link/Quobvtr.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
 
 #include <QString>
+#include <QThread>
 
 namespace vantrel {
 
@@ -75,8 +78,21 @@ void QuobCpt::setControllerEnabled(bool enabled)
         windows->setControllerEnabled(enabled);
 }
 
+// A status poll on another thread would compete with the capture for the line. The poll
+// thread itself captures from inside its own poll (an automatic capture step).
+bool QuobCpt::pollCompetes() const
+{
+    return linkFlags().pollRunning && QThread::currentThread() != vtr.pollThread.get();
+}
+
 int QuobCpt::Capture()
 {
+    if (pollCompetes())
+        return CaptureOutcome::EnterFailed;
+    // The capture owns the line from the freeze to the closing command.
+    CQuobIO::LineGuard guard(io);
+    if (!guard.owns())
+        return CaptureOutcome::EnterFailed;
     int outcome = CaptureOutcome::Captured;
     const int frozen = Freeze();
     if (frozen != 0)
@@ -113,6 +129,7 @@ int QuobCpt::RunCaptureThread()
     captureDone.reset();
     transferResult = 0;
     {
+        CQuobIO::LineLoan loan(io); // the capture thread reads the port in the capture's name
         CaptTh thread(*this);
         while (!captureDone.waitServicing(ThreadWaitSliceMs)) {
         }
@@ -213,6 +230,9 @@ bool QuobCpt::ReceiveBlock()
 
 bool QuobCpt::receiveAttempt(int attempt)
 {
+    CQuobIO::LineGuard guard(io);
+    if (!guard.owns())
+        return false; // the line is not the capture's: nothing is read or purged
     if (!firstBlockRequested) {
         sptpIO.Build(deviceId, attempt == 0 ? sptp::Cmd::NextBlock : sptp::Cmd::RepeatBlock);
         sptpIO.Send();
@@ -314,13 +334,12 @@ bool QuobCpt::SavePicture(int place)
 // The side file holds each sequence's blocks 1 to 149; block 0 is not stored.
 bool QuobCpt::writeSideFile(const std::string& path, size_t sequences)
 {
-    const auto fileHeader = dvfHeader(sequences == imgdata::Sequences625 ? dvSystem625
-                                                                         : dvSystem525);
+    const auto fileHeader = dvfHeader(systemOfSequences(sequences));
     std::array<FilePart, 1 + imgdata::Sequences625> parts{};
     parts[0] = {fileHeader.data(), fileHeader.size()};
     for (size_t s = 0; s < sequences; ++s)
-        parts[1 + s] = {frameBuffer.get() + s * imgdata::SequenceBytes + imgdata::DifBlockBytes,
-                        imgdata::SequenceBytes - imgdata::DifBlockBytes};
+        parts[1 + s] = {frameBuffer.get() + s * dvSequenceBytes + dvBlockBytes,
+                        static_cast<size_t>(dvStoredSequenceBytes)};
     return writeWholeFile(path, parts.data(), 1 + sequences);
 }
 

@@ -73,6 +73,7 @@ public:
     QuobVtr& vtr;
 
 private:
+    bool pollCompetes() const;
     int Transfer();
     int RunCaptureThread();
     bool receiveAttempt(int attempt);

@@ -1,6 +1,6 @@
 #include "capture/Sptpio.h"
 
-#include "link/Comm.h"
+#include "link/Quobio.h"
 #include "platform/Ticks.h"
 
 namespace vantrel {
@@ -38,6 +38,9 @@ int CSptpIO::Send()
     const uint8_t id = frame[2];
     if (id < 1 || id > 99)
         return lastResult = SptpResult::BadId;
+    CQuobIO::LineGuard guard(port_);
+    if (!guard.owns())
+        return lastResult = SptpResult::Busy;
     takeBusy();
     lastResult = exchange();
     busy = 0;

@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-class CComm;
+class CQuobIO;
 
 // Result codes of one SPTP send.
 namespace SptpResult {
@@ -16,13 +16,15 @@ constexpr int WriteFailed = 2;
 constexpr int NoAnswer = 3;
 constexpr int BadStart = 4;
 constexpr int BadId = 6;
+constexpr int Busy = 7; // the line is held by another exchange; nothing was sent
 } // namespace SptpResult
 
 // The SPTP framer: builds one command frame, sends it over the port and reads the device's
-// answer. It keeps its own busy flag, apart from the packet exchange's.
+// answer. It keeps its own busy flag, apart from the packet exchange's, and sends only while
+// its thread holds the line.
 class CSptpIO {
 public:
-    explicit CSptpIO(CComm& port) : port_(port) {}
+    explicit CSptpIO(CQuobIO& port) : port_(port) {}
 
     void Build(int id, const sptp::Command& command);
     int Send();
@@ -41,7 +43,7 @@ private:
     void takeBusy();
     int exchange();
 
-    CComm& port_;
+    CQuobIO& port_;
 };
 
 } // namespace vantrel

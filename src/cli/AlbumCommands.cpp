@@ -8,7 +8,7 @@
 #include "album/HtmlExport.h"
 #include "image/DvCodec.h"
 #include "image/ImageSettings.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/Paths.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "capture/CaptureWindows.h"
 #include "capture/Quobcpt.h"
 #include "image/Dvf.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "link/Quobio.h"
 #include "link/Quobsys.h"
 #include "link/Quobvtr.h"

@@ -10,7 +10,7 @@
 #include "image/Dvf.h"
 #include "image/ImageKit.h"
 #include "image/ImageSettings.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/Paths.h"
 
 #include <cstdio>

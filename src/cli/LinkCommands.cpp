@@ -2,7 +2,7 @@
 // the device through the program's own link classes.
 #include "Cli.h"
 #include "LineOptions.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "link/QuobCommands.h"
 #include "link/Quobio.h"
 #include "link/Quobsys.h"

@@ -1,6 +1,6 @@
 // vantrel-cli setting: reads or writes one key of the program folder's wyb30.ini.
 #include "Cli.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <cstdio>
 
@@ -8,22 +8,24 @@ namespace vantrel::cli {
 
 namespace {
 
+std::string cannotWrite(const CProfile& profile)
+{
+    return "cannot write " + profile.path + " (it was left as it was)";
+}
+
 int runSetting(const Arguments& arguments)
 {
     const auto& words = arguments.words;
     if (words.size() < 2 || words.size() > 3)
         return fail("setting needs SECTION KEY [VALUE] (try --help)");
     CProfile profile;
-    if (arguments.hasFlag("delete")) {
-        profile.DeleteKey(words[0], words[1]);
-        return 0;
-    }
+    if (arguments.hasFlag("delete"))
+        return profile.DeleteKey(words[0], words[1]) ? 0 : fail(cannotWrite(profile));
     if (words.size() == 3) {
-        profile.WriteString(words[0], words[1], words[2]);
         std::string check;
-        if (!profile.ReadString(words[0], words[1], check) || check != words[2])
-            return fail("cannot write " + profile.path);
-        return 0;
+        const bool written = profile.WriteString(words[0], words[1], words[2])
+                             && profile.ReadString(words[0], words[1], check) && check == words[2];
+        return written ? 0 : fail(cannotWrite(profile));
     }
     std::string value;
     if (!profile.ReadString(words[0], words[1], value))

@@ -8,7 +8,7 @@
 #include "control/Wait.h"
 #include "i18n/Localiser.h"
 #include "link/Monitor.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "link/Quobdev.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"

@@ -183,13 +183,8 @@ CodecContextPtr openDecoderContext(int lowres)
 // decoder takes every frame for 525/60: give each sequence the header of the handle's system.
 void writeHeaderBlocks(uint8_t* frame, DvSystem system)
 {
-    for (int s = 0; s < sequencesOf(system); ++s) {
-        uint8_t* header = frame + s * dvSequenceBytes;
-        header[0] = 0x1F;
-        header[1] = static_cast<uint8_t>(s << 4 | 7);
-        header[2] = 0;
-        header[3] = system == dvSystem625 ? 0xBF : 0x3F;
-    }
+    for (int s = 0; s < sequencesOf(system); ++s)
+        putHeaderBlockStart(frame + s * dvSequenceBytes, static_cast<size_t>(s), system);
 }
 
 bool isDecodeSize(DvSystem system, int width, int height)

@@ -1,4 +1,6 @@
 #pragma once
+#include "image/DvFrame.h"
+
 #include <cstdint>
 
 namespace vantrel {
@@ -7,8 +9,6 @@ namespace vantrel {
 // Load before use and release at the end; every entry point fails cleanly (a zero handle,
 // a non-zero result) before load, after release or with a handle it did not hand out.
 // Handles may be used on any thread, each by one thread at a time.
-
-enum DvSystem : int32_t { dvSystem525 = 0, dvSystem625 = 1 };
 
 enum DvCorrection : int32_t { correctionNone = 0, correctionField = 1, correctionMovement = 2 };
 
@@ -46,14 +46,9 @@ struct DvcEncodeParams {
 };
 static_assert(sizeof(DvcEncodeParams) == 8 * 4);
 
-constexpr int dvSequenceBytes = 12000;       // one DIF sequence: 150 blocks of 80 bytes
-constexpr int dvStoredSequenceBytes = 11920; // the same without its header block
-constexpr int dvBlockBytes = 80;
-constexpr int dvEncodeBufferBytes = 144000;
-constexpr int dvEncodedDataOffset = 32; // where DvcEncode puts the stored sequences
+constexpr int dvEncodeBufferBytes = dvMaxFrameBytes;
+constexpr int dvEncodedDataOffset = dvfHeaderBytes; // where DvcEncode puts the stored sequences
 
-constexpr int sequencesOf(DvSystem system) { return system == dvSystem625 ? 12 : 10; }
-constexpr int frameBytesOf(DvSystem system) { return sequencesOf(system) * dvSequenceBytes; }
 constexpr int linesOf(DvSystem system) { return system == dvSystem625 ? 576 : 480; }
 
 // Decode results.

@@ -11,29 +11,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr int blocksPerStoredSequence = 149;
-constexpr int identifierBytes = 3;
-
-enum BlockKind : uint8_t { subcode = 0x3F, vaux = 0x5F, audio = 0x7F, video = 0x9F };
-
-struct BlockIdentity {
-    BlockKind kind;
-    uint8_t number; // within its kind in the sequence
-};
-
-// Block j (1 to 149) of a sequence: 1-2 subcode, 3-5 VAUX, then every sixteenth block audio.
-BlockIdentity identityOf(int j)
-{
-    if (j <= 2)
-        return {subcode, static_cast<uint8_t>(j - 1)};
-    if (j <= 5)
-        return {vaux, static_cast<uint8_t>(j - 3)};
-    const int k = j - 6;
-    if (k % 16 == 0)
-        return {audio, static_cast<uint8_t>(k / 16)};
-    return {video, static_cast<uint8_t>(k - k / 16 - 1)};
-}
-
 struct WidePack {
     uint8_t disp;
     uint8_t bcsys;
@@ -58,16 +35,15 @@ void putBigEndian(uint8_t* out, uint32_t value)
         out[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
 }
 
+// Block j (1 to 149) of the sequence is stored at (j - 1) * 80: block 0 is not stored.
 void rewriteBlocks(uint8_t* sequence, int sequenceNumber, DvSystem system, bool wide)
 {
-    for (int j = 1; j <= blocksPerStoredSequence; ++j) {
+    for (size_t j = 1; j < dvBlocksPerSequence; ++j) {
         uint8_t* block = sequence + (j - 1) * dvBlockBytes;
-        const BlockIdentity identity = identityOf(j);
-        block[0] = identity.kind;
-        block[1] = static_cast<uint8_t>(sequenceNumber * 16 + 7);
-        block[2] = identity.number;
-        if (identity.kind != video)
-            std::memset(block + identifierBytes, 0, dvBlockBytes - identifierBytes);
+        const auto id = blockIdentifier(static_cast<size_t>(sequenceNumber), j);
+        std::memcpy(block, id.data(), id.size());
+        if (kindOfBlock(j) != DifBlockKind::Video)
+            std::memset(block + id.size(), 0, dvBlockBytes - id.size());
     }
     const auto pack = sourceControlPack(system, wide);
     std::memcpy(sequence + sourceControlPackOffset, pack.data(), pack.size());
@@ -77,17 +53,12 @@ char digitOf(uint8_t nibble) { return static_cast<char>('0' + nibble); }
 
 } // namespace
 
-const DvfFormat& dvfFormatOf(DvSystem system)
-{
-    return system == dvSystem625 ? dvfFormats[1] : dvfFormats[0];
-}
-
 std::array<uint8_t, dvfHeaderBytes> dvfHeader(DvSystem system)
 {
     const DvfFormat& format = dvfFormatOf(system);
     std::array<uint8_t, dvfHeaderBytes> header{};
-    std::memcpy(header.data(), "DVF 1.00SD", 10);
-    header[10] = static_cast<uint8_t>(format.digit);
+    std::memcpy(header.data(), "DVF 1.00SD", dvfDigitOffset);
+    header[dvfDigitOffset] = static_cast<uint8_t>(format.digit);
     header[11] = 0;
     putBigEndian(&header[12], format.fileBytes);
     putBigEndian(&header[16], format.dataBytes);
@@ -101,11 +72,6 @@ std::array<uint8_t, 5> sourceControlPack(DvSystem system, bool wide)
     const uint8_t display = wide ? (system == dvSystem625 ? 0xCF : 0xCA) : 0xC8;
     const uint8_t systemByte = system == dvSystem625 ? 0xFF : 0xFC;
     return {sourceControlHeader, 0x3F, display, systemByte, 0xFF};
-}
-
-DvSystem systemOfDigit(int digit)
-{
-    return digit == 6 ? dvSystem625 : dvSystem525;
 }
 
 bool writeDvfFile(const uint8_t* sequences, const std::string& path, DvSystem system, bool wide)
@@ -137,7 +103,10 @@ bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderByte
     const size_t headerRead = std::fread(header.data(), 1, dvfHeaderBytes, file.get());
     if (headerRead < 3 || std::memcmp(header.data(), "DVF", 3) != 0)
         return false;
-    const int sequences = header[10] == '5' ? 10 : 12;
+    const auto system = systemOfDigit(header[dvfDigitOffset]);
+    if (!system)
+        return false; // no picture of either system: decoding it could not be right
+    const int sequences = sequencesOf(*system);
     for (int s = 0; s < sequences; ++s) {
         uint8_t* stored = frame + s * dvSequenceBytes + dvBlockBytes;
         const size_t got = std::fread(stored, 1, dvStoredSequenceBytes, file.get());
@@ -157,8 +126,8 @@ bool readPictureFile(PictureRecord& record)
     std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
     if (!frame || !readPictureFrame(record.path, record.header, frame.get()))
         return false;
-    const int sequences = record.header[10] == '5' ? 10 : 12;
-    record.system = record.header[10] & 0x0F;
+    const int sequences = sequencesOf(*systemOfDigit(record.header[dvfDigitOffset]));
+    record.system = record.header[dvfDigitOffset] & 0x0F;
     record.wide = isWideFrame(frame.get());
     record.timeCode = frameTimeCode(frame.get(), sequences);
     record.frame = std::move(frame);

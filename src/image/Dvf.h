@@ -11,31 +11,14 @@ namespace vantrel {
 // DVF still-picture files: a 32-byte header, then 10 or 12 stored sequences of 11920 bytes
 // (each DIF sequence without its header block).
 
-constexpr int dvfHeaderBytes = 32;
-constexpr int frameLayoutBytes = 145000; // sequence s at s * 12000, its first 80 bytes zero
 constexpr int sourceControlPackOffset = 373; // in every stored sequence
 constexpr int timeCodeTextLength = 11;
 inline constexpr char invalidTimeCode[] = "--:--:--:--";
 
-struct DvfFormat {
-    DvSystem system;
-    char digit;
-    uint32_t fileBytes;
-    uint32_t dataBytes;
-};
-
-inline constexpr DvfFormat dvfFormats[] = {
-    {dvSystem525, '5', 119232, 119200},
-    {dvSystem625, '6', 143072, 143040},
-};
-
-const DvfFormat& dvfFormatOf(DvSystem system);
 // "DVF 1.00SD5" or "DVF 1.00SD6", 0, file size, data size, 32 (big-endian), eight 0xFF.
 std::array<uint8_t, dvfHeaderBytes> dvfHeader(DvSystem system);
 // The VAUX source-control pack the writer stores for the system and aspect.
 std::array<uint8_t, 5> sourceControlPack(DvSystem system, bool wide);
-// System digit 6 is 625/50; every other digit is taken for 525/60.
-DvSystem systemOfDigit(int digit);
 
 // What reading a DVF file yields.
 struct PictureRecord {
@@ -46,7 +29,7 @@ struct PictureRecord {
     std::array<uint8_t, dvfHeaderBytes> header{};
     bool wide = false;
 
-    DvSystem videoSystem() const { return systemOfDigit(system); }
+    DvSystem videoSystem() const { return system == 6 ? dvSystem625 : dvSystem525; }
     void releaseFrame() { frame.reset(); }
 };
 
@@ -58,7 +41,8 @@ bool writeDvfFile(const uint8_t* sequences, const std::string& path, DvSystem sy
 // subcode, VAUX and audio blocks silenced, the source-control pack at offset 373.
 void rewriteStoredSequences(uint8_t* sequences, DvSystem system, bool wide);
 // Fills `record` from the file at record.path; fails without keeping frame data when the file
-// cannot be opened, does not begin with "DVF" or no buffer can be had. A short file reads, the
+// cannot be opened, does not begin with "DVF", names neither system ('5' or '6') or no buffer
+// can be had. A short file reads, the
 // missing bytes staying zero.
 bool readPictureFile(PictureRecord& record);
 // The reading step of readPictureFile into a frame buffer the caller keeps (frameLayoutBytes):

@@ -8,6 +8,7 @@
 #include "image/ImageType.h"
 #include "image/ImageWindowsText.h"
 #include "image/BackColour.h"
+#include "image/Clipboard.h"
 #include "image/Resampling.h"
 #include "image/ViewBtn.h"
 #include "image/ViewerGlyphs.h"

@@ -70,10 +70,10 @@ bool ImageDocument::resize(int newWidth, int newHeight)
     // 720 x 480 file must still be scaled back to 720 x 480.
     if (newWidth == currentWidth && newHeight == currentHeight)
         return true;
-    ImgKitHandle result = ImgKitImageSize(working, newWidth, newHeight);
+    ImgKitOwned result = ImgKitImageSize(working, newWidth, newHeight);
     if (!result)
         return false;
-    replaceWorking(result);
+    replaceWorking(result.release());
     currentWidth = newWidth;
     currentHeight = newHeight;
     return true;

@@ -251,16 +251,16 @@ ImgKitHandle ImgKitCopy(ImgKitHandle image)
     return image ? wrap(image->picture) : nullptr;
 }
 
-ImgKitHandle ImgKitImageSize(ImgKitHandle image, int width, int height)
+ImgKitOwned ImgKitImageSize(ImgKitHandle image, int width, int height)
 {
     if (!image || width <= 0 || height <= 0)
         return nullptr;
     if (image->picture.width() == width && image->picture.height() == height)
-        return image;
+        return ImgKitOwned(ImgKitCopy(image));
     // Scaled here in one thread: the toolkit's smooth scaling hands the rows to a thread pool
     // and costs several times as much on a busy machine.
     const QImage source = image->picture.convertToFormat(QImage::Format_RGB32);
-    return wrap(scaledPicture(source, width, height));
+    return ImgKitOwned(wrap(scaledPicture(source, width, height)));
 }
 
 ImgKitHandle ImgKitImageAdd(ImgKitHandle background, ImgKitHandle foreground, int x, int y)
@@ -336,6 +336,11 @@ uint32_t ImgKitMemSize(ImgKitHandle image)
 void ImgKitMemFree(ImgKitHandle image)
 {
     delete image;
+}
+
+void ImgKitFree::operator()(ImgKitHandle image) const
+{
+    ImgKitMemFree(image);
 }
 
 } // namespace vantrel

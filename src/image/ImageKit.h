@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vantrel {
@@ -27,8 +28,15 @@ static_assert(sizeof(ImgKitFileInfo) == 28);
 int ImgKitFileType(const std::string& path, ImgKitFileInfo* info);
 ImgKitHandle ImgKitFileLoad(const std::string& path);
 ImgKitHandle ImgKitCopy(ImgKitHandle image);
-// The image scaled to width x height (smoothly), or null.
-ImgKitHandle ImgKitImageSize(ImgKitHandle image, int width, int height);
+struct ImgKitFree {
+    void operator()(ImgKitHandle image) const;
+};
+// An image the holder owns and frees.
+using ImgKitOwned = std::unique_ptr<ImgKitImage, ImgKitFree>;
+
+// A new image: this one scaled to width x height (smoothly), or a copy when it has that size
+// already; null on failure. The input stays the caller's.
+ImgKitOwned ImgKitImageSize(ImgKitHandle image, int width, int height);
 // An image of the background's size with the foreground drawn at (x, y), or null.
 ImgKitHandle ImgKitImageAdd(ImgKitHandle background, ImgKitHandle foreground, int x, int y);
 // Converts in place to 24, 8, 4 or 1 bits per pixel; false for another depth or no image.

@@ -1,7 +1,7 @@
 #include "ImageSettings.h"
 
 #include "image/DvCodec.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <cstdio>
 

@@ -9,7 +9,7 @@
 #include "image/ImageDocument.h"
 #include "image/ImageWindowsHost.h"
 #include "image/ImageWindowsText.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
 

@@ -2,8 +2,6 @@
 
 #include "image/FrameBitmap.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QImage>
 
 #include <algorithm>
@@ -47,9 +45,18 @@ const AspectRow* aspectRowFor(int height, bool wide)
 // stays below 1/n, so the product truncates exactly as the division would.
 constexpr int reciprocalShift = 22;
 
-BoxResampler::BoxResampler(int sourcePixels, int outputPixels)
-    : n(sourcePixels), m(outputPixels), reciprocal_((1u << reciprocalShift) / n + 1)
+bool BoxResampler::fits(int sourcePixels, int outputPixels)
 {
+    return sourcePixels >= 1 && sourcePixels <= maxGroup && outputPixels >= 1
+           && outputPixels <= maxGroup;
+}
+
+BoxResampler::BoxResampler(int sourcePixels, int outputPixels)
+    : n(sourcePixels), m(outputPixels)
+{
+    if (!fits(n, m))
+        return; // the table has no room for such a group: the resampler does nothing
+    reciprocal_ = (1u << reciprocalShift) / n + 1;
     for (int k = 0; k < m; ++k) {
         first_.push_back(static_cast<uint16_t>(shares_.size()));
         const int firstSample = k * n;
@@ -66,6 +73,8 @@ BoxResampler::BoxResampler(int sourcePixels, int outputPixels)
 
 void BoxResampler::group(const uint8_t* source, int sourceStep, uint8_t* output, int outputStep) const
 {
+    if (!usable())
+        return;
     // Taken first, so the output may overwrite the group it comes from.
     uint8_t pixels[maxGroup][3];
     for (int i = 0; i < n; ++i)
@@ -171,17 +180,6 @@ QImage imageOfAspectCopy(const std::vector<uint8_t>& block)
     const QImage bottomUp(block.data() + bitmapInfoHeaderBytes, width, height, width * 3,
                           QImage::Format_BGR888);
     return bottomUp.mirrored(false, true);
-}
-
-bool copyAspectToClipboard(const FrameBitmap& bitmap, bool wide)
-{
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return false;
-    const auto block = aspectCopy(bitmap, wide);
-    if (!block)
-        return false;
-    QGuiApplication::clipboard()->setImage(imageOfAspectCopy(*block));
-    return true;
 }
 
 } // namespace vantrel

@@ -13,7 +13,11 @@ class FrameBitmap;
 // truncated mean of n samples), channel by channel, with the weights worked out once.
 class BoxResampler {
 public:
+    // Groups of 1 to 64 pixels each way; any other size gives a resampler that is not usable
+    // and leaves every output alone.
     BoxResampler(int n, int m);
+    static bool fits(int n, int m);
+    bool usable() const { return !first_.empty(); }
     // One group; pixels are 3 bytes, `step` bytes apart. The output may overwrite the group.
     void group(const uint8_t* source, int sourceStep, uint8_t* output, int outputStep) const;
     // `groups` groups of adjacent pixels along a line.
@@ -29,7 +33,7 @@ private:
     };
     std::vector<Share> shares_;    // output k's shares from first_[k] to first_[k + 1]
     std::vector<uint16_t> first_;
-    uint32_t reciprocal_; // sum * reciprocal_ >> 22 is sum / n for every sum of one run
+    uint32_t reciprocal_ = 0; // sum * reciprocal_ >> 22 is sum / n for every sum of one run
 };
 
 // A one-eighth frame (90 x 60 or 90 x 72) into the 80 x 60 thumbnail, in place. A bitmap of
@@ -41,7 +45,5 @@ void thumbnailReduction(FrameBitmap& bitmap);
 std::optional<std::vector<uint8_t>> aspectCopy(const FrameBitmap& bitmap, bool wide);
 // The picture an aspect copy holds, top-down.
 QImage imageOfAspectCopy(const std::vector<uint8_t>& block);
-// Puts the aspect copy on the clipboard; false without a GUI application or a copy.
-bool copyAspectToClipboard(const FrameBitmap& bitmap, bool wide);
 
 } // namespace vantrel

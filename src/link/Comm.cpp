@@ -1,6 +1,6 @@
 #include "Comm.h"
 
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/Ticks.h"
 
 #include <fcntl.h>

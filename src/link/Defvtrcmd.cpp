@@ -53,8 +53,8 @@ void DefVtrCmd::run()
         if (countedPast(vtr_.variableSpeed != 0, variablePolls))
             vtr_.ExtendedSense();
         const bool changed = vtr_.powerChanged || vtr_.timeCodeChanged || vtr_.stateChanged;
-        if (changed && vtr_.notifyWindow)
-            postMessage(vtr_.notifyWindow, Msg::StatusChanged);
+        if (changed)
+            vtr_.notifyWindow.post(Msg::StatusChanged);
         serviceEvents();
     }
     flags.pollRunning = false;

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <cstdint>
 
 namespace vantrel {
 
@@ -21,13 +22,18 @@ struct LinkFlags {
 
 LinkFlags& linkFlags();
 
-// Releases the command lock when the scope ends.
-class CommandLockRelease {
+// Holds the command lock while it lives, taken by test-and-set; it releases only a lock it
+// took. With a wait, a held lock is waited for (serving events) up to `waitMs`.
+class CommandLockGuard {
 public:
-    CommandLockRelease() = default;
-    ~CommandLockRelease() { linkFlags().releaseCommandLock(); }
-    CommandLockRelease(const CommandLockRelease&) = delete;
-    CommandLockRelease& operator=(const CommandLockRelease&) = delete;
+    explicit CommandLockGuard(uint32_t waitMs = 0);
+    ~CommandLockGuard();
+    CommandLockGuard(const CommandLockGuard&) = delete;
+    CommandLockGuard& operator=(const CommandLockGuard&) = delete;
+    bool owns() const { return owns_; }
+
+private:
+    bool owns_;
 };
 
 } // namespace vantrel

@@ -1,7 +1,7 @@
 #include "Quobdev.h"
 
 #include "i18n/Localiser.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/WindowMessage.h"
 
 #include <QAction>

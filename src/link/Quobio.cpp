@@ -4,7 +4,6 @@
 #include "platform/WindowMessage.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace vantrel {
 
@@ -12,9 +11,6 @@ namespace {
 
 constexpr uint32_t spacingMs = 80;
 constexpr uint32_t busyWaitSliceMs = 10;
-// A holder that finishes no exchange for this long is taken to be stuck, and the line is
-// taken over. Longer than one unanswered exchange with its spacing.
-constexpr uint32_t busyWaitLimitMs = 1000;
 constexpr int firstAddressedOnly = 100; // IDs from here on get no answer
 
 struct ResultText {
@@ -29,6 +25,7 @@ constexpr ResultText resultTexts[] = {
     {QuobResult::BadStart, "the answer does not start with FC FF"},
     {QuobResult::BadChecksum, "the answer's checksum is wrong"},
     {QuobResult::BadId, "invalid device ID"},
+    {QuobResult::Busy, "the line is held by another exchange"},
 };
 
 } // namespace
@@ -49,91 +46,128 @@ uint8_t quobChecksum(const QuobPacket& packet)
     return static_cast<uint8_t>((0x80 - (sum % 0x80)) % 0x80);
 }
 
-void CQuobIO::takeLine()
+bool CQuobIO::tryTakeLine(std::thread::id me, int servicing)
+{
+    std::lock_guard lock(lineMutex_);
+    if (owner_ == std::thread::id()) {
+        owner_ = me;
+        ownerServicing_ = servicing;
+        depth_ = 1;
+        busy = 1;
+        return true;
+    }
+    if (owner_ != me && borrower_ != me)
+        return false;
+    ++depth_;
+    return true;
+}
+
+bool CQuobIO::takeLine()
 {
     const auto me = std::this_thread::get_id();
+    const int servicing = eventServicingDepth();
+    {
+        std::lock_guard lock(lineMutex_);
+        // A handler served inside the holder's own waits must not start a second exchange.
+        if (owner_ == me && servicing > ownerServicing_)
+            return false;
+    }
     uint32_t progress = exchangesDone_;
-    for (uint32_t waited = 0;; waited += busyWaitSliceMs) {
+    uint32_t since = tickCount();
+    while (!tryTakeLine(me, servicing)) {
         if (progress != exchangesDone_) { // the holder is still working
             progress = exchangesDone_;
-            waited = 0;
+            since = tickCount();
         }
-        {
-            std::lock_guard lock(lineMutex_);
-            const bool free = owner_ == std::thread::id() || owner_ == me;
-            if (free || waited >= busyWaitLimitMs) {
-                if (!free) { // a stuck flag: take it over
-                    depth_ = 0;
-                    heldForCommand_ = false;
-                    commandNesting_ = 0;
-                }
-                owner_ = me;
-                ++depth_;
-                busy = 1;
-                return;
-            }
-        }
+        if (ticksSince(since) >= lineWaitMs)
+            return false;
         vantrel::Delay(busyWaitSliceMs);
     }
+    return true;
 }
 
 void CQuobIO::releaseLine()
 {
     std::lock_guard lock(lineMutex_);
-    if (owner_ != std::this_thread::get_id() || depth_ == 0)
-        return;
-    if (--depth_ == 0) {
+    if (depth_ > 0 && --depth_ == 0) {
         owner_ = std::thread::id();
         busy = 0;
     }
 }
 
-void CQuobIO::releaseCommandHold()
+CQuobIO::LineLoan::LineLoan(CQuobIO& io) : io_(io)
 {
-    {
-        std::lock_guard lock(lineMutex_);
-        if (owner_ != std::this_thread::get_id() || !heldForCommand_ || commandNesting_ > 0)
-            return;
-        heldForCommand_ = false;
-    }
-    releaseLine();
+    std::lock_guard lock(io_.lineMutex_);
+    lent_ = io_.owner_ == std::this_thread::get_id();
+    io_.loanOpen_ = lent_;
 }
 
-void CQuobIO::SetMonitorWindow(QObject* window)
+CQuobIO::LineLoan::~LineLoan()
 {
-    monitorWindow = window;
+    std::lock_guard lock(io_.lineMutex_);
+    if (lent_) {
+        io_.loanOpen_ = false;
+        io_.borrower_ = std::thread::id();
+    }
+}
+
+CQuobIO::LineBorrow::LineBorrow(CQuobIO& io) : io_(io)
+{
+    std::lock_guard lock(io_.lineMutex_);
+    owns_ = io_.loanOpen_ && io_.borrower_ == std::thread::id();
+    if (owns_)
+        io_.borrower_ = std::this_thread::get_id();
+}
+
+CQuobIO::LineBorrow::~LineBorrow()
+{
+    std::lock_guard lock(io_.lineMutex_);
+    if (owns_ && io_.borrower_ == std::this_thread::get_id())
+        io_.borrower_ = std::thread::id();
 }
 
 void CQuobIO::SetCommand(int id, const QuobCommand& command)
 {
-    takeLine();
+    LineGuard guard(*this);
     {
         std::lock_guard lock(lineMutex_);
-        if (heldForCommand_)
-            --depth_; // a second SetCommand before its exchange keeps one hold
-        heldForCommand_ = true;
+        // A load refused because another thread holds the line also forgets this thread's
+        // earlier command, which must not go out later in place of this one. (Refused inside
+        // this thread's own exchange, the command loaded is that exchange's and stays.)
+        const auto me = std::this_thread::get_id();
+        if (guard.owns())
+            loader_ = me;
+        else if (loader_ == me && owner_ != me)
+            loader_ = std::thread::id();
     }
+    if (!guard.owns())
+        return;
     std::lock_guard lock(buffersMutex_);
     std::copy(command.begin(), command.end(), sendBuffer.begin() + 3);
     sendBuffer[2] = static_cast<uint8_t>(id);
 }
 
+bool CQuobIO::commandIsMine()
+{
+    std::lock_guard lock(lineMutex_);
+    return loader_ == std::this_thread::get_id();
+}
+
 int CQuobIO::Transact()
 {
+    LineGuard guard(*this);
+    // Another thread's command is never sent in this thread's name.
+    if (!guard.owns() || !commandIsMine())
+        return QuobResult::Busy;
     const uint8_t id = sendBuffer[2];
     const bool validId = id != 0 && id <= 127;
     int result = QuobResult::BadId;
-    {
-        std::optional<LineHold> hold; // an invalid ID never touches the line
-        if (validId) {
-            hold.emplace(*this);
-            result = exchange();
-            ++exchangesDone_;
-        }
-        lastResult = result;
-        notifyMonitor(lastError, result);
+    if (validId) { // an invalid ID never touches the line
+        result = exchange();
+        ++exchangesDone_;
     }
-    releaseCommandHold();
+    lastResult = result;
+    notifyMonitor(lastError, result);
     return result;
 }
 
@@ -186,11 +220,9 @@ int CQuobIO::exchange()
 
 bool CQuobIO::Command(int tries)
 {
-    takeLine();
-    {
-        std::lock_guard lock(lineMutex_);
-        ++commandNesting_;
-    }
+    LineGuard guard(*this);
+    if (!guard.owns())
+        return false;
     bool accepted = false;
     for (int attempt = 0; attempt < tries; ++attempt) {
         const int result = Transact();
@@ -204,13 +236,6 @@ bool CQuobIO::Command(int tries)
             break;
         }
     }
-    {
-        std::lock_guard lock(lineMutex_);
-        if (owner_ == std::this_thread::get_id() && commandNesting_ > 0)
-            --commandNesting_;
-    }
-    releaseCommandHold();
-    releaseLine();
     return accepted;
 }
 
@@ -239,8 +264,7 @@ void CQuobIO::copyBuffers(QuobPacket& send, QuobPacket& answer) const
 
 void CQuobIO::notifyMonitor(uint32_t error, int result)
 {
-    if (QObject* window = monitorWindow.load())
-        postMessage(window, Msg::MonitorNotice, static_cast<intptr_t>(error), result);
+    monitorWindow.post(Msg::MonitorNotice, static_cast<intptr_t>(error), result);
 }
 
 } // namespace vantrel

@@ -2,12 +2,12 @@
 #include "link/Comm.h"
 #include "link/QuobCommands.h"
 
+#include "platform/WindowMessage.h"
+
 #include <array>
 #include <atomic>
 #include <mutex>
 #include <thread>
-
-class QObject;
 
 namespace vantrel {
 
@@ -23,6 +23,7 @@ constexpr int NoAnswer = 3;
 constexpr int BadStart = 4;
 constexpr int BadChecksum = 5;
 constexpr int BadId = 6;
+constexpr int Busy = 7; // the line is held by another exchange; nothing was sent
 // A short text for the code, for messages.
 const char* describe(int result);
 } // namespace QuobResult
@@ -30,28 +31,68 @@ const char* describe(int result);
 // The 7-bit checksum of bytes 0 to 9 of a packet: the negated sum, low seven bits.
 uint8_t quobChecksum(const QuobPacket& packet);
 
-// The Quob packet exchange over the serial port. One exchange at a time goes over the line:
-// SetCommand takes the line for the calling thread and keeps it until the Transact or Command
-// that follows has ended, so another thread cannot change the send buffer in between. A
-// caller that reads the answer buffer afterwards holds the line around the whole sequence
-// with a LineHold, so the answer it reads is its own.
+// The Quob packet exchange over the serial port. One exchange at a time goes over the line.
+// A LineGuard holds the line for one exchange: loading the command, the exchange and reading
+// its answer. SetCommand, Transact and Command each hold it for their own part; a caller that
+// reads the answer holds one around the whole exchange, so the answer it reads is its own.
 class CQuobIO : public CComm {
 public:
     CQuobIO() = default;
 
-    // Holds the line for the calling thread while it lives (re-entrant).
-    class LineHold {
+    // Holds the line while it lives. The thread that holds it may take it again inside (the
+    // parts of one exchange). A thread that finds it held by another waits for that exchange
+    // to end, at most lineWaitMs without progress, and then gives up: it never goes on beside
+    // a live holder. An event handler run inside the holder's own waits (a timer serviced by
+    // Delay) is refused at once: an exchange never nests inside another.
+    class LineGuard {
     public:
-        explicit LineHold(CQuobIO& io) : io_(io) { io_.takeLine(); }
-        ~LineHold() { io_.releaseLine(); }
-        LineHold(const LineHold&) = delete;
-        LineHold& operator=(const LineHold&) = delete;
+        explicit LineGuard(CQuobIO& io) : io_(io), owns_(io.takeLine()) {}
+        ~LineGuard()
+        {
+            if (owns_)
+                io_.releaseLine();
+        }
+        LineGuard(const LineGuard&) = delete;
+        LineGuard& operator=(const LineGuard&) = delete;
+        bool owns() const { return owns_; }
 
     private:
         CQuobIO& io_;
+        bool owns_;
     };
 
-    void SetMonitorWindow(QObject* window);
+    // Lends the line held by the calling thread to one helper thread (the capture thread)
+    // while it lives; the helper claims it with a LineBorrow and may then take the line.
+    class LineLoan {
+    public:
+        explicit LineLoan(CQuobIO& io);
+        ~LineLoan();
+        LineLoan(const LineLoan&) = delete;
+        LineLoan& operator=(const LineLoan&) = delete;
+        bool lent() const { return lent_; }
+
+    private:
+        CQuobIO& io_;
+        bool lent_;
+    };
+
+    // Claimed on the helper thread; owns() is false when no loan is open.
+    class LineBorrow {
+    public:
+        explicit LineBorrow(CQuobIO& io);
+        ~LineBorrow();
+        LineBorrow(const LineBorrow&) = delete;
+        LineBorrow& operator=(const LineBorrow&) = delete;
+        bool owns() const { return owns_; }
+
+    private:
+        CQuobIO& io_;
+        bool owns_;
+    };
+
+    static constexpr uint32_t lineWaitMs = 1000;
+
+    void SetMonitorWindow(QObject* window) { monitorWindow.set(window); }
     void SetCommand(int id, const QuobCommand& command);
     int Transact();
     bool Command(int tries);
@@ -71,12 +112,13 @@ public:
     std::atomic<int> lastResult{0};
     uint32_t lastSendTime = 0;
     std::atomic<uint8_t> busy{0};
-    std::atomic<QObject*> monitorWindow{nullptr};
+    NoticeTarget monitorWindow;
 
 private:
-    void takeLine();
+    bool takeLine();
+    bool tryTakeLine(std::thread::id me, int servicing);
     void releaseLine();
-    void releaseCommandHold();
+    bool commandIsMine();
     int exchange();
     void holdSpacing() const;
     void storeAnswer(const QuobPacket& answer);
@@ -84,11 +126,13 @@ private:
 
     mutable std::mutex buffersMutex_;
     std::atomic<uint32_t> exchangesDone_{0}; // progress of the thread holding the line
-    std::mutex lineMutex_;          // guards the owner fields below
+    std::mutex lineMutex_;          // guards the fields below
     std::thread::id owner_;
+    int ownerServicing_ = 0;        // event-servicing depth at which the owner took the line
     int depth_ = 0;
-    bool heldForCommand_ = false;   // taken by SetCommand, released by the exchange after it
-    int commandNesting_ = 0;
+    bool loanOpen_ = false;
+    std::thread::id borrower_;
+    std::thread::id loader_;        // the thread whose command is in the send buffer
 };
 
 } // namespace vantrel

@@ -9,6 +9,7 @@ namespace vantrel {
 namespace {
 
 constexpr int settleExchangeLimit = 202;
+constexpr uint32_t powerLockWaitMs = 1000;
 constexpr uint8_t nameEnd = 0x7F;
 constexpr size_t namePartLength = 6;
 constexpr size_t nameLength = 12;
@@ -73,17 +74,15 @@ bool QuobSys::powerBitIs(bool on)
 
 bool QuobSys::Power(bool on, bool wait)
 {
-    linkFlags().commandLock = true; // taken without looking
-    CommandLockRelease release;
-    CQuobIO::LineHold hold(io);
-    io.SetCommand(deviceId, on ? QuobCmd::PowerOn : QuobCmd::PowerOff);
-    if (!io.Command(5))
+    // A sequence of the window thread may hold the lock for a moment: wait for it, never clear it.
+    CommandLockGuard lock(powerLockWaitMs);
+    if (!lock.owns() || !exchangeCommand(on ? QuobCmd::PowerOn : QuobCmd::PowerOff, deviceId))
         return false;
     if (!wait)
         return true;
     for (int senses = 1; senses <= settleExchangeLimit; ++senses) {
-        io.SetCommand(deviceId, QuobCmd::PowerSense);
-        if (!io.Command(5))
+        CQuobIO::LineGuard guard(io);
+        if (!exchangeCommand(QuobCmd::PowerSense, deviceId))
             return false;
         if (powerBitIs(on))
             return true;
@@ -91,23 +90,28 @@ bool QuobSys::Power(bool on, bool wait)
     return false;
 }
 
+bool QuobSys::exchangeCommand(const QuobCommand& command, int id)
+{
+    CQuobIO::LineGuard guard(io);
+    io.SetCommand(id, command);
+    return guard.owns() && io.Command(5);
+}
+
 bool QuobSys::Sense(int id)
 {
-    io.SetCommand(id, QuobCmd::NodeSense);
-    return io.Command(5);
+    return exchangeCommand(QuobCmd::NodeSense, id);
 }
 
 bool QuobSys::Probe(int id)
 {
     {
-        CQuobIO::LineHold hold(io);
+        CQuobIO::LineGuard guard(io);
         io.SetCommand(id, QuobCmd::NodeSense);
         if (io.Transact() != QuobResult::Ok)
             return false;
         if (powerBitIs(true))
             return true;
-        io.SetCommand(id, QuobCmd::PowerSense);
-        if (!io.Command(5))
+        if (!exchangeCommand(QuobCmd::PowerSense, id))
             return false;
         if (powerBitIs(true))
             return true;
@@ -120,9 +124,8 @@ bool QuobSys::Probe(int id)
 
 bool QuobSys::readData(const QuobCommand& command, std::array<uint8_t, 6>& data)
 {
-    CQuobIO::LineHold hold(io);
-    io.SetCommand(deviceId, command);
-    if (!io.Command(5))
+    CQuobIO::LineGuard guard(io);
+    if (!exchangeCommand(command, deviceId))
         return false;
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = io.answerData(static_cast<int>(4 + i));
@@ -158,11 +161,10 @@ bool QuobSys::ReadName(DeviceEntry& entry)
 {
     if (!SetId(entry.id))
         return false;
-    CQuobIO::LineHold hold(io);
     size_t length = 0;
     for (const auto& part : {QuobCmd::ReadNameFirst, QuobCmd::ReadNameSecond}) {
-        io.SetCommand(deviceId, part);
-        if (!io.Command(5))
+        CQuobIO::LineGuard guard(io);
+        if (!exchangeCommand(part, deviceId))
             return false;
         if (copyNamePart(entry, length))
             return true;
@@ -184,8 +186,7 @@ bool QuobSys::ChangeId(int oldId, int newId)
         return false;
     QuobCommand command = QuobCmd::ChangeId;
     command[2] = static_cast<uint8_t>(newId);
-    io.SetCommand(oldId, command);
-    return io.Command(5);
+    return exchangeCommand(command, oldId);
 }
 
 bool QuobSys::IsControllable(const DeviceEntry& entry)

@@ -56,6 +56,8 @@ public:
     int deviceId = 0;
 
 private:
+    // SetCommand and Command(5) to `id` in one hold of the line.
+    bool exchangeCommand(const QuobCommand& command, int id);
     bool readData(const QuobCommand& command, std::array<uint8_t, 6>& data);
     bool powerBitIs(bool on);
     bool copyNamePart(DeviceEntry& entry, size_t& length);

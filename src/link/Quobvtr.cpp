@@ -3,6 +3,7 @@
 #include "link/Defvtrcmd.h"
 #include "link/LinkFlags.h"
 #include "platform/Sync.h"
+#include "platform/Ticks.h"
 
 #include <QThread>
 
@@ -44,6 +45,19 @@ LinkFlags& linkFlags()
     return flags;
 }
 
+CommandLockGuard::CommandLockGuard(uint32_t waitMs)
+{
+    const uint32_t start = tickCount();
+    while (!(owns_ = linkFlags().tryTakeCommandLock()) && ticksSince(start) < waitMs)
+        Delay(1);
+}
+
+CommandLockGuard::~CommandLockGuard()
+{
+    if (owns_)
+        linkFlags().releaseCommandLock();
+}
+
 QuobVtr::QuobVtr(CQuobIO& packetObject) : io(packetObject)
 {
     setTimeCodeText(false, 0, 0, 0, 0);
@@ -56,7 +70,7 @@ QuobVtr::~QuobVtr()
 
 void QuobVtr::SetNotifyWindow(QObject* window)
 {
-    notifyWindow = window;
+    notifyWindow.set(window);
 }
 
 bool QuobVtr::SetId(int id)
@@ -100,7 +114,9 @@ void QuobVtr::StopPolling()
 
 bool QuobVtr::Poll()
 {
-    CQuobIO::LineHold hold(io);
+    CQuobIO::LineGuard guard(io);
+    if (!guard.owns())
+        return false; // the line is in use: this poll is left out
     io.SetCommand(deviceId, QuobCmd::StatusSense);
     // A garbled answer is zeroed; decoding it would report stop at 00:00:00:00.
     if (io.Transact() != QuobResult::Ok || io.completionCode() == notAvailable) {
@@ -136,8 +152,8 @@ bool QuobVtr::DecodeStatus()
     if (answer[8] & flagBit)
         return false; // the device has no time code here
     const bool moved = decodeTimeCode(answer);
-    if (autoCaptureRunning())
-        autoCapture->step(*this);
+    if (AutoCaptureHook* hook = runningAutoCapture())
+        hook->step(*this);
     return moved;
 }
 
@@ -182,14 +198,18 @@ std::string QuobVtr::timeCodeText() const
 bool QuobVtr::SetState(uint8_t code, bool wait)
 {
     const TransportCommand* row = transportCommandFor(code);
-    if (!row || !linkFlags().tryTakeCommandLock())
+    if (!row)
         return false;
-    CommandLockRelease release;
-    CQuobIO::LineHold hold(io);
-    io.SetCommand(deviceId, row->command);
-    if (!io.Command(5))
+    CommandLockGuard lock;
+    if (!lock.owns())
         return false;
-    DecodeStatus();
+    {
+        CQuobIO::LineGuard guard(io);
+        io.SetCommand(deviceId, row->command);
+        if (!guard.owns() || !io.Command(5))
+            return false;
+        DecodeStatus();
+    }
     return !wait || waitUntilSettled();
 }
 
@@ -197,6 +217,7 @@ bool QuobVtr::SetState(uint8_t code, bool wait)
 bool QuobVtr::waitUntilSettled()
 {
     for (int exchanges = 1;; ++exchanges) {
+        CQuobIO::LineGuard guard(io);
         io.SetCommand(deviceId, QuobCmd::StatusSense);
         if (io.Transact() != QuobResult::Ok || exchanges >= settleExchangeLimit)
             return false;
@@ -207,10 +228,10 @@ bool QuobVtr::waitUntilSettled()
 
 bool QuobVtr::Step(bool forward)
 {
-    if (!linkFlags().tryTakeCommandLock())
+    CommandLockGuard lock;
+    if (!lock.owns())
         return false;
-    CommandLockRelease release;
-    CQuobIO::LineHold hold(io);
+    CQuobIO::LineGuard guard(io);
     io.SetCommand(deviceId, forward ? QuobCmd::StepForward : QuobCmd::StepReverse);
     if (io.Transact() != QuobResult::Ok)
         return false;
@@ -224,7 +245,7 @@ bool QuobVtr::ExtendedSense()
     const uint8_t nibble = rawState;
     if (!isVariableSpeedNibble(nibble))
         return false;
-    CQuobIO::LineHold hold(io);
+    CQuobIO::LineGuard guard(io);
     io.SetCommand(deviceId, QuobCmd::VariableSpeedSense);
     if (!io.Command(5))
         return false;
@@ -261,7 +282,7 @@ bool QuobVtr::PowerSense()
     idle = 0;
     uint8_t sensed = 0;
     {
-        CQuobIO::LineHold hold(io);
+        CQuobIO::LineGuard guard(io);
         io.SetCommand(deviceId, QuobCmd::PowerSense);
         if (io.Command(5))
             sensed = io.answerData(4) & 0x01;
@@ -269,8 +290,9 @@ bool QuobVtr::PowerSense()
     if (sensed != power) {
         power = sensed;
         powerChanged = 1;
-        if (!sensed && autoCaptureRunning())
-            autoCapture->stop(*this);
+        AutoCaptureHook* hook = runningAutoCapture();
+        if (!sensed && hook)
+            hook->stop(*this);
     }
     return true;
 }

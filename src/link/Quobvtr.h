@@ -47,7 +47,9 @@ public:
 
     // Sign character then hh:mm:ss:ff, twelve characters.
     std::string timeCodeText() const;
-    bool autoCaptureRunning() const { return autoRunStarted && autoCapture != nullptr; }
+    bool autoCaptureRunning() const { return runningAutoCapture() != nullptr; }
+    // The hook of a running automatic capture, or null.
+    AutoCaptureHook* runningAutoCapture() const { return autoRunStarted ? autoCapture.load() : nullptr; }
 
     CQuobIO& io;
     std::atomic<int> deviceId{1};
@@ -61,14 +63,14 @@ public:
     std::atomic<int> autoBasePosition{0};
     std::atomic<uint8_t> idle{0};
     std::atomic<uint8_t> variableSpeed{0};
-    std::atomic<QObject*> notifyWindow{nullptr};
+    NoticeTarget notifyWindow;
     std::atomic<uint8_t> rawState{0};
     // Automatic capture (its run sets these; the decode only calls the hook).
     std::atomic<uint8_t> autoApproach{0};
     std::atomic<int> autoPreviousTimeCode{0};
     std::atomic<int> autoPicturesTaken{0};
     std::atomic<uint8_t> autoRunStarted{0};
-    AutoCaptureHook* autoCapture = nullptr;
+    std::atomic<AutoCaptureHook*> autoCapture{nullptr};
     std::unique_ptr<DefVtrCmd> pollThread;
 
 private:

@@ -1,5 +1,7 @@
 #include "IniFile.h"
 
+#include "platform/FileReplace.h"
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -84,11 +86,10 @@ std::vector<std::string> IniFile::load() const
 
 bool IniFile::store(const std::vector<std::string>& lines) const
 {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    std::string contents;
     for (const auto& line : lines)
-        out << line << "\r\n";
-    out.flush();
-    return static_cast<bool>(out);
+        contents += line + "\r\n";
+    return replaceFile(path_, contents);
 }
 
 std::optional<std::string> IniFile::read(const std::string& section, const std::string& key) const

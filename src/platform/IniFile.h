@@ -7,7 +7,7 @@ namespace vantrel {
 
 // A private-profile file: [Section] headers and key=value lines. Sections and keys are found
 // without regard to case; every write goes to disk at once and keeps all other lines as they
-// were, comments and unknown lines included.
+// were, comments and unknown lines included. A write that fails leaves the file as it was.
 class IniFile {
 public:
     explicit IniFile(std::string path);

@@ -20,11 +20,23 @@ uint32_t ticksSince(uint32_t start)
     return tickCount() - start;
 }
 
+namespace {
+thread_local int servicingDepth = 0;
+}
+
 void serviceEvents()
 {
     // A thread without an event dispatcher has nothing to serve.
-    if (QCoreApplication::instance() && QThread::currentThread()->eventDispatcher())
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!QCoreApplication::instance() || !QThread::currentThread()->eventDispatcher())
+        return;
+    ++servicingDepth;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    --servicingDepth;
+}
+
+int eventServicingDepth()
+{
+    return servicingDepth;
 }
 
 void Delay(uint32_t ms)

@@ -15,4 +15,8 @@ void Delay(uint32_t ms);
 // Serves the calling thread's pending events once (no-op without an application object).
 void serviceEvents();
 
+// How many serviceEvents calls of the calling thread are running: greater inside an event
+// handler that a wait served than in the code that waited.
+int eventServicingDepth();
+
 } // namespace vantrel

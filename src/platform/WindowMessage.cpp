@@ -72,4 +72,38 @@ WindowMessage* asWindowMessage(QEvent* event)
     return inRange ? dynamic_cast<WindowMessage*>(event) : nullptr;
 }
 
+NoticeTarget::~NoticeTarget()
+{
+    set(nullptr);
+}
+
+void NoticeTarget::set(QObject* window)
+{
+    std::lock_guard lock(mutex_);
+    QObject::disconnect(gone_);
+    window_ = window;
+    if (window)
+        gone_ = QObject::connect(window, &QObject::destroyed, [this, window] { forget(window); });
+}
+
+void NoticeTarget::forget(QObject* window)
+{
+    std::lock_guard lock(mutex_);
+    if (window_ == window)
+        window_ = nullptr;
+}
+
+QObject* NoticeTarget::get() const
+{
+    std::lock_guard lock(mutex_);
+    return window_;
+}
+
+bool NoticeTarget::post(int number, intptr_t wParam, intptr_t lParam) const
+{
+    std::lock_guard lock(mutex_);
+    postMessage(window_, number, wParam, lParam);
+    return window_ != nullptr;
+}
+
 } // namespace vantrel

@@ -2,6 +2,7 @@
 #include <QEvent>
 #include <QObject>
 #include <cstdint>
+#include <mutex>
 
 namespace vantrel {
 
@@ -37,7 +38,30 @@ void postMessage(QObject* receiver, int number, intptr_t wParam = 0, intptr_t lP
 // receiver's thread has handled it (or dropped it, when the receiver went away).
 intptr_t sendMessage(QObject* receiver, int number, intptr_t wParam = 0, intptr_t lParam = 0);
 
-// True when `event` is a window message; `number` then receives its number.
+// The window message that `event` is, or null for any other event.
 WindowMessage* asWindowMessage(QEvent* event);
+
+// A window that another thread posts notices to. The window leaves by itself when it is
+// destroyed, and a post cannot reach a window that is going away.
+class NoticeTarget {
+public:
+    NoticeTarget() = default;
+    ~NoticeTarget();
+    NoticeTarget(const NoticeTarget&) = delete;
+    NoticeTarget& operator=(const NoticeTarget&) = delete;
+
+    void set(QObject* window); // null clears
+    QObject* get() const;
+    explicit operator bool() const { return get() != nullptr; }
+    // Posts to the window set; false when there is none.
+    bool post(int number, intptr_t wParam = 0, intptr_t lParam = 0) const;
+
+private:
+    void forget(QObject* window);
+
+    mutable std::mutex mutex_;
+    QObject* window_ = nullptr;
+    QMetaObject::Connection gone_;
+};
 
 } // namespace vantrel

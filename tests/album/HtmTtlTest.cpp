@@ -3,7 +3,7 @@
 #include "album/HtmTtl.h"
 #include "album/TitleHistory.h"
 #include "i18n/LanguageTable.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -68,8 +68,10 @@ quobsim::DeviceSetup cameraFor(bool pal)
 
 } // namespace
 
-CaptureRig::CaptureRig(quobsim::SptpOptions options, bool pal, int rateIndex)
-    : line(std::move(options), cameraFor(pal)), vtr(line.io), cpt(line.io, vtr)
+CaptureRig::CaptureRig(quobsim::SptpOptions options, bool pal, int rateIndex,
+                       quobsim::Options lineOptions)
+    : line(std::move(options), cameraFor(pal), std::move(lineOptions)), vtr(line.io),
+      cpt(line.io, vtr)
 {
     cpt.rateIndex = rateIndex;
     cpt.windows = &windows;

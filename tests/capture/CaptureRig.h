@@ -55,7 +55,8 @@ public:
 
 // A device on a pty with the SPTP side, and the host's capture object on it.
 struct CaptureRig {
-    explicit CaptureRig(quobsim::SptpOptions options = {}, bool pal = false, int rateIndex = 3);
+    explicit CaptureRig(quobsim::SptpOptions options = {}, bool pal = false, int rateIndex = 3,
+                        quobsim::Options lineOptions = {});
 
     // Sets the tape to `position` frames, paused, and polls it once.
     bool parkTape(int64_t position);

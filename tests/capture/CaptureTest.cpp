@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
+#include "support/Waiting.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -256,14 +257,23 @@ TEST_F(Capture, WindowThreadKeepsServingEventsDuringTheTransfer)
     CaptureRig rig(layoutWith(7));
     ASSERT_TRUE(rig.parkTape(0));
     int ticks = 0;
+    int polled = 0;
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    // A status poll from a timer of the window thread must not reach the line of a capture.
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        polled += rig.vtr.Poll() ? 1 : 0;
+    });
     timer.start(20);
+    rig.line.sim.clearLog();
     const uint32_t start = tickCount();
     ASSERT_EQ(rig.cpt.Capture(), CaptureOutcome::Captured);
     const uint32_t elapsed = ticksSince(start);
     // A window thread blocked for the transfer would have fired the timer once at most.
     EXPECT_GT(ticks, static_cast<int>(elapsed / 20 / 2));
+    EXPECT_EQ(polled, 0);
+    EXPECT_EQ(rig.line.sim.countReceived({0x08, 0x4E}), 0);
+    expectSideFileHoldsFrame(rig.album.sideFileName(1), rig.line.side->frozenPicture());
 }
 
 TEST_F(Capture, FreezePausesTheTapeOrStopsItForModelGroupB)
@@ -278,4 +288,28 @@ TEST_F(Capture, FreezePausesTheTapeOrStopsItForModelGroupB)
         EXPECT_EQ(rig.line.sim.countReceived({0x08, 0x44, 0x60}), stopsTape ? 1 : 0);
         EXPECT_EQ(rig.cpt.timeCodePack, imgdata::timeCodePack(300, 30));
     }
+}
+
+TEST_F(Capture, RefusedWhileThePollThreadRunsAndTheLineStaysUsable)
+{
+    CaptureRig rig(layoutWith(7));
+    ASSERT_TRUE(rig.parkTape(100));
+    rig.vtr.StartPolling();
+    EXPECT_EQ(rig.cpt.Capture(), CaptureOutcome::EnterFailed);
+    rig.vtr.StopPolling();
+    EXPECT_EQ(rig.line.side->log().order, "") << "nothing of a capture was sent";
+    EXPECT_TRUE(rig.vtr.Poll());
+    ASSERT_EQ(rig.cpt.Capture(), CaptureOutcome::Captured);
+    expectSideFileHoldsFrame(rig.album.sideFileName(1), rig.line.side->frozenPicture());
+    EXPECT_EQ(rig.line.sim.malformedPackets(), 0);
+}
+
+TEST_F(Capture, AtThirtyEightKilobitsAgainstALinePacedInRealTime)
+{
+    CaptureRig rig(layoutWith(7), false, 2, quobsim::Options{true, {}});
+    ASSERT_TRUE(rig.parkTape(4321));
+    ASSERT_EQ(rig.cpt.Capture(), CaptureOutcome::Captured);
+    EXPECT_EQ(rig.line.side->log().lastRate, 38400);
+    EXPECT_EQ(rig.line.side->log().repeatsAsked, 0);
+    expectSideFileHoldsFrame(rig.album.sideFileName(1), rig.line.side->frozenPicture());
 }

@@ -1,7 +1,9 @@
 #include "CaptureLine.h"
+#include "CaptureRig.h"
 
 #include "capture/Sptpio.h"
 #include "platform/Ticks.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -40,11 +42,30 @@ TEST(SptpIO, RateCommandAcceptedAndTheDeviceFollowsTheRate)
     ASSERT_TRUE(sptp.SendTries(3));
     EXPECT_EQ(sptp.lastSendTime, 0u);
     EXPECT_EQ(line.side->log().lastRate, 115200);
-    EXPECT_EQ(line.sim.line().rate(), 115200);
+    // The device changes its rate after its answer went out, on its own thread.
+    EXPECT_TRUE(test::serveUntil([&] { return line.sim.line().rate() == 115200; }));
 
     sptp.Build(1, sptp::Cmd::End);
     EXPECT_TRUE(sptp.SendTries(3));
     EXPECT_TRUE(line.side->log().ended);
+}
+
+TEST(SptpIO, SlowRatesAreAskedWithTheirOwnCommands)
+{
+    struct Case {
+        int rateIndex;
+        int bitRate;
+    };
+    for (const Case c : {Case{0, 9600}, Case{1, 19200}}) {
+        test::CaptureRig rig({}, false, c.rateIndex);
+        ASSERT_TRUE(rig.line.ready && rig.line.enterSptp());
+        ASSERT_TRUE(rig.cpt.SetTransferRate()) << c.bitRate;
+        EXPECT_EQ(rig.line.side->log().lastRate, c.bitRate);
+        EXPECT_EQ(rig.cpt.pollInterval, 100);
+        EXPECT_TRUE(test::serveUntil([&] { return rig.line.sim.line().rate() == c.bitRate; }));
+        EXPECT_TRUE(rig.cpt.LeaveTransfer());
+        EXPECT_TRUE(rig.vtr.Poll()) << "back in Quob at " << c.bitRate;
+    }
 }
 
 TEST(SptpIO, RefusedCommandIsRetriedAtOnceAndFails)

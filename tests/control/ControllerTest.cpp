@@ -5,7 +5,7 @@
 #include "album/MainDialogs.h"
 #include "capture/CaptureCommands.h"
 #include "control/AvCtl.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "link/Quobdev.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
@@ -88,6 +88,8 @@ struct ControllerRig {
     void setMotion(Motion motion)
     {
         line.sim.withDevice(1, [&](quobsim::Device& device) {
+            // Well inside the tape, so that no reverse motion runs into its start.
+            device.tape.setPosition(18000, quobsim::Clock::now());
             device.tape.setMotion(motion, quobsim::Clock::now());
         });
     }

@@ -2,7 +2,7 @@
 #include "SimulatedLine.h"
 
 #include "i18n/LanguageTable.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "link/Quobdev.h"
 #include "support/TempFolder.h"
 

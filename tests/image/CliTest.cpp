@@ -51,9 +51,17 @@ TEST_F(ImageCli, InfoPrintsSystemTimeCodeAndAspect)
     run = cli({"info", dvf("b.dvf", dvSystem625, true)});
     EXPECT_EQ(run.out, "system=625 timecode=00:00:00:00 wide=1\n");
     test::writeBytes(home.file("c.dvf"), {'B', 'M'});
-    run = cli({"info", file("c.dvf")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("cannot be read as a DVF file"), std::string::npos) << run.err;
+    auto unknownSystem = test::fileBytes(home.file("a.dvf"));
+    unknownSystem[10] = '7';
+    test::writeBytes(home.file("d.dvf"), unknownSystem);
+    for (const char* name : {"c.dvf", "d.dvf"}) {
+        for (const QStringList& arguments :
+             {QStringList{"info", file(name)}, QStringList{"convert", file(name), "-o", file("x.jpg")}}) {
+            run = cli(arguments);
+            EXPECT_EQ(run.status, 1) << name;
+            EXPECT_NE(run.err.find("cannot be read as a DVF file"), std::string::npos) << run.err;
+        }
+    }
 }
 
 TEST_F(ImageCli, ConvertTakesUnsetOptionsFromTheSettingsFile)

@@ -1,5 +1,6 @@
 // The viewer's copy: the aspect copy of a decoded frame on the clipboard, the right way up.
 #include "image/FrameBitmap.h"
+#include "image/Clipboard.h"
 #include "image/Resampling.h"
 
 #include <QClipboard>

@@ -185,3 +185,20 @@ TEST_F(ImageKit, TwentyFourBitFilesRoundTripAtOddWidths)
             << "width " << width;
     }
 }
+
+TEST_F(ImageKit, ResizeAlwaysHandsOverANewImage)
+{
+    ImgKitHandle image = ImgKitFileLoad(source());
+    ASSERT_NE(image, nullptr);
+    for (const auto& [width, height] : {std::pair{720, 480}, {320, 240}}) {
+        ImgKitOwned resized = ImgKitImageSize(image, width, height);
+        ASSERT_TRUE(resized) << width;
+        EXPECT_NE(resized.get(), image) << "freeing both must not free one image twice";
+        ImgKitFileInfo info;
+        ASSERT_EQ(ImgKitBmpFileSave(folder.file("r.bmp"), resized.get()), 1);
+        ASSERT_NE(ImgKitFileType(folder.file("r.bmp"), &info), 0);
+        EXPECT_EQ(info.width, width);
+    }
+    EXPECT_FALSE(ImgKitImageSize(image, 0, 240));
+    ImgKitMemFree(image);
+}

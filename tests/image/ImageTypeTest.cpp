@@ -3,7 +3,7 @@
 
 #include "i18n/RadioGroup.h"
 #include "image/ViewerPaintBox.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

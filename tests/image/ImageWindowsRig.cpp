@@ -3,7 +3,7 @@
 #include "Frames.h"
 
 #include "album/WindowPosition.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <cstdio>
 #include <filesystem>

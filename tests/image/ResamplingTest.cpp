@@ -8,6 +8,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 
 using namespace vantrel;
@@ -167,4 +169,18 @@ TEST(Resampling, MeansTruncateLikeIntegerDivisionForEveryGroupSize)
             }
         }
     }
+}
+
+TEST(Resampling, GroupsTheTableCannotHoldAreRefused)
+{
+    // The sample table holds groups of up to 64 pixels each way.
+    for (const auto& [n, m] : {std::pair{65, 8}, {8, 65}, {0, 8}, {8, 0}, {-1, 4}, {200, 255}}) {
+        const BoxResampler resampler(n, m);
+        EXPECT_FALSE(resampler.usable()) << n << "->" << m;
+        std::vector<uint8_t> source(3 * 256, 7);
+        std::vector<uint8_t> output(3 * 256, 0xEE);
+        resampler.group(source.data(), 3, output.data(), 3);
+        EXPECT_EQ(std::count(output.begin(), output.end(), 0xEE), 3 * 256) << "output left alone";
+    }
+    EXPECT_TRUE(BoxResampler(64, 64).usable());
 }

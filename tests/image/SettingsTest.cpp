@@ -1,7 +1,7 @@
 #include "support/TempFolder.h"
 
 #include "image/ImageSettings.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "image/Conversions.h"
 #include "image/ViewerPaintBox.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 
 #include <QAction>
 #include <QClipboard>

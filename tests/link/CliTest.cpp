@@ -1,13 +1,21 @@
 // vantrel-cli's link commands and the quobsim command, run as programs against the simulator.
 #include "SimulatedLine.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "support/TempFolder.h"
+
+#include <sys/mount.h>
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace vantrel;
 using vantrel::quobsim::Device;
@@ -218,4 +226,77 @@ TEST(QuobsimCommand, ServesItsDevicesUnderAStableNameWithFaults)
     EXPECT_EQ(simulator.exitCode(), 0);
     EXPECT_FALSE(QFileInfo::exists(link)); // the link goes with the simulator
     EXPECT_NE(runProgram("quobsim", {"--device", "0:deck"}).status, 0);
+}
+
+namespace {
+
+// A small file system mounted over a folder for the length of a test, filled to the last byte
+// by `fill()`. Mounting needs the right to mount; `mounted` says whether it was granted.
+class FullDisk {
+public:
+    explicit FullDisk(const std::string& folder) : folder_(folder)
+    {
+        mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~FullDisk()
+    {
+        if (mounted)
+            ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    void fill() const
+    {
+        std::FILE* filler = std::fopen((folder_ + "/filler").c_str(), "wb");
+        const std::string chunk(512, 'x');
+        while (filler && std::fwrite(chunk.data(), 1, chunk.size(), filler) == chunk.size()
+               && std::fflush(filler) == 0) {
+        }
+        if (filler)
+            std::fclose(filler);
+    }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    bool mounted = false;
+
+private:
+    std::string folder_;
+};
+
+std::string bytesOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+TEST(CliSetting, AWriteOnAFullDiskLeavesTheSettingsFileAsItWas)
+{
+    test::TempProgramFolder folder;
+    FullDisk disk(folder.path());
+    if (!disk.mounted)
+        GTEST_SKIP() << "no right to mount a small file system here";
+    const std::string ini = folder.file("wyb30.ini");
+    const std::string before = "[INIT]\r\nCOM=1\r\nBAUD_RATE=2\r\n[Ports]\r\nCOM1=/dev/ttyS0\r\n";
+    std::ofstream(ini, std::ios::binary) << before;
+    disk.fill();
+    const std::string longValue(16 * 1024, 'v'); // more than the disk has left
+
+    CProfile profile(ini);
+    EXPECT_FALSE(profile.WriteString("Ports", "COM1", longValue));
+    EXPECT_FALSE(profile.WriteInt("INIT", "COM", 1234567890));
+    const ProgramRun run = runProgram("vantrel-cli", {"setting", "Ports", "COM1",
+                                                      QString::fromStdString(longValue)});
+    EXPECT_NE(run.status, 0);
+    EXPECT_TRUE(run.err.contains("cannot write")) << run.err.toStdString();
+
+    EXPECT_EQ(bytesOf(ini), before);
+    EXPECT_EQ(disk.names(), (std::vector<std::string>{"filler", "wyb30.ini"})) << "no work file left";
+    std::string value;
+    EXPECT_TRUE(profile.ReadString("Ports", "COM1", value) && value == "/dev/ttyS0");
 }

@@ -3,7 +3,7 @@
 #include "Line.h"
 #include "support/TempFolder.h"
 #include "link/Comm.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/Ticks.h"
 
 #include <QTimer>

@@ -5,6 +5,7 @@
 #include "link/Quobvtr.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ using namespace vantrel;
 using vantrel::quobsim::Device;
 using vantrel::quobsim::Fault;
 using vantrel::quobsim::FaultPlan;
+using vantrel::test::serveUntil;
 using vantrel::test::SimulatedLine;
 
 namespace {
@@ -40,18 +42,6 @@ public:
 private:
     QuobVtr& vtr_;
 };
-
-// Serves events until `done` holds or `limitMs` passed.
-bool serveUntil(const std::function<bool()>& done, uint32_t limitMs = 5000)
-{
-    const uint32_t start = tickCount();
-    while (!done()) {
-        if (ticksSince(start) > limitMs)
-            return false;
-        Delay(5);
-    }
-    return true;
-}
 
 struct PolledLine {
     explicit PolledLine(quobsim::DeviceSetup setup = quobsim::camcorder(1)) : line({setup}), vtr(line.io), window(vtr)

@@ -207,6 +207,7 @@ TEST(QuobBusy, TwoThreadsNeverInterleaveTheirPackets)
     constexpr int rounds = 150;
     auto run = [&](int id, const QuobCommand& command, int& good) {
         for (int i = 0; i < rounds; ++i) {
+            CQuobIO::LineGuard guard(line.io);
             line.io.SetCommand(id, command);
             std::this_thread::yield(); // invite the other thread in between
             if (line.io.Command(5))

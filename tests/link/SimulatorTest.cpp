@@ -105,6 +105,7 @@ TEST(SimLine, IgnoresNoiseAndPacketsWithABadChecksum)
     ASSERT_TRUE(line.io.Write(noisy, sizeof noisy));
     ASSERT_TRUE(line.io.ReadExact(answer, 11));
     EXPECT_EQ(answer[0], 0xFC);
+    EXPECT_EQ(line.sim.malformedPackets(), 3) << "the bad checksum, the stray byte, FF 00";
 }
 
 TEST(SimLine, RealtimeAnswersTakeTheirBitTimes)

@@ -1,4 +1,4 @@
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/IniFile.h"
 #include "support/TempFolder.h"
 

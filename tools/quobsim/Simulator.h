@@ -2,6 +2,7 @@
 #include "Device.h"
 #include "Line.h"
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -77,10 +78,13 @@ public:
     // Packets received so far (the newest 4096), and how many began with the given bytes.
     std::vector<Received> received();
     int countReceived(std::initializer_list<uint8_t> commandStart);
+    // Quob packets that came broken: stray bytes, a packet cut short, a wrong checksum.
+    int malformedPackets() const { return malformed_; }
     void clearLog();
 
 private:
     void serve();
+    static void answerPromptly(std::thread& thread);
     bool readPacket(Packet& packet, Clock::time_point& firstByte);
     void handle(const Packet& packet, Clock::time_point firstByte);
     std::vector<uint8_t> frame(Device& device, const Packet& received, Answer answer);
@@ -94,6 +98,8 @@ private:
     std::deque<Received> log_;
     std::thread thread_;
     unsigned noise_ = 0x2545F491u;
+    std::atomic<int> malformed_{0};
+    bool straying_ = false;
 };
 
 // The checksum of a Quob packet: bytes 0 to 9 summed, negated, low seven bits.

@@ -21,10 +21,7 @@ constexpr uint8_t LayoutLowBits = 0x01;
 void writeHeaderBlock(uint8_t* block, size_t sequence, bool pal)
 {
     std::memset(block, Fill, DifBlockBytes);
-    block[0] = 0x1F;
-    block[1] = static_cast<uint8_t>(sequence << 4 | 7);
-    block[2] = 0x00;
-    block[3] = pal ? 0xBF : 0x3F;
+    putHeaderBlockStart(block, sequence, pal ? dvSystem625 : dvSystem525);
     block[4] = 0x68;
     block[5] = block[6] = block[7] = 0x78;
 }

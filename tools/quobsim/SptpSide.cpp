@@ -165,8 +165,10 @@ void SptpSide::serve(Simulator& simulator, Device& device)
         sptp::ParsedFrame frame;
         Clock::time_point firstByte;
         if (!readFrame(line, frame, firstByte)) {
-            if (Clock::now() - lastActivity > FallBackAfter)
+            if (Clock::now() - lastActivity > FallBackAfter) {
+                line.discardInput();
                 return;
+            }
             continue;
         }
         if (session.dead || frame.id != session.id)
@@ -255,6 +257,9 @@ bool SptpSide::act(Simulator& simulator, Session& session, const sptp::ParsedFra
         held.unlock();
         if (faults.endUnanswered)
             return true; // stays until it falls back on its own
+        // Nothing left of the transfer may be read as Quob; what the host sends after the
+        // answer is Quob again and must be kept.
+        line.discardInput();
         answer(line, session.id, true);
         return false;
     default:

@@ -31,15 +31,15 @@ bool CProfile::ReadInt(const std::string& section, const std::string& key, int& 
     return true;
 }
 
-void CProfile::WriteInt(const std::string& section, const std::string& key, int value)
+bool CProfile::WriteInt(const std::string& section, const std::string& key, int value)
 {
-    file_.write(section, key, std::to_string(value));
+    return file_.write(section, key, std::to_string(value));
 }
 
-void CProfile::WriteString(const std::string& section, const std::string& key,
+bool CProfile::WriteString(const std::string& section, const std::string& key,
                            const std::string& text)
 {
-    file_.write(section, key, text);
+    return file_.write(section, key, text);
 }
 
 bool CProfile::ReadString(const std::string& section, const std::string& key,
@@ -52,9 +52,9 @@ bool CProfile::ReadString(const std::string& section, const std::string& key,
     return true;
 }
 
-void CProfile::DeleteKey(const std::string& section, const std::string& key)
+bool CProfile::DeleteKey(const std::string& section, const std::string& key)
 {
-    file_.remove(section, key);
+    return file_.remove(section, key);
 }
 
 int CProfile::intOr(const std::string& section, const std::string& key, int fallback) const

@@ -13,11 +13,12 @@ public:
 
     // True when the key exists with a non-empty decimal value; `value` is left alone otherwise.
     bool ReadInt(const std::string& section, const std::string& key, int& value) const;
-    void WriteInt(const std::string& section, const std::string& key, int value);
-    void WriteString(const std::string& section, const std::string& key, const std::string& text);
+    // The writes answer false when the file could not be written; it then stays as it was.
+    bool WriteInt(const std::string& section, const std::string& key, int value);
+    bool WriteString(const std::string& section, const std::string& key, const std::string& text);
     // True when the key exists; `text` receives at most 255 characters of its value.
     bool ReadString(const std::string& section, const std::string& key, std::string& text) const;
-    void DeleteKey(const std::string& section, const std::string& key);
+    bool DeleteKey(const std::string& section, const std::string& key);
 
     // ReadInt with a fallback for a missing key.
     int intOr(const std::string& section, const std::string& key, int fallback) const;
