@@ -117,7 +117,8 @@ int refused(const CommandLinePrompts& prompts, const std::string& path, const ch
         return fail(pathWithForcedExtension(path, extension) + " exists (use --force to replace it)");
     if (prompts.warned)
         return 1;
-    return fail(std::string(what) + " failed");
+    return fail(std::string(what) + " failed: " + pathWithForcedExtension(path, extension) +
+                " was not written");
 }
 
 const char* extensionOfFormat(int format)
@@ -209,8 +210,10 @@ int import(const Arguments& arguments)
     if (!outputPath(arguments, out) || !importOptions(arguments, settings))
         return 1;
     const std::string& in = arguments.words[0];
-    if (!ImgKitFileType(in, nullptr))
-        return fail(in + ": not a bitmap or JPEG picture that can be read");
+    if (!ImgKitFileType(in, nullptr)) {
+        const std::string refusal = ImgKitSizeRefusal(in);
+        return fail(in + ": " + (refusal.empty() ? "not a bitmap or JPEG picture that can be read" : refusal));
+    }
     if (!loadCodec())
         return 1;
     loadLanguage();

@@ -29,6 +29,8 @@ const char* describe(int result);
 
 // The 7-bit checksum of bytes 0 to 9 of a packet: the negated sum, low seven bits.
 uint8_t quobChecksum(const QuobPacket& packet);
+// What a complete answer packet is worth: Ok, BadStart or BadChecksum.
+int answerResult(const QuobPacket& answer);
 
 // The Quob packet exchange over the serial port. One exchange at a time goes over the line:
 // SetCommand takes the line for the calling thread and keeps it until the Transact or Command
