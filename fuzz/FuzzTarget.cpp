@@ -10,7 +10,7 @@ namespace vantrel::fuzz {
 
 namespace {
 
-std::string scratchFolder()
+std::string scratchRoot()
 {
     std::error_code error;
     if (std::filesystem::is_directory("/dev/shm", error))
@@ -18,13 +18,19 @@ std::string scratchFolder()
     return std::filesystem::temp_directory_path(error).string();
 }
 
-// Files written for this process, removed when it ends.
-struct ScratchFiles {
-    std::map<std::string, std::string> byTarget;
-    ~ScratchFiles()
+std::string scratchPath(const char* name)
+{
+    return scratchRoot() + "/vantrel-fuzz-" + std::to_string(getpid()) + "-" + name;
+}
+
+// Files and folders made for this process, removed when it ends.
+struct ScratchPaths {
+    std::map<std::string, std::string> byName;
+    ~ScratchPaths()
     {
-        for (const auto& [target, path] : byTarget)
-            std::remove(path.c_str());
+        std::error_code error;
+        for (const auto& [name, path] : byName)
+            std::filesystem::remove_all(path, error);
     }
 };
 
@@ -36,15 +42,23 @@ std::vector<Target>& targets()
     return all;
 }
 
-std::string scratchPath(const char* name)
+const std::string& scratchFolder(const char* name)
 {
-    return scratchFolder() + "/vantrel-fuzz-" + std::to_string(getpid()) + "-" + name;
+    static ScratchPaths folders;
+    std::string& path = folders.byName[name];
+    if (path.empty()) {
+        path = scratchPath(name);
+        std::error_code error;
+        std::filesystem::create_directories(path, error);
+        check(!error, "the scratch folder can be made");
+    }
+    return path;
 }
 
 const std::string& asFile(const char* target, const uint8_t* data, size_t size)
 {
-    static ScratchFiles files;
-    std::string& path = files.byTarget[target];
+    static ScratchPaths files;
+    std::string& path = files.byName[target];
     if (path.empty())
         path = scratchPath(target);
     std::FILE* file = std::fopen(path.c_str(), "wb");

@@ -28,8 +28,9 @@ void check(bool holds, const char* what);
 // The bytes as a file (one per target and process, in shared memory when there is some), for
 // the parsers that take a path.
 const std::string& asFile(const char* target, const uint8_t* data, size_t size);
-// A path of this process for `name` in the same place; nothing is created there.
-std::string scratchPath(const char* name);
+// A folder of this process for `name` in the same place, made on first use and removed when
+// the process ends.
+const std::string& scratchFolder(const char* name);
 
 } // namespace vantrel::fuzz
 

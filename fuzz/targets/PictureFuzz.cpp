@@ -8,25 +8,16 @@
 #include "image/ImageKit.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
 
 // The import writes its work file into the program folder: a scratch folder of this process.
-struct ScratchHome {
-    std::filesystem::path folder;
-    ScratchHome()
-    {
-        folder = vantrel::fuzz::scratchPath("picture-home");
-        std::filesystem::create_directories(folder);
-        setenv("VANTREL_HOME", folder.c_str(), 1);
-    }
-    ~ScratchHome()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(folder, error);
-    }
-};
+const std::string& scratchHome()
+{
+    const std::string& folder = vantrel::fuzz::scratchFolder("picture-home");
+    setenv("VANTREL_HOME", folder.c_str(), 1);
+    return folder;
+}
 
 std::string anyPath(const std::string& path, const std::string&, uint64_t, bool)
 {
@@ -38,7 +29,7 @@ std::string anyPath(const std::string& path, const std::string&, uint64_t, bool)
 VANTREL_FUZZ_TARGET(picture)
 {
     static const bool loaded = vantrel::DvcLoad();
-    static const ScratchHome home;
+    static const std::string& home = scratchHome();
     vantrel::fuzz::check(loaded, "the DV codec loads");
     const std::string& path = vantrel::fuzz::asFile("picture", data, size);
     vantrel::ImgKitFileInfo info;
@@ -49,6 +40,6 @@ VANTREL_FUZZ_TARGET(picture)
     vantrel::fuzz::check(known, "a picture that loads has a known type");
     vantrel::fuzz::check(picture.width > 0 && picture.height > 0, "a loaded picture has a size");
     const vantrel::ImageSettings settings;
-    const std::string dvf = (home.folder / "import.dvf").string();
+    const std::string dvf = home + "/import.dvf";
     vantrel::importToDvf(path, dvf, settings, anyPath);
 }
