@@ -2,6 +2,8 @@
 // the same run: the thumbnail path, saving as JPEG at size 1, importing a 640 x 480 JPEG.
 // The table gives each one's time; the figures come from rounds that run a path and its
 // baseline by turns, so that the machine's slower and quicker spells fall on both.
+#include "Figures.h"
+
 #include "album/TargetPath.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
@@ -31,18 +33,11 @@ extern "C" {
 #include <vector>
 
 using namespace vantrel;
+using namespace vantrel::bench;
 
 namespace {
 
 constexpr int lines = 480;
-
-struct QuietPrompts : PathPrompts {
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    void warn(std::string_view key, const QString&, const QString&) override
-    {
-        std::fprintf(stderr, "bench: target path check refused (%s)\n", std::string(key).c_str());
-    }
-};
 
 // The files every benchmark works on, in a program folder of its own.
 struct Scene {
@@ -122,19 +117,13 @@ AVFrame* encoderFrame()
 void setUpScene()
 {
     Scene& s = scene();
-    char pattern[] = "/tmp/vantrel-bench-XXXXXX";
-    s.folder = mkdtemp(pattern);
-    setenv("VANTREL_HOME", s.folder.c_str(), 1);
-    if (!DvcLoad())
-        std::abort();
+    s.folder = benchProgramFolder();
     s.check = [](const std::string& path, const std::string& extension, uint64_t bytes, bool ask) {
         return targetPathCheck(path, extension, bytes, ask, scene().prompts);
     };
     s.dvf = s.file("picture.dvf");
     const auto frame = encodedTestFrame(dvSystem525);
-    std::vector<uint8_t> sequences;
-    for (int q = 0; q < 10; ++q)
-        sequences.insert(sequences.end(), frame.begin() + q * 12000 + 80, frame.begin() + (q + 1) * 12000);
+    const auto sequences = storedSequences525(frame);
     if (!writeDvfFile(sequences.data(), s.dvf, dvSystem525, false))
         std::abort();
     const auto pixels = testPattern(dvSystem525);
@@ -145,13 +134,7 @@ void setUpScene()
     // The frame the DVF file holds, with the header blocks of a 525/60 frame: the bare
     // decoder works on the same data as the program.
     s.rawFrame.assign(frame.begin(), frame.begin() + 120000);
-    for (int q = 0; q < 10; ++q) {
-        uint8_t* header = &s.rawFrame[q * 12000];
-        header[0] = 0x1F;
-        header[1] = static_cast<uint8_t>(q << 4 | 7);
-        header[2] = 0;
-        header[3] = 0x3F;
-    }
+    putHeaderBlocks525(s.rawFrame.data());
     s.rawFrame.resize(s.rawFrame.size() + AV_INPUT_BUFFER_PADDING_SIZE);
 }
 
@@ -165,14 +148,6 @@ bool decodeRaw(AVCodecContext* context, AVFrame* frame)
     av_packet_free(&packet);
     return ok;
 }
-
-// One measured piece of work: `prepare` runs untimed before every `run`.
-class Task {
-public:
-    virtual ~Task() = default;
-    virtual void prepare() {}
-    virtual void run() = 0;
-};
 
 class ThumbnailPath : public Task {
 public:
@@ -201,6 +176,24 @@ public:
 private:
     AVCodecContext* context_;
     AVFrame* frame_;
+};
+
+// The bare decode after plain reads of the DVF file into the frame, as the thumbnail path
+// reads it: like with like.
+class BareReadLowresDecode : public BareLowresDecode {
+public:
+    void run() override
+    {
+        Scene& s = scene();
+        FilePtr file(std::fopen(s.dvf.c_str(), "rb"));
+        uint8_t header[dvfHeaderBytes];
+        bool read = file && std::fread(header, 1, sizeof header, file.get()) == sizeof header;
+        for (int q = 0; read && q < 10; ++q)
+            read = std::fread(&s.rawFrame[q * dvSequenceBytes + dvBlockBytes], 1,
+                              dvStoredSequenceBytes, file.get()) == dvStoredSequenceBytes;
+        benchmark::DoNotOptimize(read);
+        BareLowresDecode::run();
+    }
 };
 
 class ConvertJpegSize1 : public Task {
@@ -355,30 +348,9 @@ private:
     std::vector<uint8_t> rows_ = std::vector<uint8_t>(54 + 2160 * lines, 0x40);
 };
 
-template <class T>
-void timed(benchmark::State& state)
-{
-    T task;
-    for (auto _ : state) {
-        state.PauseTiming();
-        task.prepare();
-        state.ResumeTiming();
-        task.run();
-    }
-}
-
-// Five runs of at least a fifth of a second each, the quickest shown beside the mean.
-void measured(benchmark::internal::Benchmark* b)
-{
-    b->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(0.2)->Repetitions(5)
-        ->DisplayAggregatesOnly(true)
-        ->ComputeStatistics("min", [](const std::vector<double>& v) {
-            return *std::min_element(v.begin(), v.end());
-        });
-}
-
 BENCHMARK_TEMPLATE(timed, ThumbnailPath)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareLowresDecode)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, BareReadLowresDecode)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, ConvertJpegSize1)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, ConvertJpegSize1NoCorrection)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareDecodeJpeg)->Apply(measured);
@@ -387,38 +359,11 @@ BENCHMARK_TEMPLATE(timed, BareEncode)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareJpegReadEncode)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareImportFloor)->Apply(measured);
 
-using Clock = std::chrono::steady_clock;
-
-// Seconds for `runs` runs of the task, its preparation left out.
-double secondsFor(Task& task, int runs)
-{
-    Clock::duration total{};
-    for (int i = 0; i < runs; ++i) {
-        task.prepare();
-        const auto start = Clock::now();
-        task.run();
-        total += Clock::now() - start;
-    }
-    return std::chrono::duration<double>(total).count();
-}
-
-struct Figure {
-    const char* name;
-    std::function<std::unique_ptr<Task>()> path;
-    std::function<std::unique_ptr<Task>()> baseline;
-    const char* goal = "goal<=1.3";
-};
-
-template <class T>
-std::function<std::unique_ptr<Task>()> make()
-{
-    return [] { return std::make_unique<T>(); };
-}
-
 // The import is held against the bare encode of its picture, and against reading and encoding:
 // the encode alone leaves out the JPEG reading that no import can skip.
-const Figure figures[] = {
+const std::vector<Figure> figures = {
     {"thumbnail_vs_bare_lowres", make<ThumbnailPath>(), make<BareLowresDecode>()},
+    {"thumbnail_vs_bare_read_lowres", make<ThumbnailPath>(), make<BareReadLowresDecode>()},
     {"convert_jpeg_size1_vs_bare_decode_jpeg", make<ConvertJpegSize1>(), make<BareDecodeJpeg>()},
     {"convert_jpeg_size1_no_correction_vs_bare_decode_jpeg", make<ConvertJpegSize1NoCorrection>(),
      make<BareDecodeJpeg>()},
@@ -429,37 +374,9 @@ const Figure figures[] = {
     {"import_jpeg_vs_bare_import_floor", make<ImportJpeg>(), make<BareImportFloor>(), "goal<=1.3"},
 };
 
-constexpr int rounds = 21;
-constexpr int runsPerTurn = 10;
-
-// The median over the rounds of path time / baseline time, with the lowest and highest.
-void printFigure(const Figure& figure)
-{
-    const auto path = figure.path();
-    const auto baseline = figure.baseline();
-    secondsFor(*path, runsPerTurn); // warm both: first runs open codecs and fault buffers in
-    secondsFor(*baseline, runsPerTurn);
-    std::vector<double> ratios;
-    for (int r = 0; r < rounds; ++r) {
-        const double pathSeconds = secondsFor(*path, runsPerTurn);
-        ratios.push_back(pathSeconds / secondsFor(*baseline, runsPerTurn));
-    }
-    std::sort(ratios.begin(), ratios.end());
-    std::printf("FIGURE %s %.2f ratio %s (rounds %d, lowest %.2f, highest %.2f)\n", figure.name,
-                ratios[rounds / 2], figure.goal, rounds, ratios.front(), ratios.back());
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    setUpScene();
-    benchmark::RunSpecifiedBenchmarks();
-    for (const auto& figure : figures)
-        printFigure(figure);
-    std::error_code error;
-    std::filesystem::remove_all(scene().folder, error);
-    DvcRelease();
-    return 0;
+    return runBenchProgram(argc, argv, setUpScene, figures, scene().folder);
 }

@@ -1,8 +1,11 @@
 // Writes the fuzz targets' seed files: what the program's own writers and the simulated device
 // produce. Run as `fuzz-seeds FOLDER` with the fuzz/corpus folder to renew them.
 #include "Device.h"
+#include "SilentPrompts.h"
 #include "Simulator.h"
 #include "SptpPicture.h"
+
+#include "album/Album.h"
 
 #include "capture/Imgdata.h"
 #include "capture/SptpFrame.h"
@@ -99,6 +102,22 @@ Bytes commandChunks()
     return out;
 }
 
+// An album of one captured picture, saved by the album itself.
+void writeAlbumSeed(const fs::path& folder, const fs::path& picture)
+{
+    const fs::path home = fs::temp_directory_path() / "vantrel-fuzz-seeds";
+    fs::create_directories(home);
+    Album album(home.string());
+    fuzz::SilentPrompts prompts;
+    fs::create_directories(folder / "album");
+    if (!album.addPicture(picture.string()) ||
+        !album.saveAlbum((folder / "album" / "one-picture.zal").string(), false, prompts))
+        std::fprintf(stderr, "fuzz-seeds: the album seed was not written\n");
+    album.clear();
+    fs::remove_all(home);
+    fs::remove(folder / "album" / "one-picture.qob");
+}
+
 void writeSptpAndDvfSeeds(const fs::path& folder)
 {
     const auto picture525 = sptpPicture(false, 7);
@@ -106,6 +125,7 @@ void writeSptpAndDvfSeeds(const fs::path& folder)
     save(folder / "sptp" / "blocks-625-layout4", blockChunks(sptpPicture(true, 4), 0, 1));
     save(folder / "sptp" / "commands-and-answers", commandChunks());
     save(folder / "dvf" / "capture-525-layout6.dvf", sideFile(sptpPicture(false, 6)));
+    writeAlbumSeed(folder, folder / "dvf" / "capture-525-layout6.dvf");
     // An imported 625/50 wide picture, cut after its second sequence.
     Bytes encoded(dvEncodeBufferBytes);
     const auto pixels = testPattern(dvSystem625);

@@ -1,6 +1,7 @@
 // vantrel-cli info, convert and import: DVF pictures and picture files, on the program's own
 // conversion code and its target path check.
 #include "Cli.h"
+#include "CommandLinePrompts.h"
 
 #include "album/TargetPath.h"
 #include "i18n/LanguageTable.h"
@@ -60,31 +61,6 @@ bool number(const Arguments& arguments, const char* name, int low, int high, int
     return true;
 }
 
-// The command line's answers: replace an existing file only with --force; warnings go to
-// stderr.
-class CommandLinePrompts : public PathPrompts {
-public:
-    explicit CommandLinePrompts(bool force) : force_(force) {}
-
-    bool askYesNo(const QString&, const QString&) override
-    {
-        declined = !force_;
-        return force_;
-    }
-    void warn(std::string_view key, const QString&, const QString& text) override
-    {
-        warned = true;
-        const std::string shown = text.isEmpty() ? std::string(key) : text.toStdString();
-        std::fprintf(stderr, "vantrel-cli: %s\n", shown.c_str());
-    }
-
-    bool declined = false;
-    bool warned = false;
-
-private:
-    bool force_;
-};
-
 // The check as the conversions call it, remembering the last path it granted.
 struct RecordingCheck {
     PathPrompts& prompts;
@@ -100,15 +76,6 @@ struct RecordingCheck {
         };
     }
 };
-
-// The program's language table, so that the check's messages read as in the program.
-LanguageTable& loadLanguage()
-{
-    static LanguageTable table;
-    table.loadFromProgramFolder();
-    setLanguageTable(&table);
-    return table;
-}
 
 int refused(const CommandLinePrompts& prompts, const std::string& path, const char* extension,
             const char* what)
@@ -144,14 +111,6 @@ bool outputPath(const Arguments& arguments, std::string& out)
     }
     out = *value;
     return true;
-}
-
-bool loadCodec()
-{
-    if (DvcLoad())
-        return true;
-    fail("the DV codec is not available");
-    return false;
 }
 
 int info(const Arguments& arguments)

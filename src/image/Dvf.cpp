@@ -127,25 +127,38 @@ void rewriteStoredSequences(uint8_t* sequences, DvSystem system, bool wide)
         rewriteBlocks(sequences + s * dvStoredSequenceBytes, s, system, wide);
 }
 
+bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderBytes>& header,
+                      uint8_t* frame)
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    header.fill(0);
+    const size_t headerRead = std::fread(header.data(), 1, dvfHeaderBytes, file.get());
+    if (headerRead < 3 || std::memcmp(header.data(), "DVF", 3) != 0)
+        return false;
+    const int sequences = header[10] == '5' ? 10 : 12;
+    for (int s = 0; s < sequences; ++s) {
+        uint8_t* stored = frame + s * dvSequenceBytes + dvBlockBytes;
+        const size_t got = std::fread(stored, 1, dvStoredSequenceBytes, file.get());
+        if (got < static_cast<size_t>(dvStoredSequenceBytes)) {
+            std::memset(stored + got, 0, dvStoredSequenceBytes - got);
+            for (int rest = s + 1; rest < sequences; ++rest)
+                std::memset(frame + rest * dvSequenceBytes + dvBlockBytes, 0, dvStoredSequenceBytes);
+            break;
+        }
+    }
+    return true;
+}
+
 bool readPictureFile(PictureRecord& record)
 {
     record.frame.reset();
-    FilePtr file(std::fopen(record.path.c_str(), "rb"));
-    if (!file)
-        return false;
-    record.header.fill(0);
-    const size_t headerRead = std::fread(record.header.data(), 1, dvfHeaderBytes, file.get());
-    if (headerRead < 3 || std::memcmp(record.header.data(), "DVF", 3) != 0)
+    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
+    if (!frame || !readPictureFrame(record.path, record.header, frame.get()))
         return false;
     const int sequences = record.header[10] == '5' ? 10 : 12;
     record.system = record.header[10] & 0x0F;
-    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
-    if (!frame)
-        return false;
-    for (int s = 0; s < sequences; ++s)
-        if (std::fread(frame.get() + s * dvSequenceBytes + dvBlockBytes, 1, dvStoredSequenceBytes,
-                       file.get()) < static_cast<size_t>(dvStoredSequenceBytes))
-            break;
     record.wide = isWideFrame(frame.get());
     record.timeCode = frameTimeCode(frame.get(), sequences);
     record.frame = std::move(frame);

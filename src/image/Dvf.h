@@ -61,6 +61,11 @@ void rewriteStoredSequences(uint8_t* sequences, DvSystem system, bool wide);
 // cannot be opened, does not begin with "DVF" or no buffer can be had. A short file reads, the
 // missing bytes staying zero.
 bool readPictureFile(PictureRecord& record);
+// The reading step of readPictureFile into a frame buffer the caller keeps (frameLayoutBytes):
+// the header, then each stored sequence after its 80-byte header block, which is left as it
+// is; what a short file lacks is zeroed.
+bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderBytes>& header,
+                      uint8_t* frame);
 
 // The wide test on sequence 0's third VAUX block of a frame layout.
 bool isWideFrame(const uint8_t* frameLayout);

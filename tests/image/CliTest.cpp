@@ -1,13 +1,12 @@
 // vantrel-cli info, convert and import, run as a program with a program folder of its own.
 #include "Frames.h"
+#include "support/CliRun.h"
 #include "support/SmallDisk.h"
 #include "support/TempFolder.h"
 
 #include "image/TestPattern.h"
 
-#include <QCoreApplication>
 #include <QImage>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,31 +17,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 class ImageCli : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(DvcLoad()); }
 
-    CliRun cli(const QStringList& arguments)
-    {
-        QProcess process;
-        process.start(QCoreApplication::applicationDirPath() + "/vantrel-cli", arguments);
-        CliRun run;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            return run;
-        }
-        run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = process.readAllStandardOutput().toStdString();
-        run.err = process.readAllStandardError().toStdString();
-        return run;
-    }
+    CliRun cli(const QStringList& arguments) { return test::runCli(arguments); }
     QString file(const char* name) const { return QString::fromStdString(home.file(name)); }
     QString dvf(const char* name, DvSystem system, bool wide)
     {
@@ -150,7 +131,7 @@ TEST_F(ImageCli, FullOrReadOnlyDiskGivesItsMessageAndWritesNothing)
     if (!full.mounted() || !readOnly.mounted())
         GTEST_SKIP() << "mounting a small disk needs root";
     for (const char* name : {"wyb.cpt", "wyb.sty"})
-        fs::copy_file(QCoreApplication::applicationDirPath().toStdString() + "/" + name, home.file(name));
+        fs::copy_file(test::programBesideTest(name).toStdString(), home.file(name));
     const QString source = dvf("a.dvf", dvSystem525, false);
     const QString picture = jpeg("in.jpg", 640, 480);
     const std::string noSpace = "There is not enough free space on the disk.";

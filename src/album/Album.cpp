@@ -1,0 +1,338 @@
+#include "Album.h"
+
+#include "album/AlbumFile.h"
+#include "album/TargetPath.h"
+#include "image/Dvf.h"
+#include "image/FrameBitmap.h"
+#include "image/Resampling.h"
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+#include "platform/Ticks.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+namespace {
+
+constexpr int readAttempts = 3;
+constexpr uint32_t retryDelayMs = 100;
+constexpr const char* albumExtension = "zal";
+constexpr const char* cutListExtension = "qob";
+constexpr const char* albumIniName = "TAMRO01.INI";
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// The thumbnail of a record's frame; a null image when the frame does not decode.
+QImage decodeThumbnail(PictureRecord& record)
+{
+    FrameBitmap bitmap;
+    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
+        return {};
+    thumbnailReduction(bitmap);
+    return bitmap.toImage();
+}
+
+void warnWith(PathPrompts& prompts, std::string_view key)
+{
+    prompts.closeWaitDialog();
+    prompts.warn(key, messageText("TI_MAIN"), messageText(key));
+}
+
+bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
+{
+    return std::fread(into, 1, bytes, file) == bytes;
+}
+
+} // namespace
+
+std::string sideFileName(int place)
+{
+    if (place < 0 || place > 999)
+        return {};
+    char name[16];
+    std::snprintf(name, sizeof name, "lum%03d.dat", place);
+    return name;
+}
+
+Album::Album(std::string folder)
+    : programFolder_(folder.empty() ? vantrel::programFolder() : std::move(folder))
+{
+}
+
+int Album::selectedCount() const
+{
+    int selected = 0;
+    for (const AlbumPlace& p : places_)
+        selected += p.selected ? 1 : 0;
+    return selected;
+}
+
+void Album::setSelected(int p, bool selected)
+{
+    places_.at(static_cast<size_t>(p - 1)).selected = selected;
+    notifyState();
+}
+
+void Album::setHighlighted(int p, bool highlighted)
+{
+    places_.at(static_cast<size_t>(p - 1)).highlighted = highlighted;
+}
+
+void Album::setModified(bool modified)
+{
+    modified_ = modified;
+    notifyState();
+}
+
+void Album::setCurrentName(const std::string& name)
+{
+    currentName_ = name;
+    notifyState();
+}
+
+std::string Album::sideFilePath(int p) const
+{
+    const std::string name = sideFileName(p);
+    if (name.empty())
+        return {};
+    return programFolder_ + "/" + name;
+}
+
+void Album::notifyState()
+{
+    if (observer_)
+        observer_->albumStateChanged();
+}
+
+bool Album::readWithRetries(PictureRecord& record)
+{
+    for (int attempt = 1; attempt <= readAttempts; ++attempt) {
+        if (readPictureFile(record) && record.frame)
+            return true;
+        if (attempt < readAttempts)
+            Delay(retryDelayMs);
+    }
+    return false;
+}
+
+bool Album::addPicture(const std::string& path)
+{
+    if (full())
+        return false;
+    PictureRecord record;
+    record.path = path;
+    return readWithRetries(record) && addRecord(record);
+}
+
+bool Album::addRecord(PictureRecord& record)
+{
+    AlbumPlace added;
+    added.timeCode = record.timeCode;
+    added.system = record.system;
+    added.wide = record.wide;
+    added.thumbnail = decodeThumbnail(record);
+    if (added.thumbnail.isNull())
+        return false;
+    const std::string side = sideFilePath(count() + 1);
+    if (!sameFile(record.path, side) && !copySideFile(record.path, side))
+        return false;
+    places_.push_back(std::move(added));
+    modified_ = true;
+    if (observer_)
+        observer_->pictureAdded(count());
+    notifyState();
+    serviceEvents();
+    return true;
+}
+
+bool Album::copySideFile(const std::string& from, const std::string& to) const
+{
+    resetAttributes(from);
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(from, bytes))
+        return false;
+    const FilePart part{bytes.data(), bytes.size()};
+    return replaceFileWhole(to, &part, 1);
+}
+
+bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
+{
+    const std::string target = targetPathCheck(path, albumExtension,
+                                               count() * albumBytesPerPicture, ask, prompts);
+    if (target.empty())
+        return false;
+    const std::string part = target + partSuffix;
+    std::FILE* file = std::fopen(part.c_str(), "wb");
+    if (!file) {
+        warnWith(prompts, "MSG_INPUT");
+        return false;
+    }
+    const SaveOutcome outcome = writeAlbumRecords(file);
+    const bool closed = std::fclose(file) == 0;
+    if (outcome != saveWritten || !closed || std::rename(part.c_str(), target.c_str()) != 0) {
+        std::remove(part.c_str());
+        warnWith(prompts, outcome == saveSideFileUnreadable ? "MSG_INPUT" : "MSG_NODISK");
+        return false;
+    }
+    lastAlbumPath_ = target;
+    modified_ = false;
+    notifyState();
+    return writeCutList(target, prompts);
+}
+
+Album::SaveOutcome Album::writeAlbumRecords(std::FILE* file) const
+{
+    const auto header = albumFileHeader(count());
+    if (std::fwrite(header.data(), 1, header.size(), file) != header.size())
+        return saveWriteFailed;
+    // One frame buffer for every record: its header blocks stay zero.
+    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
+    if (!frame)
+        return saveWriteFailed;
+    std::array<uint8_t, dvfHeaderBytes> pictureHeader{};
+    for (int p = 1; p <= count(); ++p) {
+        if (!readPictureFrame(sideFilePath(p), pictureHeader, frame.get()))
+            return saveSideFileUnreadable;
+        const size_t frameBytes = static_cast<size_t>(recordFrameBytes(pictureHeader[10]));
+        if (std::fwrite(pictureHeader.data(), 1, dvfHeaderBytes, file) != dvfHeaderBytes ||
+            std::fwrite(frame.get(), 1, frameBytes, file) != frameBytes)
+            return saveWriteFailed;
+    }
+    return saveWritten;
+}
+
+bool Album::writeCutList(const std::string& path, PathPrompts& prompts)
+{
+    const std::string target = targetPathCheck(
+        path, cutListExtension, static_cast<uint64_t>(cutListLineBytes) * count() + 4, false, prompts);
+    if (target.empty())
+        return false;
+    std::vector<std::string> timeCodes;
+    for (const AlbumPlace& p : places_)
+        timeCodes.push_back(p.timeCode);
+    const std::string text = cutListText(timeCodes);
+    const FilePart part{reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+    return replaceFileWhole(target, &part, 1);
+}
+
+std::string albumPathToOpen(const std::string& path)
+{
+    const std::string extension = extensionOf(path);
+    return extension == "ZAL" || extension == "zal" ? path : path + ".ZAL";
+}
+
+bool Album::openAlbum(const std::string& requested, PathPrompts& prompts)
+{
+    const std::string path = albumPathToOpen(requested);
+    if (!folderCheck(path) || !fileExists(path)) {
+        prompts.warn("MSG_INPUT", messageText("TI_MAIN"), messageText("MSG_INPUT"));
+        return false;
+    }
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    uint8_t headerBytes[albumHeaderBytes] = {};
+    const AlbumFileHeader header =
+        parseAlbumHeader(headerBytes, std::fread(headerBytes, 1, sizeof headerBytes, file.get()));
+    if (!header.isAlbum || std::fseek(file.get(), header.firstRecord, SEEK_SET) != 0)
+        return false;
+    if (!unpackRecords(file.get(), header.pictures, prompts))
+        return false;
+    IniFile(programFolder_ + "/" + albumIniName).write("Directories", "Album", path);
+    lastAlbumPath_ = path;
+    return true;
+}
+
+bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
+{
+    for (int record = 0; record < pictures; ++record) {
+        if (full()) {
+            warnWith(prompts, "MSG_OVER");
+            return false;
+        }
+        PictureRecord picture;
+        picture.path = sideFilePath(count() + 1);
+        switch (unpackRecord(file, picture)) {
+        case unpackBroken:
+            warnWith(prompts, "MSG_INPUT");
+            return false;
+        case unpackNotWritten:
+            return false;
+        case unpackWritten:
+            if (!addRecord(picture))
+                std::remove(picture.path.c_str());
+        }
+    }
+    return true;
+}
+
+// Reads one record whole into `picture` (frame layout, time code, aspect) and writes it as the
+// side file picture.path. A record cut short or without a DVF header writes nothing.
+Album::UnpackOutcome Album::unpackRecord(std::FILE* file, PictureRecord& picture)
+{
+    picture.frame.reset(new (std::nothrow) uint8_t[frameLayoutBytes]());
+    if (!picture.frame)
+        return unpackNotWritten;
+    uint8_t* frame = picture.frame.get();
+    const uint8_t* header = picture.header.data();
+    if (!readExactly(file, picture.header.data(), picture.header.size()) ||
+        std::memcmp(header, "DVF", 3) != 0 ||
+        !readExactly(file, frame, static_cast<size_t>(recordFrameBytes(header[10]))))
+        return unpackBroken;
+    if (!writeSideFileOfRecord(picture.path, header, frame))
+        return unpackNotWritten;
+    picture.system = header[10] & 0x0F;
+    picture.wide = isWideFrame(frame);
+    picture.timeCode = frameTimeCode(frame, recordFrameBytes(header[10]) / dvSequenceBytes);
+    return unpackWritten;
+}
+
+int Album::restoreFromSideFiles()
+{
+    for (int p = 1; p <= albumMaxPictures && !full(); ++p) {
+        const std::string side = sideFilePath(p);
+        if (!fileExists(side))
+            continue;
+        // A gap closes up: the file moves down to the next free place. One that does not
+        // read is passed over, so that the pictures after it still come back.
+        const std::string place = sideFilePath(count() + 1);
+        if (side == place || std::rename(side.c_str(), place.c_str()) == 0)
+            addPicture(place);
+    }
+    return count();
+}
+
+void Album::clear()
+{
+    places_.clear();
+    currentName_.clear();
+    modified_ = false;
+    deleteStaleSideFiles();
+    if (observer_)
+        observer_->albumCleared();
+    notifyState();
+}
+
+void Album::deleteStaleSideFiles()
+{
+    for (int p = 1; p <= sideFilePlaces; ++p) {
+        const std::string side = sideFilePath(p);
+        std::remove((side + partSuffix).c_str()); // left by a copy that never ended
+        if (p <= count())
+            continue;
+        resetAttributes(side);
+        std::remove(side.c_str());
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,126 @@
+#pragma once
+#include <QImage>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class PathPrompts;
+struct PictureRecord;
+
+constexpr int albumMaxPictures = 99;
+constexpr int sideFilePlaces = 100; // New and the stale-file sweep clear lum001 .. lum100
+constexpr uint64_t albumBytesPerPicture = 150000;
+constexpr int thumbnailWidth = 80;
+constexpr int thumbnailHeight = 60;
+
+// "lum001.dat" for place 1; empty outside 0..999.
+std::string sideFileName(int place);
+
+// The album file Open looks for: `path` itself when its extension is "ZAL" or "zal" (exactly
+// these), else `path` + ".ZAL".
+std::string albumPathToOpen(const std::string& path);
+
+// One picture of the album as the index shows it.
+struct AlbumPlace {
+    std::string timeCode; // "hh:mm:ss:ff" or "--:--:--:--"
+    bool selected = false;    // the committed selection
+    bool highlighted = false; // the selection as drawn
+    int system = 5;           // the system digit's low four bits: 5 (525 lines) or 6 (625)
+    bool wide = false;
+    QImage thumbnail;         // 80 x 60
+};
+
+// How the album tells its window about changes. Every call comes on the album's thread.
+class AlbumObserver {
+public:
+    virtual ~AlbumObserver() = default;
+    // A picture now sits at `place`, which is the new picture count.
+    virtual void pictureAdded(int place) { (void)place; }
+    // The album was emptied (New); the count is 0.
+    virtual void albumCleared() {}
+    // The modified flag, the current album name or the selection changed.
+    virtual void albumStateChanged() {}
+};
+
+// The album: pictures at places 1..count(), each kept as a side file lumNNN.dat in the
+// program folder, with its thumbnail and time code in memory.
+class Album {
+public:
+    // Side files and TAMRO01.INI live in `programFolder` (the program's folder by default).
+    explicit Album(std::string programFolder = {});
+
+    void setObserver(AlbumObserver* observer) { observer_ = observer; }
+
+    int count() const { return static_cast<int>(places_.size()); }
+    bool full() const { return count() >= albumMaxPictures; }
+    // Place 1..count().
+    const AlbumPlace& place(int place) const { return places_.at(static_cast<size_t>(place - 1)); }
+    int selectedCount() const;
+    void setSelected(int place, bool selected);
+    void setHighlighted(int place, bool highlighted);
+
+    bool modified() const { return modified_; }
+    void setModified(bool modified);
+    // The album file the album came from or was last saved as; empty when none.
+    const std::string& currentName() const { return currentName_; }
+    void setCurrentName(const std::string& name);
+    // The album file most recently read or written.
+    const std::string& lastAlbumPath() const { return lastAlbumPath_; }
+    void setLastAlbumPath(const std::string& path) { lastAlbumPath_ = path; }
+
+    const std::string& programFolder() const { return programFolder_; }
+    // The side file of a place in the program folder; empty outside 0..999.
+    std::string sideFilePath(int place) const;
+
+    // Appends a DVF file as place count() + 1: reads it (three tries 100 ms apart), decodes
+    // the thumbnail and copies the file to the side file unless it already is that file.
+    // Nothing is added when the album is full, the file cannot be read or does not decode.
+    bool addPicture(const std::string& path);
+
+    // Writes the album file (extension forced to "zal", through a temporary file renamed over
+    // the target) and its cut list; clears the modified flag. Fails, leaving an existing file
+    // as it was, when the target path check refuses or a side file cannot be read.
+    bool saveAlbum(const std::string& path, bool ask, PathPrompts& prompts);
+    // The cut list beside `path` (extension "qob").
+    bool writeCutList(const std::string& path, PathPrompts& prompts);
+    // Appends the pictures of an album file after the current ones. Stops with "MSG_OVER" at
+    // 99 pictures and at a truncated record, keeping what was added before.
+    bool openAlbum(const std::string& path, PathPrompts& prompts);
+
+    // Adds every existing side file lum001 .. lum099 in order; gaps close up and a file that
+    // cannot be added is passed over (it goes with the stale side files). Returns the count.
+    int restoreFromSideFiles();
+    // New: forgets every picture, deletes the side files 1..100, clears the name and the
+    // modified flag.
+    void clear();
+    // Deletes the side files of places count() + 1 .. 100 and the temporary files of
+    // interrupted writes.
+    void deleteStaleSideFiles();
+
+private:
+    enum SaveOutcome { saveWritten, saveSideFileUnreadable, saveWriteFailed };
+    enum UnpackOutcome { unpackWritten, unpackBroken, unpackNotWritten };
+
+    bool readWithRetries(PictureRecord& record);
+    // Appends a picture read into `record` (from record.path), copying that file to the side
+    // file unless it already is it.
+    bool addRecord(PictureRecord& record);
+    bool copySideFile(const std::string& from, const std::string& to) const;
+    SaveOutcome writeAlbumRecords(std::FILE* file) const;
+    bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
+    UnpackOutcome unpackRecord(std::FILE* file, PictureRecord& picture);
+    void notifyState();
+
+    std::string programFolder_;
+    std::vector<AlbumPlace> places_;
+    std::string currentName_;
+    std::string lastAlbumPath_;
+    bool modified_ = false;
+    AlbumObserver* observer_ = nullptr;
+};
+
+} // namespace vantrel

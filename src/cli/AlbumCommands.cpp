@@ -1,0 +1,172 @@
+// vantrel-cli album list, pack and unpack: album files on the program's own album model,
+// which works in a program folder of its own so that the program's side files stay alone.
+#include "Cli.h"
+#include "CommandLinePrompts.h"
+
+#include "album/Album.h"
+#include "album/AlbumFile.h"
+#include "image/DvCodec.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace vantrel::cli {
+
+namespace {
+
+// A private program folder for the album's side files, removed with the object.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "vantrel-album-XXXXXX").string();
+        if (mkdtemp(pattern.data()))
+            path = pattern;
+    }
+    ~ScratchFolder()
+    {
+        std::error_code error;
+        if (!path.empty())
+            fs::remove_all(path, error);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string path;
+};
+
+bool existingFolder(const std::string& path)
+{
+    std::error_code error;
+    const std::string folder = folderOf(fs::absolute(path, error).string());
+    if (folderExists(folder.empty() ? "/" : folder))
+        return true;
+    fail(folder + ": no such folder");
+    return false;
+}
+
+// Opens the album file into `album`; false with a message.
+bool openInto(Album& album, const std::string& path)
+{
+    CommandLinePrompts prompts(false);
+    if (!fileExists(albumPathToOpen(path))) {
+        fail(albumPathToOpen(path) + ": no such file");
+        return false;
+    }
+    if (album.openAlbum(path, prompts))
+        return true;
+    if (!prompts.warned)
+        fail(albumPathToOpen(path) + ": not an album file");
+    return false;
+}
+
+// Runs `work` on an album in a scratch folder with the codec and language loaded.
+template <typename Work>
+int withAlbum(Work work)
+{
+    ScratchFolder scratch;
+    if (scratch.path.empty())
+        return fail("no temporary folder can be made");
+    if (!loadCodec())
+        return 1;
+    loadLanguage();
+    Album album(scratch.path);
+    const int status = work(album);
+    DvcRelease();
+    return status;
+}
+
+int list(const Arguments& arguments)
+{
+    if (arguments.words.size() != 2)
+        return fail("give one album file (see --help)");
+    return withAlbum([&](Album& album) {
+        if (!openInto(album, arguments.words[1]))
+            return 1;
+        for (int p = 1; p <= album.count(); ++p) {
+            const AlbumPlace& place = album.place(p);
+            std::printf("place=%d system=%s timecode=%s wide=%d\n", p,
+                        place.system == 6 ? "625" : "525", place.timeCode.c_str(),
+                        place.wide ? 1 : 0);
+        }
+        return 0;
+    });
+}
+
+int pack(const Arguments& arguments)
+{
+    const auto out = arguments.value("o");
+    if (!out || out->empty() || arguments.words.size() < 2)
+        return fail("give the DVF files and -o FILE.zal (see --help)");
+    const int pictures = static_cast<int>(arguments.words.size()) - 1;
+    if (pictures > albumMaxPictures)
+        return fail(std::to_string(pictures) + " pictures: an album holds at most 99");
+    if (!existingFolder(*out))
+        return 1;
+    return withAlbum([&](Album& album) {
+        for (size_t i = 1; i < arguments.words.size(); ++i)
+            if (!album.addPicture(arguments.words[i]))
+                return fail(arguments.words[i] + ": cannot be read as a DVF picture");
+        CommandLinePrompts prompts(arguments.hasFlag("force"));
+        if (!album.saveAlbum(*out, true, prompts)) {
+            if (prompts.declined)
+                return fail(pathWithForcedExtension(*out, "zal") + " exists (use --force to replace it)");
+            return prompts.warned ? 1 : fail("saving the album failed");
+        }
+        std::printf("%s\n", album.lastAlbumPath().c_str());
+        return 0;
+    });
+}
+
+int unpack(const Arguments& arguments)
+{
+    const auto out = arguments.value("o");
+    if (!out || out->empty() || arguments.words.size() != 2)
+        return fail("give one album file and -o DIR (see --help)");
+    if (!folderExists(*out))
+        return fail(*out + ": no such folder");
+    return withAlbum([&](Album& album) {
+        if (!openInto(album, arguments.words[1]))
+            return 1;
+        for (int p = 1; p <= album.count(); ++p) {
+            const std::string target = *out + "/" + pathWithoutExtension(sideFileName(p)) + ".dvf";
+            std::vector<uint8_t> bytes;
+            const bool copied = readWholeFile(album.sideFilePath(p), bytes);
+            const FilePart part{bytes.data(), bytes.size()};
+            if (!copied || !replaceFileWhole(target, &part, 1))
+                return fail(target + ": cannot be written");
+            std::printf("%s\n", target.c_str());
+        }
+        return 0;
+    });
+}
+
+int album(const Arguments& arguments)
+{
+    const std::string action = arguments.words.empty() ? "" : arguments.words[0];
+    if (action == "list")
+        return list(arguments);
+    if (action == "pack")
+        return pack(arguments);
+    if (action == "unpack")
+        return unpack(arguments);
+    return fail("album: give list, pack or unpack (see --help)");
+}
+
+const Registration albumCommand({
+    "album",
+    "album list FILE.zal | album pack DVF... -o FILE.zal [--force] | album unpack FILE.zal -o DIR",
+    "Album files as the program reads and writes them.\n"
+    "  list    one line per picture: place=N system=525|625 timecode=hh:mm:ss:ff wide=0|1\n"
+    "  pack    makes an album of up to 99 DVF pictures and writes its cut list (.qob) beside\n"
+    "          it; an existing album is replaced only with --force\n"
+    "  unpack  writes each picture as DIR/lum001.dvf, lum002.dvf, ...",
+    "o", album});
+
+} // namespace
+
+} // namespace vantrel::cli

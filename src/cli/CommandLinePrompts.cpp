@@ -1,0 +1,41 @@
+#include "CommandLinePrompts.h"
+
+#include "Cli.h"
+
+#include "i18n/LanguageTable.h"
+#include "image/DvCodec.h"
+
+#include <cstdio>
+
+namespace vantrel::cli {
+
+bool CommandLinePrompts::askYesNo(const QString&, const QString&)
+{
+    declined = !force_;
+    return force_;
+}
+
+void CommandLinePrompts::warn(std::string_view key, const QString&, const QString& text)
+{
+    warned = true;
+    const std::string shown = text.isEmpty() ? std::string(key) : text.toStdString();
+    std::fprintf(stderr, "vantrel-cli: %s\n", shown.c_str());
+}
+
+LanguageTable& loadLanguage()
+{
+    static LanguageTable table;
+    table.loadFromProgramFolder();
+    setLanguageTable(&table);
+    return table;
+}
+
+bool loadCodec()
+{
+    if (DvcLoad())
+        return true;
+    fail("the DV codec is not available");
+    return false;
+}
+
+} // namespace vantrel::cli

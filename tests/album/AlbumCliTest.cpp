@@ -1,0 +1,111 @@
+// vantrel-cli album list, pack and unpack, run as a program beside the test.
+#include "../image/Frames.h"
+#include "support/CliRun.h"
+#include "support/TempFolder.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+using namespace vantrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+using test::CliRun;
+
+class AlbumCli : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(DvcLoad());
+        for (const auto& [name, system] : {std::pair{"a.dvf", dvSystem525}, {"b.dvf", dvSystem625},
+                                           {"c.dvf", dvSystem525}})
+            ASSERT_TRUE(test::writeTestDvf(folder.file(name), system, name[0] == 'b'));
+    }
+    CliRun cli(const QStringList& arguments) { return test::runCli(arguments); }
+    QString file(const std::string& name) const { return QString::fromStdString(folder.file(name)); }
+
+    test::TempProgramFolder home;
+    test::TempFolder folder;
+};
+
+TEST_F(AlbumCli, PackListUnpack)
+{
+    CliRun run = cli({"album", "pack", file("a.dvf"), file("b.dvf"), file("c.dvf"), "-o", file("t.zal")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fs::file_size(folder.file("t.zal")), 32u + 2 * 120032 + 144032);
+    EXPECT_EQ(fs::file_size(folder.file("t.qob")), 2u + 3 * 27);
+    run = cli({"album", "list", file("t.zal")});
+    EXPECT_EQ(run.out, "place=1 system=525 timecode=00:00:00:00 wide=0\n"
+                       "place=2 system=625 timecode=00:00:00:00 wide=1\n"
+                       "place=3 system=525 timecode=00:00:00:00 wide=0\n");
+    fs::create_directory(folder.file("out"));
+    run = cli({"album", "unpack", file("t.zal"), "-o", file("out")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const auto& [unpacked, source] : {std::pair{"out/lum001.dvf", "a.dvf"},
+                                           {"out/lum002.dvf", "b.dvf"}, {"out/lum003.dvf", "c.dvf"}})
+        EXPECT_EQ(test::fileBytes(folder.file(unpacked)), test::fileBytes(folder.file(source)));
+}
+
+TEST_F(AlbumCli, RefusalsWriteNothing)
+{
+    test::writeBytes(folder.file("not.zal"), {'N', 'O', 'P', 'E'});
+    QStringList hundred = {"album", "pack"};
+    for (int i = 0; i < 100; ++i)
+        hundred << file("a.dvf");
+    const QStringList cases[] = {
+        hundred << "-o" << file("big.zal"),
+        {"album", "pack", file("a.dvf"), "-o", file("missing/x.zal")},
+        {"album", "pack", file("a.dvf"), file("not.zal"), "-o", file("bad.zal")},
+        {"album", "list", file("not.zal")},
+        {"album", "list", file("none.zal")},
+        {"album", "unpack", file("not.zal"), "-o", file(".")},
+        {"album", "unpack", file("a.dvf"), "-o", file("missing")},
+    };
+    const auto before = std::distance(fs::directory_iterator(folder.path()), {});
+    for (const QStringList& arguments : cases) {
+        const CliRun run = cli(arguments);
+        EXPECT_NE(run.status, 0) << arguments.join(' ').toStdString();
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), before);
+}
+
+TEST_F(AlbumCli, SaveKilledHalfWayLeavesTheOldAlbum)
+{
+    ASSERT_EQ(cli({"album", "pack", file("a.dvf"), "-o", file("old.zal")}).status, 0);
+    const auto before = test::fileBytes(folder.file("old.zal"));
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(inotify_add_watch(watch, folder.path().c_str(), IN_CREATE), 0);
+    QStringList arguments = {"album", "pack", "--force", "-o", file("old.zal")};
+    for (int i = 0; i < 99; ++i)
+        arguments << file(i % 2 ? "a.dvf" : "b.dvf");
+    QProcess process;
+    process.start(test::programBesideTest(), arguments);
+    ASSERT_TRUE(process.waitForStarted());
+    bool killed = false;
+    alignas(inotify_event) char events[4096];
+    pollfd waiting{watch, POLLIN, 0};
+    while (!killed && poll(&waiting, 1, 120000) > 0) {
+        const ssize_t got = read(watch, events, sizeof events);
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if (event->len && std::string(event->name) == "old.zal.part")
+                killed = ::kill(static_cast<pid_t>(process.processId()), SIGKILL) == 0;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    close(watch);
+    process.waitForFinished();
+    ASSERT_TRUE(killed);
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(test::fileBytes(folder.file("old.zal")), before);
+}
+
+} // namespace

@@ -1,0 +1,29 @@
+#include "CliRun.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+namespace vantrel::test {
+
+QString programBesideTest(const char* program)
+{
+    return QCoreApplication::applicationDirPath() + "/" + program;
+}
+
+CliRun runCli(const QStringList& arguments, const char* program)
+{
+    QProcess process;
+    process.start(programBesideTest(program), arguments);
+    CliRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+} // namespace vantrel::test

@@ -1,0 +1,19 @@
+#pragma once
+#include <QStringList>
+
+#include <string>
+
+namespace vantrel::test {
+
+struct CliRun {
+    int status = -1; // -1 when the program crashed or did not end in time
+    std::string out;
+    std::string err;
+};
+
+// Runs a program built beside the test program (vantrel-cli by default) to its end.
+CliRun runCli(const QStringList& arguments, const char* program = "vantrel-cli");
+// The path of a program built beside the test program.
+QString programBesideTest(const char* program = "vantrel-cli");
+
+} // namespace vantrel::test
