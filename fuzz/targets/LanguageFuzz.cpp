@@ -10,14 +10,21 @@ namespace {
 
 using vantrel::LanguageTable;
 
+// Lookups and text decoding cost a search or a code page conversion each: the first records
+// stand for the rest, so that an input runs in milliseconds.
+constexpr size_t recordsLookedUp = 32;
+
 void checkStrings(const LanguageTable& table)
 {
     vantrel::fuzz::check(table.strings.size() <= LanguageTable::stringCapacity,
                          "no more string lines than the table holds");
-    for (const auto& record : table.strings) {
+    for (size_t i = 0; i < table.strings.size(); ++i) {
+        const auto& record = table.strings[i];
         vantrel::fuzz::check(record.owner.size() < 100 && record.item.size() < 100 &&
                                  record.text.size() < 200 && record.style.size() < 20,
                              "string fields keep their maximum lengths");
+        if (i >= recordsLookedUp)
+            continue;
         table.textOf(record);
         table.findComponentRecord(record.owner, record.item);
         table.textForKey(record.item);
