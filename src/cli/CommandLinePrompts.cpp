@@ -29,7 +29,8 @@ int refused(const CommandLinePrompts& prompts, const std::string& path, const ch
         return fail(pathWithForcedExtension(path, extension) + " exists (use --force to replace it)");
     if (prompts.warned)
         return 1;
-    return fail(std::string(what) + " failed");
+    return fail(std::string(what) + " failed: " + pathWithForcedExtension(path, extension) +
+                " was not written");
 }
 
 LanguageTable& loadLanguage()

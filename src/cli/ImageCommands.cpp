@@ -158,8 +158,10 @@ int import(const Arguments& arguments)
     if (!outputPath(arguments, out) || !importOptions(arguments, settings))
         return 1;
     const std::string& in = arguments.words[0];
-    if (!ImgKitFileType(in, nullptr))
-        return fail(in + ": not a bitmap or JPEG picture that can be read");
+    if (!ImgKitFileType(in, nullptr)) {
+        const std::string refusal = ImgKitSizeRefusal(in);
+        return fail(in + ": " + (refusal.empty() ? "not a bitmap or JPEG picture that can be read" : refusal));
+    }
     if (!loadCodec())
         return 1;
     loadLanguage();

@@ -128,12 +128,18 @@ bool encodeToDvf(const std::vector<uint8_t>& pixels, DvSystem system, bool wide,
     return ok;
 }
 
+// The source is opened first, so one that cannot be read leaves the target alone; a copy that
+// cannot be finished (a full disk) is removed, as every writer does.
 bool copyDvfFile(const std::string& dvfPath, const std::string& target)
 {
-    std::error_code error;
-    return std::filesystem::copy_file(dvfPath, target,
-                                      std::filesystem::copy_options::overwrite_existing, error) &&
-           !error;
+    FilePtr in(std::fopen(dvfPath.c_str(), "rb"));
+    if (!in)
+        return false;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    return !std::ferror(in.get()) && writeWholeFile(target, {{bytes.data(), bytes.size()}});
 }
 
 bool savePicture(ImageDocument& picture, const std::string& chosenPath, int format, bool ask,

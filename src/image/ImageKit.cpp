@@ -1,9 +1,11 @@
 #include "ImageKit.h"
 
+#include "image/PictureLimits.h"
 #include "image/PixelRows.h"
 #include "image/Scaler.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -199,7 +201,45 @@ bool savePlainBitmap(const std::string& path, const QImage& picture)
     return written && file.error() == QFileDevice::NoError;
 }
 
+// The check of a size the reader found in the file's header.
+PictureSizeCheck declaredSizeCheck(const std::string& path, const QSize& size)
+{
+    if (!size.isValid())
+        return PictureSizeCheck::tooLarge;
+    return checkPictureSize(size.width(), size.height(), QFileInfo(QString::fromStdString(path)).size());
+}
+
+std::unique_ptr<QImageReader> readerOf(const std::string& path)
+{
+    // The toolkit's own allocation limit would refuse photos well inside ours.
+    static const bool limitSet = [] {
+        QImageReader::setAllocationLimit(static_cast<int>(pictureLimits.pixels * 4 >> 20));
+        return true;
+    }();
+    (void)limitSet;
+    auto reader = std::make_unique<QImageReader>(QString::fromStdString(path));
+    reader->setDecideFormatFromContent(true);
+    return reader;
+}
+
+// A reader of the file whose declared size has been checked; null when it is refused.
+std::unique_ptr<QImageReader> checkedReader(const std::string& path)
+{
+    auto reader = readerOf(path);
+    if (declaredSizeCheck(path, reader->size()) != PictureSizeCheck::fits)
+        return nullptr;
+    return reader;
+}
+
 } // namespace
+
+std::string ImgKitSizeRefusal(const std::string& path)
+{
+    const QSize size = readerOf(path)->size();
+    if (!size.isValid())
+        return {};
+    return pictureSizeMessage(declaredSizeCheck(path, size), size.width(), size.height());
+}
 
 int ImgKitFileType(const std::string& path, ImgKitFileInfo* info)
 {
@@ -214,12 +254,13 @@ int ImgKitFileType(const std::string& path, ImgKitFileInfo* info)
         }
         return 1;
     }
-    QImageReader reader(QString::fromStdString(path));
-    reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format();
-    const QSize size = reader.size();
+    const std::unique_ptr<QImageReader> reader = checkedReader(path);
+    if (!reader)
+        return 0;
+    const QByteArray format = reader->format();
+    const QSize size = reader->size();
     for (const auto& known : knownFormats) {
-        if (format != known.name || !size.isValid())
+        if (format != known.name)
             continue;
         if (info) {
             *info = ImgKitFileInfo{};
@@ -227,7 +268,7 @@ int ImgKitFileType(const std::string& path, ImgKitFileInfo* info)
             info->width = size.width();
             info->height = size.height();
             info->bitsPerPixel = known.kind == imgKitBitmap ? bitmapBitCount(path)
-                                                            : jpegBits(reader.imageFormat());
+                                                            : jpegBits(reader->imageFormat());
         }
         return 1;
     }
@@ -239,9 +280,8 @@ ImgKitHandle ImgKitFileLoad(const std::string& path)
     QImage plain = plainBitmap(path);
     if (!plain.isNull())
         return wrap(std::move(plain));
-    QImageReader reader(QString::fromStdString(path));
-    reader.setDecideFormatFromContent(true);
-    return wrap(reader.read());
+    const std::unique_ptr<QImageReader> reader = checkedReader(path);
+    return reader ? wrap(reader->read()) : nullptr;
 }
 
 ImgKitHandle ImgKitCopy(ImgKitHandle image)

@@ -26,7 +26,11 @@ static_assert(sizeof(ImgKitFileInfo) == 28);
 
 // Non-zero when the file is a bitmap or JPEG picture the kit reads; fills `info`.
 int ImgKitFileType(const std::string& path, ImgKitFileInfo* info);
+// Pictures beyond the limits of image/PictureLimits.h are refused from their header, before
+// they are decoded.
 ImgKitHandle ImgKitFileLoad(const std::string& path);
+// Why a picture file is refused for its declared size; empty when it is not.
+std::string ImgKitSizeRefusal(const std::string& path);
 ImgKitHandle ImgKitCopy(ImgKitHandle image);
 struct ImgKitFree {
     void operator()(ImgKitHandle image) const;

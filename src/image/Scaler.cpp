@@ -24,21 +24,20 @@ struct Taps {
     std::vector<uint32_t> weights;
 };
 
-// Rounds the real weights to integers summing to weightOne, the remainder to the largest.
+// Rounds the real weights to integers summing to weightOne: each is its rounded running total
+// less the rounded total before it, so none goes negative however many source pixels share the
+// 256 (a remainder put on one weight wrapped below zero past 256 of them).
 void addWeights(Taps& taps, const std::vector<double>& real)
 {
     const double total = std::accumulate(real.begin(), real.end(), 0.0);
-    int sum = 0;
-    size_t largest = 0;
-    const size_t start = taps.weights.size();
-    for (size_t i = 0; i < real.size(); ++i) {
-        const int w = static_cast<int>(std::lround(real[i] / total * weightOne));
-        taps.weights.push_back(static_cast<uint32_t>(w));
-        sum += w;
-        if (real[i] > real[largest])
-            largest = i;
+    double running = 0;
+    int given = 0;
+    for (const double weight : real) {
+        running += weight;
+        const int upTo = static_cast<int>(std::lround(running / total * weightOne));
+        taps.weights.push_back(static_cast<uint32_t>(upTo - given));
+        given = upTo;
     }
-    taps.weights[start + largest] += static_cast<uint32_t>(weightOne - sum);
 }
 
 // Output pixel d covers the source stretch [d * scale, (d + 1) * scale).
@@ -235,10 +234,19 @@ QImage scaledPicture(const QImage& source, int width, int height)
 {
     if (source.isNull() || width <= 0 || height <= 0 || source.depth() != 32)
         return {};
-    const QImage across = width == source.width() ? source : scaledHorizontally(source, width);
-    if (across.isNull() || height == source.height())
-        return across;
-    return scaledVertically(across, height);
+    const auto across = [width](const QImage& in) {
+        return width == in.width() ? in : scaledHorizontally(in, width);
+    };
+    const auto down = [height](const QImage& in) {
+        return height == in.height() ? in : scaledVertically(in, height);
+    };
+    // The axis that leaves the smaller picture in between goes first: that picture is then
+    // never larger than the larger of the source and the result.
+    const bool acrossFirst = int64_t(width) * source.height() <= int64_t(source.width()) * height;
+    const QImage between = acrossFirst ? across(source) : down(source);
+    if (between.isNull())
+        return between;
+    return acrossFirst ? down(between) : across(between);
 }
 
 } // namespace vantrel

@@ -46,6 +46,15 @@ uint8_t quobChecksum(const QuobPacket& packet)
     return static_cast<uint8_t>((0x80 - (sum % 0x80)) % 0x80);
 }
 
+int answerResult(const QuobPacket& answer)
+{
+    if (answer[0] != 0xFC || answer[1] != 0xFF)
+        return QuobResult::BadStart;
+    if (quobChecksum(answer) != answer[10])
+        return QuobResult::BadChecksum;
+    return QuobResult::Ok;
+}
+
 bool CQuobIO::tryTakeLine(std::thread::id me, int servicing)
 {
     std::lock_guard lock(lineMutex_);
@@ -207,15 +216,10 @@ int CQuobIO::exchange()
     lastSendTime = 0;
     storeAnswer(answer);
     notifyMonitor(0, 0);
-    if (answer[0] != 0xFC || answer[1] != 0xFF) {
+    const int result = answerResult(answer);
+    if (result != QuobResult::Ok)
         storeAnswer(QuobPacket{});
-        return QuobResult::BadStart;
-    }
-    if (quobChecksum(answer) != answer[10]) {
-        storeAnswer(QuobPacket{});
-        return QuobResult::BadChecksum;
-    }
-    return QuobResult::Ok;
+    return result;
 }
 
 bool CQuobIO::Command(int tries)

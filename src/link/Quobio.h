@@ -30,6 +30,8 @@ const char* describe(int result);
 
 // The 7-bit checksum of bytes 0 to 9 of a packet: the negated sum, low seven bits.
 uint8_t quobChecksum(const QuobPacket& packet);
+// What a complete answer packet is worth: Ok, BadStart or BadChecksum.
+int answerResult(const QuobPacket& answer);
 
 // The Quob packet exchange over the serial port. One exchange at a time goes over the line.
 // A LineGuard holds the line for one exchange: loading the command, the exchange and reading

@@ -1,5 +1,6 @@
 // Whole captures over a pseudo-terminal against the simulated device.
 #include "CaptureRig.h"
+#include "support/SmallDisk.h"
 #include "Fidelity.h"
 
 #include "capture/CaptureCommands.h"
@@ -239,16 +240,24 @@ TEST_F(Capture, PictureLargerThanTheBufferIsRefused)
 
 TEST_F(Capture, AlbumThatCannotTakeThePictureFailsTheTransfer)
 {
-    for (const bool full : {false, true}) {
+    enum Obstacle { fullAlbum, missingFolder, fullDisk };
+    for (const Obstacle obstacle : {fullAlbum, missingFolder, fullDisk}) {
+        // 64 KB cannot take a 119232-byte side file: the write stops half way.
+        test::SmallDisk disk(64);
+        if (obstacle == fullDisk && !disk.mounted())
+            continue; // mounting needs root
         CaptureRig rig(layoutWith(7));
         ASSERT_TRUE(rig.parkTape(0));
-        if (full)
+        if (obstacle == fullAlbum)
             rig.album.count = 99;
         else
-            rig.album.folderOverride = rig.album.folder.file("gone");
-        EXPECT_EQ(rig.cpt.Capture(), CaptureOutcome::TransferFailed);
+            rig.album.folderOverride = obstacle == missingFolder ? rig.album.folder.file("gone") : disk.path();
+        EXPECT_EQ(rig.cpt.Capture(), CaptureOutcome::TransferFailed) << obstacle;
         EXPECT_TRUE(rig.album.announced.empty());
         EXPECT_FALSE(fileExists(rig.album.sideFileName(100)));
+        if (disk.mounted()) {
+            EXPECT_EQ(disk.listing(), "") << "no half side file";
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 #include "Fidelity.h"
 #include "Frames.h"
 #include "support/CliRun.h"
+#include "support/SmallDisk.h"
 #include "support/TempFolder.h"
 
 #include "image/TestPattern.h"
@@ -156,4 +157,66 @@ TEST_F(ImageCli, ThumbnailIsSquarePixelsAtMostSizeOnItsLongerSide)
     for (const char* size : {"0", "12x", "5000"})
         EXPECT_EQ(cli({"thumbnail", dvf("t.dvf", dvSystem525, false), file("x.png"), size}).status, 1);
     EXPECT_FALSE(fs::exists(home.file("x.png")));
+}
+
+TEST_F(ImageCli, PictureBeyondTheSizeLimitsIsRefusedWithItsSize)
+{
+    // 186 bytes declaring 9 x 2633216 pixels of 24 bits.
+    std::vector<uint8_t> tall(186, 0);
+    const uint8_t header[] = {'B', 'M', 186, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 9, 0, 0, 0,
+                              0x00, 0x2E, 0x28, 0, 1, 0, 24, 0};
+    std::copy(std::begin(header), std::end(header), tall.begin());
+    test::writeBytes(home.file("tall.bmp"), tall);
+    const CliRun run = cli({"import", file("tall.bmp"), "-o", file("x.dvf")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("9 x 2633216 pixels; at most 32768 pixels a side"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(home.file("x.dvf")));
+}
+
+// Every picture writer of the command line on a full disk, a read-only disk and a folder that
+// cannot be made: its message, and nothing written.
+TEST_F(ImageCli, FullOrReadOnlyDiskGivesItsMessageAndWritesNothing)
+{
+    test::SmallDisk full(128);
+    test::SmallDisk readOnly(4096, test::SmallDisk::readOnly);
+    if (!full.mounted() || !readOnly.mounted())
+        GTEST_SKIP() << "mounting a small disk needs root";
+    for (const char* name : {"wyb.cpt", "wyb.sty"})
+        fs::copy_file(test::programBesideTest(name).toStdString(), home.file(name));
+    const QString source = dvf("a.dvf", dvSystem525, false);
+    const QString picture = jpeg("in.jpg", 640, 480);
+    const std::string noSpace = "There is not enough free space on the disk.";
+    const QString onFull = QString::fromStdString(full.file("out"));
+    const QString onReadOnly = QString::fromStdString(readOnly.file("out"));
+    const struct {
+        QStringList arguments;
+        std::string message;
+    } cases[] = {
+        {{"convert", source, "-o", onFull, "--format", "jpeg"}, noSpace},
+        {{"convert", source, "-o", onFull, "--format", "bmp"}, noSpace},
+        {{"convert", source, "-o", onFull, "--format", "dvf"}, noSpace},
+        {{"import", picture, "-o", onFull}, noSpace},
+        {{"convert", source, "-o", onReadOnly, "--format", "jpeg"}, "out.jpg was not written"},
+        {{"convert", source, "-o", onReadOnly, "--format", "dvf"}, "out.dvf was not written"},
+        {{"import", picture, "-o", onReadOnly}, "out.dvf was not written"},
+        {{"convert", source, "-o", QString::fromStdString(readOnly.file("new/out"))},
+         "The file or folder cannot be found."},
+    };
+    for (const auto& row : cases) {
+        const CliRun run = cli(row.arguments);
+        EXPECT_EQ(run.status, 1) << row.arguments.join(' ').toStdString();
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        EXPECT_EQ(full.listing(), "");
+        EXPECT_EQ(readOnly.listing(), "");
+    }
+    // The program folder on the full disk: the import's work file does not fit.
+    for (const char* name : {"wyb.cpt", "wyb.sty"})
+        fs::copy_file(home.file(name), full.file(name));
+    setenv("VANTREL_HOME", full.path().c_str(), 1);
+    const CliRun run = cli({"import", picture, "-o", file("x.dvf")});
+    setenv("VANTREL_HOME", home.path().c_str(), 1);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(noSpace), std::string::npos) << run.err;
+    EXPECT_EQ(full.listing(), "wyb.cpt wyb.sty ");
+    EXPECT_FALSE(fs::exists(home.file("x.dvf")));
 }

@@ -84,7 +84,9 @@ TEST(Resampling, ThumbnailOfADecodedFrameMatchesTheReducedSource)
         ASSERT_EQ(bitmap.width, 80);
         ASSERT_EQ(bitmap.height, 60);
         const auto thumbnail = test::fromBottomUp(bitmap.pixels(), 80, 60);
-        const QImage pattern(testPattern(system).data(), 720, linesOf(system), 2160, QImage::Format_BGR888);
+        // The pixels must outlive the picture that wraps them.
+        const auto pixels = testPattern(system);
+        const QImage pattern(pixels.data(), 720, linesOf(system), 2160, QImage::Format_BGR888);
         const QImage small = pattern.scaled(80, 60, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const auto expected = test::fromTopDown(small.constBits(), 80, 60, int(small.bytesPerLine()));
         EXPECT_GT(test::psnr(thumbnail, expected), 20.0) << system;

@@ -62,9 +62,10 @@ void SptpSide::setOptions(const SptpOptions& options)
     sourceFrame_.clear();
 }
 
-SptpPicture SptpSide::frozenPicture() const
+SptpPicture SptpSide::frozenPicture()
 {
     std::lock_guard held(mutex_);
+    makeDuePicture();
     return picture_;
 }
 
@@ -126,17 +127,25 @@ Answer SptpSide::freeze(Device& device)
     if (options_.faults.noSignal)
         return done(FreezeBits::NoSignal);
     picture_ = {};
-    freezePicture(device);
+    pictureDue_ = FrozenMoment{static_cast<int32_t>(device.tape.position(Clock::now())),
+                               device.tape.framesPerSecond};
     settlingLeft_ = options_.settlingSenses;
     return done(settlingLeft_ > 0 ? FreezeBits::Settling : 0);
 }
 
-// The picture under the head, with the tape's time code in its subcode.
-bool SptpSide::freezePicture(Device& device)
+void SptpSide::makeDuePicture()
 {
-    bool pal = device.tape.framesPerSecond == 25;
-    const auto position = static_cast<int32_t>(device.tape.position(Clock::now()));
-    const auto pack = imgdata::timeCodePack(position, device.tape.framesPerSecond);
+    if (!pictureDue_)
+        return;
+    freezePicture(*pictureDue_);
+    pictureDue_.reset();
+}
+
+// The picture under the head, with the tape's time code in its subcode.
+bool SptpSide::freezePicture(const FrozenMoment& moment)
+{
+    bool pal = moment.framesPerSecond == 25;
+    const auto pack = imgdata::timeCodePack(moment.position, moment.framesPerSecond);
     if (!options_.picturePath.empty()) {
         if (sourceFrame_.empty())
             sourceFrame_ = dvfFileFrame(options_.picturePath, sourcePal_);
@@ -221,6 +230,7 @@ bool SptpSide::act(Simulator& simulator, Session& session, const sptp::ParsedFra
     }
     case 0x3A: {
         note('T');
+        makeDuePicture();
         const bool accepted = !faults.refuseStart && !picture_.data.empty();
         if (accepted) {
             ++log_.transfers;

@@ -57,13 +57,20 @@ public:
 
     void setOptions(const SptpOptions& options);
     // The picture of the last freeze, as the host should rebuild it.
-    SptpPicture frozenPicture() const;
+    SptpPicture frozenPicture();
     SptpLog log() const;
 
 private:
     struct Session;
     Answer freeze(Device& device);
-    bool freezePicture(Device& device);
+    // The moment a freeze took: its picture is made only after the freeze has been answered,
+    // since encoding it could miss the answer's time limit on a slow (or sanitized) host.
+    struct FrozenMoment {
+        int32_t position;
+        int framesPerSecond;
+    };
+    bool freezePicture(const FrozenMoment& moment);
+    void makeDuePicture();
     bool readFrame(Line& line, sptp::ParsedFrame& frame, Clock::time_point& firstByte);
     bool act(Simulator& simulator, Session& session, const sptp::ParsedFrame& frame);
     void answer(Line& line, uint8_t id, bool accepted);
@@ -73,6 +80,7 @@ private:
     mutable std::mutex mutex_;
     SptpOptions options_;
     SptpPicture picture_;
+    std::optional<FrozenMoment> pictureDue_;
     SptpLog log_;
     int settlingLeft_ = 0;
     bool prepared_ = false;

@@ -1,0 +1,31 @@
+#pragma once
+#include "TempFolder.h"
+
+#include <cstddef>
+#include <string>
+
+namespace vantrel::test {
+
+// A small tmpfs mounted on a temporary folder, for writers that meet a full disk or a
+// read-only folder. Only root can mount it: elsewhere mounted() is false and the test skips.
+class SmallDisk {
+public:
+    enum Access { writable, readOnly };
+
+    SmallDisk(size_t kilobytes, Access access = writable);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& path() const { return folder_.path(); }
+    std::string file(const std::string& name) const { return folder_.file(name); }
+    // The names of the files and folders on the disk, sorted.
+    std::string listing() const;
+
+private:
+    TempFolder folder_;
+    bool mounted_ = false;
+};
+
+} // namespace vantrel::test
