@@ -4,7 +4,7 @@
 #include "../FuzzTarget.h"
 
 #include "image/ImageSettings.h"
-#include "link/Profile.h"
+#include "platform/Profile.h"
 #include "platform/IniFile.h"
 
 #include <cctype>
