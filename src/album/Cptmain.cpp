@@ -835,6 +835,7 @@ void TfrmCptMain::placeSlot(int place, bool visible)
         slot = new AlbumSlot(ScrollBox1, screenDotsPerInch(*this));
         slot->setPlace(place);
         slot->setTimeCode(QString::fromLatin1(invalidTimeCode));
+        slot->setMouseHandler(this);
     }
     const QPoint at = slotPosition(place, columns);
     slot->move(at);
@@ -986,6 +987,28 @@ void TfrmCptMain::mnuOpenHTMLClick()
 {
     HourGlass hourGlass;
     QDesktopServices::openUrl(QUrl::fromLocalFile(lastHtmlAlbum_));
+}
+
+void TfrmCptMain::slotMouseEvent(int place, QWidget* control, QMouseEvent* event)
+{
+    constexpr qint64 doubleClickMs = 300;
+    if (event->type() != QEvent::MouseButtonRelease || event->button() != Qt::LeftButton ||
+        qobject_cast<QLabel*>(control) || place > album.count())
+        return;
+    // A release the paint box leaves to its panels reaches this handler once per control.
+    if (event->timestamp() == lastReleaseTimestamp_)
+        return;
+    lastReleaseTimestamp_ = event->timestamp();
+    const bool second = place == lastClickPlace_ && lastClick_.isValid() &&
+                        lastClick_.elapsed() <= doubleClickMs;
+    for (int p = 1; p <= album.count(); ++p) {
+        album.setHighlighted(p, p == place);
+        album.setSelected(p, p == place);
+    }
+    lastClickPlace_ = second ? 0 : place;
+    lastClick_.start();
+    if (second)
+        openViewer();
 }
 
 void TfrmCptMain::openViewer()

@@ -8,6 +8,7 @@
 #include "platform/Profile.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -33,7 +34,7 @@ class WindowMessage;
 // table (its constructor, which runs before any other window is created, chooses the
 // language, loads wyb.sty and wyb.cpt from the program folder and registers the table), the
 // settings file and the album. Message 1139 adds captured pictures; 52772 scrolls the index.
-class TfrmCptMain : public QMainWindow, public AlbumObserver, public CaptureAlbum {
+class TfrmCptMain : public QMainWindow, public AlbumObserver, public CaptureAlbum, public SlotMouseHandler {
     Q_OBJECT
 public:
     static constexpr int slotPitch = 103; // a slot and its gap
@@ -125,6 +126,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
+    // A click on a picture selects it alone; a second click on it within 300 ms opens the
+    // viewer there. Dragging and the other selection rules come with the index editing.
+    void slotMouseEvent(int place, QWidget* control, QMouseEvent* event) override;
+
     // AlbumObserver
     void pictureAdded(int place) override;
     void albumCleared() override;
@@ -198,6 +203,9 @@ private:
     std::string lastHtmlPath_;
     QString lastHtmlAlbum_;
     std::atomic<bool>* waitStop_ = nullptr;
+    QElapsedTimer lastClick_;
+    int lastClickPlace_ = 0;
+    quint64 lastReleaseTimestamp_ = 0;
     uint32_t backColor_;
     int savedToolbarHeight_ = 0;
     int toolbarHeight_ = 0;

@@ -1,6 +1,7 @@
 // The image windows beside the real main window: how it opens them and what it shares.
 #include "Frames.h"
 
+#include "album/AlbumSlot.h"
 #include "album/Cptmain.h"
 #include "album/ImageWindowsLink.h"
 #include "album/MainDialogs.h"
@@ -92,6 +93,18 @@ TEST(MainWindowLink, MainWindowOpensTheViewerAndTheSettingsPages)
         {"tool bar button", 3, [&] { QTest::mouseClick(main.btnEDS, Qt::LeftButton); }, 3},
         {"popup item", 2, [&] { main.findChild<QAction*>("pmFullImg")->trigger(); }, 2},
     };
+    // Two clicks on a thumbnail 250 ms apart open the viewer there; 350 ms apart they do not.
+    for (const auto& [gapMs, opens] : {std::pair{350, false}, std::pair{250, true}}) {
+        frmFullImage->hide();
+        QTest::mouseClick(main.slotAt(2)->pbThumb, Qt::LeftButton);
+        QTest::qWait(gapMs);
+        QTest::mouseClick(main.slotAt(2)->pbThumb, Qt::LeftButton);
+        EXPECT_EQ(frmFullImage->isVisible(), opens) << gapMs << " ms";
+        EXPECT_EQ(main.album.selectedCount(), 1);
+        QTest::qWait(400);
+    }
+    EXPECT_EQ(frmFullImage->currentPlace(), 2);
+    main.album.setSelected(2, false);
     for (const auto& o : openers) {
         frmFullImage->hide();
         if (o.selected)
