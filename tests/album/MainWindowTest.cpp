@@ -279,8 +279,10 @@ TEST_F(MainWindowTest, SaveImagesAndHtmlAlbumFromTheMenus)
     main.album.setSelected(3, true);
     dialogs->imageNames = {QString::fromStdString(files.file("out/LUM01.JPG"))};
     dialogs->answers = {true}; // the others as a batch
-    ASSERT_TRUE(main.findChild<QAction*>("mnuSaveImage")->isEnabled());
-    main.findChild<QAction*>("mnuSaveImage")->trigger();
+    // The shortcuts, typed as a keyboard types them: into the active window.
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(main.windowHandle(), Qt::Key_I, Qt::ControlModifier);
     EXPECT_EQ(dialogs->proposedImages, std::vector<std::string>{"lum01.jpg"});
     EXPECT_TRUE(fileExists(files.file("out/LUM01.JPG")));
     EXPECT_TRUE(fileExists(files.file("out/lum03.jpg")));
@@ -290,7 +292,9 @@ TEST_F(MainWindowTest, SaveImagesAndHtmlAlbumFromTheMenus)
     EXPECT_FALSE(main.findChild<QAction*>("mnuOpenHTML")->isEnabled());
     dialogs->htmlNames = {QString::fromStdString(files.file("web/trip.htm"))};
     dialogs->titles = {QString("Trip")};
-    main.findChild<QAction*>("mnuHTML")->trigger();
+    main.activateWindow(); // the wait dialog of the batch had it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(main.windowHandle(), Qt::Key_H, Qt::ControlModifier);
     EXPECT_EQ(dialogs->proposedIndex, "Album00.htm");
     EXPECT_TRUE(fileExists(files.file("web/trip/lum002.htm"))) << "the two selected pictures";
     EXPECT_FALSE(fileExists(files.file("web/trip/lum003.htm")));
