@@ -72,60 +72,6 @@ void setUpScene()
         std::abort();
 }
 
-// The bare decoder at one eighth, on frames whose header blocks it is given.
-class BareDecoder {
-public:
-    BareDecoder()
-    {
-        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
-        context_ = avcodec_alloc_context3(codec);
-        context_->lowres = 3;
-        if (avcodec_open2(context_, codec, nullptr) < 0)
-            std::abort();
-        picture_ = av_frame_alloc();
-        packet_ = av_packet_alloc();
-    }
-    ~BareDecoder()
-    {
-        av_packet_free(&packet_);
-        av_frame_free(&picture_);
-        avcodec_free_context(&context_);
-    }
-    // A frame buffer of frameBytes plus padding, its header blocks those of a 525/60 frame.
-    static std::vector<uint8_t> frameBuffer()
-    {
-        std::vector<uint8_t> frame(frameBytes + AV_INPUT_BUFFER_PADDING_SIZE);
-        putHeaderBlocks525(frame.data());
-        return frame;
-    }
-    bool decode(uint8_t* frame)
-    {
-        packet_->data = frame;
-        packet_->size = frameBytes;
-        const bool ok = avcodec_send_packet(context_, packet_) == 0 &&
-                        avcodec_receive_frame(context_, picture_) == 0;
-        packet_->data = nullptr;
-        packet_->size = 0;
-        return ok;
-    }
-
-private:
-    AVCodecContext* context_ = nullptr;
-    AVFrame* picture_ = nullptr;
-    AVPacket* packet_ = nullptr;
-};
-
-// Plain reads of a DVF file's header and sequences into a frame buffer.
-bool readSideFile(const std::string& path, uint8_t* header, uint8_t* frame)
-{
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    bool read = file && std::fread(header, 1, dvfHeaderBytes, file.get()) == dvfHeaderBytes;
-    for (int q = 0; read && q < sequences; ++q)
-        read = std::fread(frame + q * dvSequenceBytes + dvBlockBytes, 1, dvStoredSequenceBytes,
-                          file.get()) == dvStoredSequenceBytes;
-    return read;
-}
-
 void emptyOpenHome()
 {
     for (int p = 1; p <= pictures; ++p)

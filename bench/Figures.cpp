@@ -2,6 +2,12 @@
 
 #include "image/DvCodec.h"
 #include "image/DvFrame.h"
+#include "image/WholeFile.h"
+#include "image/Dvf.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 #include <algorithm>
 #include <chrono>
@@ -88,6 +94,52 @@ void putHeaderBlocks525(uint8_t* frame)
 {
     for (int q = 0; q < dvSequences525; ++q)
         putHeaderBlockStart(frame + q * dvSequenceBytes, q, dvSystem525);
+}
+
+BareDecoder::BareDecoder(int lowres)
+{
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
+    context_ = avcodec_alloc_context3(codec);
+    context_->lowres = lowres;
+    if (avcodec_open2(context_, codec, nullptr) < 0)
+        std::abort();
+    picture_ = av_frame_alloc();
+    packet_ = av_packet_alloc();
+}
+
+BareDecoder::~BareDecoder()
+{
+    av_packet_free(&packet_);
+    av_frame_free(&picture_);
+    avcodec_free_context(&context_);
+}
+
+std::vector<uint8_t> BareDecoder::frameBuffer()
+{
+    std::vector<uint8_t> frame(frameBytesOf(dvSystem525) + AV_INPUT_BUFFER_PADDING_SIZE);
+    putHeaderBlocks525(frame.data());
+    return frame;
+}
+
+bool BareDecoder::decode(uint8_t* frame)
+{
+    packet_->data = frame;
+    packet_->size = frameBytesOf(dvSystem525);
+    const bool ok = avcodec_send_packet(context_, packet_) == 0 &&
+                    avcodec_receive_frame(context_, picture_) == 0;
+    packet_->data = nullptr;
+    packet_->size = 0;
+    return ok;
+}
+
+bool readSideFile(const std::string& path, uint8_t* header, uint8_t* frame)
+{
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    bool read = file && std::fread(header, 1, dvfHeaderBytes, file.get()) == dvfHeaderBytes;
+    for (int q = 0; read && q < dvSequences525; ++q)
+        read = std::fread(frame + q * dvSequenceBytes + dvBlockBytes, 1, dvStoredSequenceBytes,
+                          file.get()) == dvStoredSequenceBytes;
+    return read;
 }
 
 int runBenchProgram(int argc, char** argv, void (*setUp)(), const std::vector<Figure>& figures,

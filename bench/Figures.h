@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+
 namespace vantrel::bench {
 
 // One measured piece of work: `prepare` runs untimed before every `run`, which answers
@@ -75,6 +79,28 @@ std::string benchProgramFolder();
 std::vector<uint8_t> storedSequences525(const std::vector<uint8_t>& frame);
 // Gives the ten sequences of a 525/60 frame the header blocks a bare decoder needs.
 void putHeaderBlocks525(uint8_t* frame);
+
+// libavcodec's DV decoder on its own (`lowres` 3: one eighth), for 525/60 frames whose header
+// blocks it is given.
+class BareDecoder {
+public:
+    explicit BareDecoder(int lowres = 3);
+    ~BareDecoder();
+    BareDecoder(const BareDecoder&) = delete;
+    BareDecoder& operator=(const BareDecoder&) = delete;
+    // A frame buffer with the decoder's padding, its header blocks those of a 525/60 frame.
+    static std::vector<uint8_t> frameBuffer();
+    bool decode(uint8_t* frame);
+    const AVFrame* picture() const { return picture_; }
+
+private:
+    AVCodecContext* context_ = nullptr;
+    AVFrame* picture_ = nullptr;
+    AVPacket* packet_ = nullptr;
+};
+
+// Plain reads of a 525/60 DVF file's header and sequences into a frame buffer.
+bool readSideFile(const std::string& path, uint8_t* header, uint8_t* frame);
 
 // Runs the table, then prints the figures; removes `folder` and releases the codec.
 int runBenchProgram(int argc, char** argv, void (*setUp)(), const std::vector<Figure>& figures,

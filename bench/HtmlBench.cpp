@@ -7,7 +7,6 @@
 #include "image/DvCodec.h"
 #include "image/Dvf.h"
 #include "image/TestPattern.h"
-#include "image/WholeFile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -31,7 +30,6 @@ namespace {
 
 constexpr int pictures = 99;
 constexpr int lines = 480;
-constexpr int frameBytes = 10 * dvSequenceBytes;
 
 struct Scene {
     std::string folder;
@@ -68,54 +66,23 @@ public:
 // and 640 x 480 red-green-blue, and Qt's JPEG writer at quality 75: no correction, no work file.
 class BareExport : public Task {
 public:
-    BareExport()
-    {
-        const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
-        context_ = avcodec_alloc_context3(codec);
-        if (avcodec_open2(context_, codec, nullptr) < 0)
-            std::abort();
-        picture_ = av_frame_alloc();
-        packet_ = av_packet_alloc();
-        putHeaderBlocks525(frame_.data());
-    }
     ~BareExport() override
     {
         for (SwsContext* scaler : scalers_)
             sws_freeContext(scaler);
-        av_packet_free(&packet_);
-        av_frame_free(&picture_);
-        avcodec_free_context(&context_);
     }
     bool run() override
     {
+        uint8_t header[dvfHeaderBytes];
         for (int k = 0; k < pictures; ++k)
-            if (!readFrame(scene().source.sideFiles[k]) || !decode() || !save(0, thumbnail_, "tn.jpg") ||
+            if (!readSideFile(scene().source.sideFiles[k], header, frame_.data()) ||
+                !decoder_.decode(frame_.data()) || !save(0, thumbnail_, "tn.jpg") ||
                 !save(1, full_, ".jpg"))
                 return false;
         return true;
     }
 
 private:
-    bool readFrame(const std::string& path)
-    {
-        FilePtr file(std::fopen(path.c_str(), "rb"));
-        uint8_t header[dvfHeaderBytes];
-        bool read = file && std::fread(header, 1, dvfHeaderBytes, file.get()) == dvfHeaderBytes;
-        for (int q = 0; read && q < 10; ++q)
-            read = std::fread(&frame_[q * dvSequenceBytes + dvBlockBytes], 1, dvStoredSequenceBytes,
-                              file.get()) == dvStoredSequenceBytes;
-        return read;
-    }
-    bool decode()
-    {
-        packet_->data = frame_.data();
-        packet_->size = frameBytes;
-        const bool ok = avcodec_send_packet(context_, packet_) == 0 &&
-                        avcodec_receive_frame(context_, picture_) == 0;
-        packet_->data = nullptr;
-        packet_->size = 0;
-        return ok;
-    }
     bool save(int which, QImage& image, const char* suffix)
     {
         scalers_[which] = sws_getCachedContext(scalers_[which], 720, lines, AV_PIX_FMT_YUV411P,
@@ -123,15 +90,14 @@ private:
                                                SWS_BILINEAR, nullptr, nullptr, nullptr);
         uint8_t* destination[4] = {image.bits(), nullptr, nullptr, nullptr};
         const int stride[4] = {int(image.bytesPerLine()), 0, 0, 0};
-        sws_scale(scalers_[which], picture_->data, picture_->linesize, 0, lines, destination, stride);
+        const AVFrame* picture = decoder_.picture();
+        sws_scale(scalers_[which], picture->data, picture->linesize, 0, lines, destination, stride);
         return image.save(QString::fromStdString(scene().file("bare")) + suffix, "JPEG", 75);
     }
 
-    AVCodecContext* context_ = nullptr;
-    AVFrame* picture_ = nullptr;
-    AVPacket* packet_ = nullptr;
+    BareDecoder decoder_{0};
     SwsContext* scalers_[2] = {nullptr, nullptr};
-    std::vector<uint8_t> frame_ = std::vector<uint8_t>(frameBytes + AV_INPUT_BUFFER_PADDING_SIZE);
+    std::vector<uint8_t> frame_ = BareDecoder::frameBuffer();
     QImage thumbnail_{160, 120, QImage::Format_RGB888};
     QImage full_{640, 480, QImage::Format_RGB888};
 };
