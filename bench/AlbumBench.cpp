@@ -1,14 +1,17 @@
 // Figures of the album: restoring 99 side files, saving and opening a 99-picture album file,
 // each next to bare file reads and writes plus bare libavcodec low-resolution decodes of the
-// same pictures.
+// same pictures; and a drop moving every other picture of 99 to the end, next to the bare
+// file copies and renames that move makes.
 #include "Figures.h"
 
 #include "album/Album.h"
 #include "album/AlbumFile.h"
+#include "album/IndexEditing.h"
 #include "album/TargetPath.h"
 #include "image/DvCodec.h"
 #include "image/Dvf.h"
 #include "image/TestPattern.h"
+#include "platform/Paths.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -33,6 +36,7 @@ struct Scene {
     std::string folder;
     std::string sideHome; // 99 side files, as an abnormal end leaves them
     std::string openHome; // where opened albums unpack, emptied before every run
+    std::string moveHome; // 99 side files whose pictures the drops reorder
     std::string album;    // a 99-picture album file
     QuietPrompts prompts;
 
@@ -60,12 +64,16 @@ void setUpScene()
     s.folder = benchProgramFolder();
     s.sideHome = s.file("sides");
     s.openHome = s.file("opened");
+    s.moveHome = s.file("moving");
     makeFolder(s.sideHome);
     makeFolder(s.openHome);
+    makeFolder(s.moveHome);
     const auto stored = storedSequences525(encodedTestFrame(dvSystem525));
     for (int p = 1; p <= pictures; ++p)
         if (!writeDvfFile(stored.data(), s.sideFile(s.sideHome, p), dvSystem525, false))
             std::abort();
+    for (int p = 1; p <= pictures; ++p)
+        std::filesystem::copy_file(s.sideFile(s.sideHome, p), s.sideFile(s.moveHome, p));
     s.album = s.file("album99.zal");
     Album album(s.sideHome);
     if (album.restoreFromSideFiles() != pictures || !album.saveAlbum(s.album, false, s.prompts))
@@ -183,17 +191,81 @@ private:
     std::vector<uint8_t> headers_ = BareDecoder::frameBuffer();
 };
 
+// Places 1, 3, .. 99: 50 pictures, the 49 others between them.
+bool movedByTheDrop(int place)
+{
+    return place % 2 == 1;
+}
+
+class DropMoveModel : public Task {
+public:
+    DropMoveModel() { album_.restoreFromSideFiles(); }
+    void prepare() override
+    {
+        for (int p = 1; p <= album_.count(); ++p)
+            album_.setSelected(p, movedByTheDrop(p));
+    }
+    bool run() override
+    {
+        editing_.dropOnIndex(1);
+        return album_.count() == pictures && album_.selectedCount() == 0 &&
+               !fileExists(album_.temporarySlotPath(0));
+    }
+
+private:
+    Album album_{scene().moveHome};
+    IndexEditing editing_{album_};
+};
+
+// The move's file work done bare: the moved pictures' files to temporary files, the others'
+// down to their new places, then the temporary files renamed to the last places.
+class BareMoveCopies : public Task {
+public:
+    bool run() override
+    {
+        const std::string& home = scene().moveHome;
+        bool done = true;
+        int parked = 0;
+        int write = 1;
+        for (int p = 1; p <= pictures; ++p) {
+            if (movedByTheDrop(p))
+                done = copy(scene().sideFile(home, p), temporary(parked++)) && done;
+            else if (write++ != p)
+                done = copy(scene().sideFile(home, p), scene().sideFile(home, write - 1)) && done;
+        }
+        for (int j = 0; j < parked; ++j)
+            done = std::rename(temporary(j).c_str(), scene().sideFile(home, write + j).c_str()) == 0 && done;
+        return done;
+    }
+
+private:
+    static std::string temporary(int slot) { return scene().moveHome + "/" + temporarySlotFileName(slot); }
+    bool copy(const std::string& from, const std::string& to)
+    {
+        FilePtr in(std::fopen(from.c_str(), "rb"));
+        const size_t size = in ? std::fread(buffer_.data(), 1, buffer_.size(), in.get()) : 0;
+        FilePtr out(std::fopen(to.c_str(), "wb"));
+        return size > 0 && out && std::fwrite(buffer_.data(), 1, size, out.get()) == size &&
+               std::fflush(out.get()) == 0;
+    }
+
+    std::vector<uint8_t> buffer_ = std::vector<uint8_t>(2 * frameBytes);
+};
+
 BENCHMARK_TEMPLATE(timed, RestoreModel)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareRestore)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, SaveModel)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareSave)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, OpenModel)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareOpen)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, DropMoveModel)->Apply(measured);
+BENCHMARK_TEMPLATE(timed, BareMoveCopies)->Apply(measured);
 
 const std::vector<Figure> figures = {
     {"restore_99_vs_bare", make<RestoreModel>(), make<BareRestore>()},
     {"album_save_99_vs_copy", make<SaveModel>(), make<BareSave>()},
     {"album_open_99_vs_bare", make<OpenModel>(), make<BareOpen>()},
+    {"drop_move_50_of_99_vs_file_copies", make<DropMoveModel>(), make<BareMoveCopies>(), "goal<=1.5"},
 };
 
 constexpr int rounds = 21;

@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/Ticks.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -64,6 +65,15 @@ std::string sideFileName(int place)
     return name;
 }
 
+std::string temporarySlotFileName(int slot)
+{
+    if (slot < 0 || slot >= temporarySlots)
+        return {};
+    char name[16];
+    std::snprintf(name, sizeof name, "temp%02d.dat", slot);
+    return name;
+}
+
 Album::Album(std::string folder)
     : programFolder_(folder.empty() ? vantrel::programFolder() : std::move(folder))
 {
@@ -85,7 +95,12 @@ void Album::setSelected(int p, bool selected)
 
 void Album::setHighlighted(int p, bool highlighted)
 {
-    places_.at(static_cast<size_t>(p - 1)).highlighted = highlighted;
+    bool& flag = placeAt(p).highlighted;
+    if (flag == highlighted)
+        return;
+    flag = highlighted;
+    if (observer_)
+        observer_->highlightChanged(p);
 }
 
 void Album::setModified(bool modified)
@@ -106,6 +121,92 @@ std::string Album::sideFilePath(int p) const
     if (name.empty())
         return {};
     return programFolder_ + "/" + name;
+}
+
+std::string Album::temporarySlotPath(int slot) const
+{
+    const std::string name = temporarySlotFileName(slot);
+    return name.empty() ? std::string() : programFolder_ + "/" + name;
+}
+
+void Album::copyPicture(AlbumPlace& to, const AlbumPlace& from)
+{
+    to.timeCode = from.timeCode;
+    to.system = from.system;
+    to.wide = from.wide;
+    to.thumbnail = from.thumbnail;
+}
+
+void Album::movePlace(int destination, int source)
+{
+    if (destination < 1 || destination > albumMaxPictures || source < 1 || source > count() ||
+        destination == source)
+        return;
+    if (destination > count())
+        places_.resize(static_cast<size_t>(destination));
+    AlbumPlace& to = placeAt(destination);
+    const AlbumPlace& from = place(source);
+    to.timeCode = from.timeCode;
+    if (!from.thumbnail.isNull()) {
+        copyPicture(to, from);
+        copySideFile(sideFilePath(source), sideFilePath(destination));
+        markModified();
+    }
+    if (observer_)
+        observer_->placeChanged(destination);
+}
+
+void Album::park(int slot, int source)
+{
+    if (slot < 0 || slot >= temporarySlots || source < 1 || source > count())
+        return;
+    const AlbumPlace& from = place(source);
+    copyPicture(parked_[static_cast<size_t>(slot)], from);
+    if (!from.thumbnail.isNull())
+        copySideFile(sideFilePath(source), temporarySlotPath(slot));
+}
+
+void Album::unpark(int slot, int destination)
+{
+    if (slot < 0 || slot >= temporarySlots)
+        return;
+    const std::string parkedFile = temporarySlotPath(slot);
+    if (destination < 1 || destination > albumMaxPictures) {
+        std::remove(parkedFile.c_str());
+        return;
+    }
+    if (destination > count())
+        places_.resize(static_cast<size_t>(destination));
+    copyPicture(placeAt(destination), parked_[static_cast<size_t>(slot)]);
+    // Renaming is the copy and the deletion in one step.
+    std::rename(parkedFile.c_str(), sideFilePath(destination).c_str());
+    markModified();
+    if (observer_)
+        observer_->placeChanged(destination);
+}
+
+void Album::removeLastPlaces(int pictures)
+{
+    pictures = std::clamp(pictures, 0, count());
+    if (pictures == 0)
+        return;
+    for (int p = count() - pictures + 1; p <= count(); ++p) {
+        const std::string side = sideFilePath(p);
+        resetAttributes(side);
+        std::remove(side.c_str());
+    }
+    places_.resize(static_cast<size_t>(count() - pictures));
+    if (observer_)
+        observer_->placesRemoved(count());
+    markModified();
+}
+
+void Album::markModified()
+{
+    if (modified_)
+        return;
+    modified_ = true;
+    notifyState();
 }
 
 void Album::notifyState()

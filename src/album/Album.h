@@ -16,6 +16,10 @@ constexpr int sideFilePlaces = 100; // New and the stale-file sweep clear lum001
 constexpr uint64_t albumBytesPerPicture = 150000;
 constexpr int thumbnailWidth = 80;
 constexpr int thumbnailHeight = 60;
+constexpr int temporarySlots = 100;
+
+// "temp00.dat" for temporary slot 0; empty outside 0..99.
+std::string temporarySlotFileName(int slot);
 
 // "lum001.dat" for place 1; empty outside 0..999.
 std::string sideFileName(int place);
@@ -44,6 +48,12 @@ public:
     virtual void albumCleared() {}
     // The modified flag, the current album name or the selection changed.
     virtual void albumStateChanged() {}
+    // Place `place` took another picture (an edit); it may be a new last place.
+    virtual void placeChanged(int place) { (void)place; }
+    // The last places were dropped; `count` pictures remain.
+    virtual void placesRemoved(int count) { (void)count; }
+    // The highlighted flag of a place changed.
+    virtual void highlightChanged(int place) { (void)place; }
 };
 
 // The album: pictures at places 1..count(), each kept as a side file lumNNN.dat in the
@@ -61,6 +71,7 @@ public:
     const AlbumPlace& place(int place) const { return places_.at(static_cast<size_t>(place - 1)); }
     int selectedCount() const;
     void setSelected(int place, bool selected);
+    // Setting the flag it already has does nothing.
     void setHighlighted(int place, bool highlighted);
 
     bool modified() const { return modified_; }
@@ -94,6 +105,21 @@ public:
     // Adds every existing side file lum001 .. lum099 in order; gaps close up and a file that
     // cannot be added is passed over (it goes with the stale side files). Returns the count.
     int restoreFromSideFiles();
+    // Editing primitives. Nothing is decoded again: the thumbnail's pixels and the side file
+    // are copied. Destinations past place 99 are ignored.
+    // Copies the picture of place `source` over place `destination`, growing the album to it;
+    // the source and the destination's flags stay as they are.
+    void movePlace(int destination, int source);
+    // Keeps the picture of place `source` in temporary slot `slot`, with its side file copied
+    // to the slot's temporary file.
+    void park(int slot, int source);
+    // Puts the picture of temporary slot `slot` at place `destination` and deletes the slot's
+    // temporary file.
+    void unpark(int slot, int destination);
+    // Drops the last `pictures` places with their flags and side files.
+    void removeLastPlaces(int pictures);
+    std::string temporarySlotPath(int slot) const;
+
     // New: forgets every picture, deletes the side files 1..100, clears the name and the
     // modified flag.
     void clear();
@@ -110,13 +136,18 @@ private:
     // file unless it already is it.
     bool addRecord(PictureRecord& record);
     bool copySideFile(const std::string& from, const std::string& to) const;
+    // The picture of a place without its flags: what moves and parks carry.
+    static void copyPicture(AlbumPlace& to, const AlbumPlace& from);
+    AlbumPlace& placeAt(int place) { return places_.at(static_cast<size_t>(place - 1)); }
     SaveOutcome writeAlbumRecords(std::FILE* file) const;
     bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
     UnpackOutcome unpackRecord(std::FILE* file, PictureRecord& picture);
     void notifyState();
+    void markModified();
 
     std::string programFolder_;
     std::vector<AlbumPlace> places_;
+    std::vector<AlbumPlace> parked_ = std::vector<AlbumPlace>(temporarySlots);
     std::string currentName_;
     std::string lastAlbumPath_;
     bool modified_ = false;

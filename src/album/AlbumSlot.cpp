@@ -2,8 +2,10 @@
 
 #include "i18n/LanguageTable.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -97,11 +99,17 @@ void AlbumSlot::createControls(double dotsPerInch)
     lblNumber = makeLabel(this, "lblNumber", "00", fixedFont("Arial", look.pointSize));
     lblNumber->move(numberLabelAt);
 
-    for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(pnlThumb),
-                             static_cast<QWidget*>(pbThumb), static_cast<QWidget*>(lblTime),
-                             static_cast<QWidget*>(lblNumber)})
+    // Moves without a button down reach the slot too: they attach or detach the popup menu.
+    for (QWidget* control : controls()) {
         control->installEventFilter(this);
+        control->setMouseTracking(true);
+    }
     updateAccessibleName();
+}
+
+QList<QWidget*> AlbumSlot::controls() const
+{
+    return {const_cast<AlbumSlot*>(this), pnlThumb, pbThumb, lblTime, lblNumber};
 }
 
 void AlbumSlot::setPlace(int place)
@@ -127,10 +135,8 @@ void AlbumSlot::setThumbnail(const QImage& thumbnail)
 
 void AlbumSlot::showSlot(bool visible)
 {
-    for (QWidget* control : {static_cast<QWidget*>(pbThumb), static_cast<QWidget*>(pnlThumb),
-                             static_cast<QWidget*>(lblTime), static_cast<QWidget*>(lblNumber)})
+    for (QWidget* control : controls())
         control->setVisible(visible);
-    setVisible(visible);
 }
 
 void AlbumSlot::highlight(bool on)
@@ -165,22 +171,26 @@ void AlbumSlot::updateAccessibleName()
     pbThumb->setAccessibleName(name);
 }
 
+// The control that receives an event handles it; its parents in the slot do not see it again.
 bool AlbumSlot::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!handler_ || place_ == 0)
+        return QFrame::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
-        if (handler_ && place_ != 0) {
-            handler_->slotMouseEvent(place_, static_cast<QWidget*>(watched),
-                                     static_cast<QMouseEvent*>(event));
-        }
-        break;
+        handler_->slotMouseEvent(place_, static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::MouseButtonDblClick: // the press before it was handled already
+        return true;
+    case QEvent::ContextMenu:
+        if (popupMenu_)
+            popupMenu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
     default:
-        break;
+        return QFrame::eventFilter(watched, event);
     }
-    return QFrame::eventFilter(watched, event);
 }
 
 } // namespace vantrel

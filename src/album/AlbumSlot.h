@@ -3,12 +3,14 @@
 #include <QImage>
 
 class QLabel;
+class QMenu;
 class QMouseEvent;
 
 namespace vantrel {
 
 // Where the mouse events of every control of a slot go (the index editing); `place` is the
-// slot's tag, `control` the control under the pointer.
+// slot's tag, `control` the control that received the event. Each event arrives once: the
+// slot keeps it from its parents.
 class SlotMouseHandler {
 public:
     virtual ~SlotMouseHandler() = default;
@@ -48,6 +50,9 @@ public:
     void highlight(bool on);
     bool highlighted() const { return highlighted_; }
     void setMouseHandler(SlotMouseHandler* handler) { handler_ = handler; }
+    // The menu a right click on the slot opens; none when null.
+    void setPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    QMenu* popupMenu() const { return popupMenu_; }
 
     QFrame* pnlThumb;
     SlotPaintBox* pbThumb;
@@ -62,7 +67,10 @@ private:
     void updateAccessibleName();
     void applyColours();
 
+    QList<QWidget*> controls() const;
+
     SlotMouseHandler* handler_ = nullptr;
+    QMenu* popupMenu_ = nullptr;
     int place_ = 0;
     bool highlighted_ = false;
 };

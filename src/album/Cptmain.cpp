@@ -1,6 +1,7 @@
 #include "Cptmain.h"
 
 #include "album/Help.h"
+#include "album/IndexDragging.h"
 #include "album/ImageWindowsLink.h"
 #include "album/MainDialogs.h"
 #include "album/MainWindowSaves.h"
@@ -23,6 +24,7 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -97,6 +99,12 @@ const std::array<MenuColumn, 6> mainMenu = {{
        {"mnuAbout", "&About Vantrel", "", 0}}}},
 }};
 
+// Ctrl with these keys of the numeric keypad moves the keyboard cursor through the index.
+constexpr std::pair<int, CursorKey> cursorKeys[] = {
+    {Qt::Key_0, CursorKey::select}, {Qt::Key_2, CursorKey::rowDown}, {Qt::Key_8, CursorKey::rowUp},
+    {Qt::Key_4, CursorKey::back},   {Qt::Key_6, CursorKey::on},
+};
+
 struct ToolButtonPlace {
     const char* name;
     const char* hint;
@@ -168,6 +176,7 @@ TfrmCptMain::TfrmCptMain(QWidget* parent) : QMainWindow(parent), backColor_(defa
     dialogs_ = std::make_unique<WindowDialogs>(this);
     album.setObserver(this);
     album.setLastAlbumPath(programFolder() + "/");
+    dragging_ = std::make_unique<IndexDragging>(*this, editing);
     lastImagePath_ = lastHtmlPath_ = programFolder() + "/";
     createControls();
     connectControls();
@@ -184,6 +193,7 @@ TfrmCptMain::TfrmCptMain(QWidget* parent) : QMainWindow(parent), backColor_(defa
 TfrmCptMain::~TfrmCptMain()
 {
     album.setObserver(nullptr);
+    dragging_.reset();
     if (&languageTable() == &language)
         setLanguageTable(nullptr);
 }
@@ -203,6 +213,7 @@ void TfrmCptMain::createControls()
     ScrollBox1->installEventFilter(this);
     setBackColor(backColor_);
 
+
     ScrollBar1 = new QScrollBar(Qt::Vertical, centralWidget());
     ScrollBar1->setObjectName("ScrollBar1");
     ScrollBar1->setSingleStep(scrollSmallChange);
@@ -210,6 +221,7 @@ void TfrmCptMain::createControls()
     ScrollBar1->hide();
 
     createToolbar();
+    pnlToolbar->installEventFilter(this); // drags pass over it
     Label1 = new QLabel(pnlToolbar);
     Label1->setObjectName("Label1");
     Label1->hide();
@@ -301,6 +313,9 @@ void TfrmCptMain::connectControls()
     onItem("mnuOpenHTML", &TfrmCptMain::mnuOpenHTMLClick);
     onItem("mnuExit", &QWidget::close);
     onItem("mnuToolbar", &TfrmCptMain::mnuToolbarClick);
+    onItem("mnuDelete", &TfrmCptMain::mnuDeleteClick);
+    onItem("pmDel", &TfrmCptMain::mnuDeleteClick);
+    onItem("mnuAllSel", &TfrmCptMain::mnuAllSelClick);
     onItem("mnuFull", &TfrmCptMain::openViewer);
     onItem("pmFullImg", &TfrmCptMain::openViewer);
     onItem("mnuVCR", &TfrmCptMain::mnuVCRClick);
@@ -549,12 +564,22 @@ void TfrmCptMain::sendWheelAsScroll(QWheelEvent* wheel)
     }
 }
 
+// The index area takes the wheel and the drags that start on it; the tool bar sees drags
+// pass over it.
 bool TfrmCptMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ScrollBox1 && event->type() == QEvent::Wheel) {
         sendWheelAsScroll(static_cast<QWheelEvent*>(event));
         return true;
     }
+    const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+                       event->type() == QEvent::MouseButtonRelease;
+    if (mouse && watched == ScrollBox1) {
+        dragging_->mouseEvent(0, ScrollBox1, static_cast<QMouseEvent*>(event));
+        return true;
+    }
+    if (mouse && watched == pnlToolbar && dragging_->dragging())
+        dragging_->mouseEvent(IndexDragging::notInIndex, pnlToolbar, static_cast<QMouseEvent*>(event));
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -719,13 +744,10 @@ void TfrmCptMain::mnuSaveClick()
 {
     if (album.currentName().empty())
         return;
-    setWindowsEnabled(false);
-    {
-        HourGlass hourGlass;
+    runDisabled([this] {
         if (album.saveAlbum(album.currentName(), false, *dialogs_))
             album.setModified(false);
-    }
-    setWindowsEnabled(true);
+    });
 }
 
 void TfrmCptMain::mnuSaveAsClick()
@@ -771,6 +793,18 @@ bool TfrmCptMain::saveAlbumAs()
 void TfrmCptMain::pictureAdded(int place)
 {
     placeSlot(place, false);
+    showPicture(place);
+    updateMenuStates();
+}
+
+void TfrmCptMain::placeChanged(int place)
+{
+    placeSlot(place, true);
+    showPicture(place);
+}
+
+void TfrmCptMain::showPicture(int place)
+{
     AlbumSlot* slot = slotAt(place);
     if (!slot)
         return;
@@ -778,7 +812,26 @@ void TfrmCptMain::pictureAdded(int place)
     slot->setThumbnail(picture.thumbnail);
     slot->setTimeCode(QString::fromStdString(picture.timeCode));
     slot->highlight(picture.highlighted);
+}
+
+void TfrmCptMain::placesRemoved(int count)
+{
+    for (int place = count + 1; place <= lastPlace; ++place)
+        if (AlbumSlot* slot = slotAt(place)) {
+            slot->showSlot(false);
+            slot->highlight(false);
+            slot->setPopupMenu(nullptr);
+        }
+    if (count == 0)
+        setViewerEnabled(false);
+    layoutIndex();
     updateMenuStates();
+}
+
+void TfrmCptMain::highlightChanged(int place)
+{
+    if (AlbumSlot* slot = slotAt(place))
+        slot->highlight(album.place(place).highlighted);
 }
 
 void TfrmCptMain::albumCleared()
@@ -991,24 +1044,54 @@ void TfrmCptMain::mnuOpenHTMLClick()
 
 void TfrmCptMain::slotMouseEvent(int place, QWidget* control, QMouseEvent* event)
 {
-    constexpr qint64 doubleClickMs = 300;
-    if (event->type() != QEvent::MouseButtonRelease || event->button() != Qt::LeftButton ||
-        qobject_cast<QLabel*>(control) || place > album.count())
+    dragging_->mouseEvent(place, control, event);
+}
+
+// ---- editing the index ----
+
+void TfrmCptMain::mnuDeleteClick()
+{
+    const int selected = album.selectedCount();
+    if (selected == 0)
         return;
-    // A release the paint box leaves to its panels reaches this handler once per control.
-    if (event->timestamp() == lastReleaseTimestamp_)
+    if (!dialogs_->askYesNo(title, messageText("MSG_DEL1") + QString::number(selected) + messageText("MSG_DEL2")))
         return;
-    lastReleaseTimestamp_ = event->timestamp();
-    const bool second = place == lastClickPlace_ && lastClick_.isValid() &&
-                        lastClick_.elapsed() <= doubleClickMs;
-    for (int p = 1; p <= album.count(); ++p) {
-        album.setHighlighted(p, p == place);
-        album.setSelected(p, p == place);
+    runDisabled([this] { editing.deleteSelected(); });
+    layoutIndex();
+}
+
+void TfrmCptMain::mnuAllSelClick()
+{
+    editing.selectAll();
+}
+
+void TfrmCptMain::keyPressEvent(QKeyEvent* event)
+{
+    if (!btnKeyDown(event))
+        QMainWindow::keyPressEvent(event);
+}
+
+bool TfrmCptMain::btnKeyDown(QKeyEvent* event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier ||
+        !(event->modifiers() & Qt::KeypadModifier))
+        return false;
+    for (const auto& [key, cursorKey] : cursorKeys)
+        if (event->key() == key) {
+            editing.cursorKey(cursorKey, columns_);
+            return true;
+        }
+    return false;
+}
+
+void TfrmCptMain::runDisabled(const std::function<void()>& work)
+{
+    setWindowsEnabled(false);
+    {
+        HourGlass hourGlass;
+        work();
     }
-    lastClickPlace_ = second ? 0 : place;
-    lastClick_.start();
-    if (second)
-        openViewer();
+    setWindowsEnabled(true);
 }
 
 void TfrmCptMain::openViewer()

@@ -1,6 +1,7 @@
 #pragma once
 #include "album/Album.h"
 #include "album/AlbumSlot.h"
+#include "album/IndexEditing.h"
 #include "capture/CaptureWindows.h"
 #include "i18n/LanguageTable.h"
 #include "image/BackColour.h"
@@ -8,13 +9,13 @@
 #include "platform/Profile.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 
@@ -26,6 +27,7 @@ class QToolButton;
 
 namespace vantrel {
 
+class IndexDragging;
 class MainDialogs;
 class TfrmHelp;
 class WindowMessage;
@@ -46,6 +48,8 @@ public:
     LanguageTable language;
     CProfile profile;
     Album album;
+    // The selection, the keyboard cursor and the drops of the index.
+    IndexEditing editing{album};
     ImageSettings imageSettings;
     // The text of "TI_MAIN": the window title and the caption of message boxes.
     QString title;
@@ -126,16 +130,21 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-    // A click on a picture selects it alone; a second click on it within 300 ms opens the
-    // viewer there. Dragging and the other selection rules come with the index editing.
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // Clicks, drags and drops on the thumbnails.
     void slotMouseEvent(int place, QWidget* control, QMouseEvent* event) override;
 
     // AlbumObserver
     void pictureAdded(int place) override;
     void albumCleared() override;
     void albumStateChanged() override;
+    void placeChanged(int place) override;
+    void placesRemoved(int count) override;
+    void highlightChanged(int place) override;
 
 private:
+    friend class IndexDragging;
     friend class MainWindowSaves;
 
     void createControls();
@@ -165,6 +174,13 @@ private:
     void mnuHTMLClick();
     void mnuOpenHTMLClick();
     void mnuToolbarClick();
+    void mnuDeleteClick();
+    void mnuAllSelClick();
+    // Ctrl with the numeric keypad moves the keyboard cursor; false for other keys.
+    bool btnKeyDown(QKeyEvent* event);
+    // Runs `work` with this window and the controller disabled, under the hourglass.
+    void runDisabled(const std::function<void()>& work);
+    void showPicture(int place);
     void mnuVCRClick();
     void ScrollBar1Change(int position);
 
@@ -203,9 +219,7 @@ private:
     std::string lastHtmlPath_;
     QString lastHtmlAlbum_;
     std::atomic<bool>* waitStop_ = nullptr;
-    QElapsedTimer lastClick_;
-    int lastClickPlace_ = 0;
-    quint64 lastReleaseTimestamp_ = 0;
+    std::unique_ptr<IndexDragging> dragging_;
     uint32_t backColor_;
     int savedToolbarHeight_ = 0;
     int toolbarHeight_ = 0;

@@ -110,7 +110,56 @@ QPixmap logo(const QString& subtitle, const char* subtitleFamily)
     return picture;
 }
 
+constexpr int cursorSize = 32;
+
+// The arrow, white with a black edge, its tip at (0, 0).
+void drawArrow(QPainter& p)
+{
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::white);
+    p.drawPolygon(QPolygon({QPoint(0, 0), QPoint(0, 16), QPoint(4, 12), QPoint(7, 19), QPoint(9, 18),
+                            QPoint(6, 11), QPoint(11, 11)}));
+}
+
+// Two thumbnails, one behind the other, carried below the arrow.
+void drawCarriedPictures(QPainter& p)
+{
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRect(12, 12, 14, 11);
+    p.setBrush(Qt::white);
+    p.drawRect(9, 15, 14, 11);
+    p.fillRect(11, 17, 11, 5, QColor(80, 160, 220));
+    p.fillRect(11, 22, 11, 3, QColor(60, 150, 60));
+}
+
+// The plus of a copy, on a white square.
+void drawPlus(QPainter& p)
+{
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(21, 21, 10, 10);
+    p.fillRect(23, 25, 7, 2, Qt::black);
+    p.fillRect(25, 23, 2, 7, Qt::black);
+}
+
 } // namespace
+
+QCursor dragCursor(const char* resource)
+{
+    const bool moving = std::strcmp(resource, "CURIMG") == 0;
+    const bool copying = std::strcmp(resource, "CURIMGP") == 0;
+    if (!moving && !copying)
+        return QCursor(Qt::ArrowCursor);
+    QPixmap picture = blankPicture(QSize(cursorSize, cursorSize));
+    QPainter painter(&picture);
+    drawCarriedPictures(painter);
+    drawArrow(painter);
+    if (copying)
+        drawPlus(painter);
+    painter.end();
+    return QCursor(picture, 0, 0);
+}
 
 QPixmap toolbarPicture(const char* name)
 {

@@ -6,11 +6,14 @@
 
 #include "album/Cptmain.h"
 #include "album/Help.h"
+#include "album/ImageWindowsLink.h"
+#include "album/ToolbarArt.h"
 #include "album/MainDialogs.h"
 #include "album/WindowPosition.h"
 #include "capture/CaptureCommands.h"
 #include "control/Title.h"
 #include "control/Wait.h"
+#include "image/FullImage.h"
 #include "image/Dvf.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
@@ -32,6 +35,7 @@
 #include <csignal>
 #include <deque>
 #include <functional>
+#include <numeric>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -48,9 +52,11 @@ struct ScriptedDialogs : MainDialogs {
     std::deque<QStringList> filesToOpen;
     std::deque<QString> albumNames;
     std::vector<std::string> warned;
+    std::vector<QString> questions;
 
     bool askYesNo(const QString&, const QString& text) override
     {
+        questions.push_back(text);
         EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
         if (answers.empty())
             return false;
@@ -167,6 +173,7 @@ protected:
     test::TempFolder files;
     TfrmWait wait;
     std::unique_ptr<TfrmCptMain> window;
+    std::unique_ptr<ImageWindows> windows;
     ScriptedDialogs* dialogs = nullptr;
 };
 
@@ -437,6 +444,222 @@ TEST_F(MainWindowTest, MenuItemsFollowTheAlbum)
         EXPECT_EQ(main.btnEDS->isEnabled(), state.full) << state.step;
     }
     EXPECT_EQ(main.windowTitle(), QString::fromStdString("Vantrel [" + files.file("named.zal") + "]"));
+}
+
+// ---- editing the index with real mouse and key events ----
+
+// Picture i of an editing album; its time code "00:00:ss:ff" tells it apart.
+std::array<uint8_t, 4> pictureTimeCode(int picture)
+{
+    auto packed = [](int value) { return uint8_t((value / 10) << 4 | value % 10); };
+    return {0, 0, packed(picture / 30), packed(picture % 30)};
+}
+
+std::string timeCodeOf(int picture)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "00:00:%02d:%02d", picture / 30, picture % 30);
+    return text;
+}
+
+enum class Part { thumbnail, innerPanel, outerPanel, timeLabel, numberLabel };
+
+// Works the index as a person does: presses, moves and releases on the controls of the slots,
+// keys on the tool bar. The double click's clock moves on as the steps say.
+struct IndexHand {
+    explicit IndexHand(TfrmCptMain& window) : main(window) {}
+    TfrmCptMain& main;
+    int64_t now = 1000000;
+    QImage cursorSeen;
+
+    QWidget* control(int place, Part part) const
+    {
+        AlbumSlot* slot = main.slotAt(place);
+        const std::array<QWidget*, 5> parts = {slot->pbThumb, slot->pnlThumb, slot, slot->lblTime, slot->lblNumber};
+        return parts[static_cast<size_t>(part)];
+    }
+    // A point of the control that no child covers; null for its centre.
+    static QPoint spot(Part part)
+    {
+        return part == Part::innerPanel ? QPoint(0, 30) : part == Part::outerPanel ? QPoint(3, 50) : QPoint();
+    }
+    // Right of the last column, level with the last picture.
+    QPoint background() const { return {main.ScrollBox1->width() - 40, main.slotAt(main.album.count())->y() + 50}; }
+
+    void click(int place, Part part = Part::thumbnail, Qt::KeyboardModifiers keys = {}, int afterMs = 1000)
+    {
+        now += afterMs;
+        QTest::mouseClick(control(place, part), Qt::LeftButton, keys, spot(part));
+    }
+    void rightClick(int place, Part part) { QTest::mouseClick(control(place, part), Qt::RightButton, {}, spot(part)); }
+    void drag(int from, Part part, QWidget* onto, QPoint at, Qt::KeyboardModifiers keys = {})
+    {
+        now += 1000;
+        QTest::mousePress(control(from, part), Qt::LeftButton, {}, spot(part));
+        QTest::mouseEvent(QTest::MouseMove, onto, Qt::NoButton, keys, at);
+        const QCursor* shown = QApplication::overrideCursor();
+        cursorSeen = shown ? shown->pixmap().toImage() : QImage();
+        QTest::mouseRelease(onto, Qt::LeftButton, keys, at);
+    }
+    void dragOnto(int from, Part part, int onto, Part ontoPart, Qt::KeyboardModifiers keys = {})
+    {
+        drag(from, part, control(onto, ontoPart), spot(ontoPart), keys);
+    }
+    void dragToBackground(int from, Qt::KeyboardModifiers keys = {})
+    {
+        drag(from, Part::thumbnail, main.ScrollBox1, background(), keys);
+    }
+    void ctrlKeypad(Qt::Key key) { QTest::keyClick(main.btnOpen, key, Qt::ControlModifier | Qt::KeypadModifier); }
+};
+
+struct EditStep {
+    const char* what;
+    std::function<void(IndexHand&)> act;
+    std::vector<int> order;    // the pictures by place afterwards
+    std::vector<int> selected; // the selected places afterwards
+};
+
+struct EditCase {
+    int pictures;
+    std::vector<EditStep> steps;
+};
+
+std::vector<int> upTo(int pictures)
+{
+    std::vector<int> order(static_cast<size_t>(pictures));
+    std::iota(order.begin(), order.end(), 1);
+    return order;
+}
+
+TEST_F(MainWindowTest, EditingTheIndexWithMouseAndKeys)
+{
+    constexpr auto ctrl = Qt::ControlModifier;
+    std::vector<std::vector<uint8_t>> bytes(1);
+    for (int i = 1; i <= 98; ++i)
+        bytes.push_back(test::fileBytes(dvfWithTimeCode(files.file("p" + std::to_string(i) + ".dvf"), pictureTimeCode(i))));
+    auto cursorOf = [](const char* name) { return dragCursor(name).pixmap().toImage(); };
+    auto viewerOpened = [] {
+        const bool shown = frmFullImage->isVisible();
+        frmFullImage->hide();
+        return shown;
+    };
+    auto deleteAsked = [&](const char* item) {
+        dialogs->answers = {true};
+        dialogs->questions.clear();
+        window->findChild<QAction*>(item)->trigger();
+        return dialogs->questions == std::vector<QString>{"Delete the 2 selected picture(s)?"};
+    };
+    auto upTo98AndThen97 = upTo(98);
+    upTo98AndThen97.push_back(97);
+    const EditCase cases[] = {
+        {6, {{"click 2", [](IndexHand& h) { h.click(2); }, upTo(6), {2}},
+             {"Ctrl-click 5 on its frame", [&](IndexHand& h) { h.click(5, Part::innerPanel, ctrl); }, upTo(6), {2, 5}},
+             {"left click on a label", [](IndexHand& h) { h.click(3, Part::numberLabel); }, upTo(6), {2, 5}},
+             {"drag 2 onto 4", [&](IndexHand& h) {
+                  h.dragOnto(2, Part::outerPanel, 4, Part::thumbnail);
+                  EXPECT_EQ(h.cursorSeen, cursorOf("CURIMG"));
+              }, {1, 3, 2, 5, 4, 6}, {}},
+             {"click 1, then the background", [](IndexHand& h) {
+                  h.click(1);
+                  QTest::mouseClick(h.main.ScrollBox1, Qt::LeftButton, {}, h.background());
+              }, {1, 3, 2, 5, 4, 6}, {}}}},
+        {6, {{"click 2, Ctrl-click 5", [&](IndexHand& h) { h.click(2), h.click(5, Part::thumbnail, ctrl); }, upTo(6), {2, 5}},
+             {"Ctrl-drag 2 onto the time of 4", [&](IndexHand& h) {
+                  h.dragOnto(2, Part::thumbnail, 4, Part::timeLabel, ctrl);
+                  EXPECT_EQ(h.cursorSeen, cursorOf("CURIMGP"));
+              }, {1, 2, 3, 2, 5, 4, 5, 6}, {}}}},
+        {5, {{"drag the unselected 1 over 3", [](IndexHand& h) { h.dragOnto(1, Part::thumbnail, 3, Part::numberLabel); }, upTo(5), {1, 2, 3}},
+             {"Ctrl-click 2", [&](IndexHand& h) { h.click(2, Part::outerPanel, ctrl); }, upTo(5), {1, 3}},
+             {"drag 3 to the background", [](IndexHand& h) { h.dragToBackground(3); }, {2, 4, 5, 1, 3}, {}}}},
+        {5, {{"click 2, Shift-click 3", [](IndexHand& h) { h.click(2), h.click(3, Part::thumbnail, Qt::ShiftModifier); }, upTo(5), {2, 3}},
+             {"Delete", [&](IndexHand&) { EXPECT_TRUE(deleteAsked("mnuDelete")); }, {1, 4, 5}, {}}}},
+        {5, {{"click 4", [](IndexHand& h) { h.click(4); }, upTo(5), {4}},
+             {"Ctrl+keypad 6, Ctrl+keypad 0", [&](IndexHand& h) {
+                  h.ctrlKeypad(Qt::Key_6);
+                  h.ctrlKeypad(Qt::Key_0);
+                  EXPECT_EQ(h.main.editing.cursor(), 2);
+              }, upTo(5), {2, 4}},
+             {"Delete from the popup menu", [&](IndexHand&) { EXPECT_TRUE(deleteAsked("pmDel")); }, {1, 3, 5}, {}}}},
+        {3, {{"Ctrl+keypad 4 on place 1, then 6", [](IndexHand& h) {
+                  h.ctrlKeypad(Qt::Key_4);
+                  EXPECT_EQ(h.main.editing.cursor(), 3);
+                  EXPECT_TRUE(h.main.slotAt(3)->highlighted());
+                  h.ctrlKeypad(Qt::Key_6);
+                  EXPECT_EQ(h.main.editing.cursor(), 1);
+                  EXPECT_FALSE(h.main.slotAt(3)->highlighted());
+                  QTest::keyClick(h.main.btnOpen, Qt::Key_6, Qt::KeypadModifier); // without Ctrl
+                  EXPECT_EQ(h.main.editing.cursor(), 1);
+              }, upTo(3), {}},
+             {"clicks 350 ms apart", [&](IndexHand& h) {
+                  h.click(2), h.click(2, Part::thumbnail, {}, 350);
+                  EXPECT_FALSE(viewerOpened());
+              }, upTo(3), {2}},
+             {"clicks 250 ms apart", [&](IndexHand& h) {
+                  h.click(2), h.click(2, Part::thumbnail, {}, 250);
+                  EXPECT_TRUE(viewerOpened());
+              }, upTo(3), {2}}}},
+        {5, {{"click 1, Ctrl-click 2 and 3", [&](IndexHand& h) {
+                  h.click(1), h.click(2, Part::thumbnail, ctrl), h.click(3, Part::thumbnail, ctrl);
+              }, upTo(5), {1, 2, 3}},
+             {"right click on the time of 5", [](IndexHand& h) {
+                  h.rightClick(5, Part::timeLabel);
+                  EXPECT_EQ(h.main.slotAt(5)->popupMenu(), h.main.PopupMenu1);
+              }, upTo(5), {5}},
+             {"Ctrl-click 4, right click on 4", [&](IndexHand& h) {
+                  h.click(4, Part::thumbnail, ctrl), h.rightClick(4, Part::thumbnail);
+              }, upTo(5), {4, 5}}}},
+        {98, {{"click 97, Shift-click 98", [](IndexHand& h) {
+                   h.main.scrollToEnd();
+                   h.click(97), h.click(98, Part::thumbnail, Qt::ShiftModifier);
+               }, upTo(98), {97, 98}},
+              {"drag to the top edge, release on the tool bar", [](IndexHand& h) {
+                   const int position = h.main.ScrollBar1->value();
+                   QTest::mousePress(h.main.slotAt(97)->pbThumb, Qt::LeftButton);
+                   QTest::mouseMove(h.main.ScrollBox1, {50, position});
+                   EXPECT_EQ(h.main.ScrollBar1->value(), position - 8);
+                   QTest::mouseRelease(h.main.pnlToolbar, Qt::LeftButton, {}, {200, 20});
+               }, upTo(98), {97, 98}},
+              {"Ctrl-drag to the background", [&](IndexHand& h) { h.dragToBackground(98, ctrl); }, upTo98AndThen97, {}},
+              {"click 1, Ctrl-drag onto 3", [&](IndexHand& h) {
+                   h.main.ScrollBar1->setValue(0);
+                   h.click(1), h.dragOnto(1, Part::thumbnail, 3, Part::thumbnail, ctrl);
+               }, upTo98AndThen97, {}}}},
+    };
+    for (const EditCase& c : cases) {
+        windows.reset();
+        window.reset();
+        for (const auto& entry : fs::directory_iterator(home.path()))
+            if (entry.path().extension() == ".dat" && entry.path().filename().string().rfind("lum", 0) == 0)
+                fs::remove(entry.path());
+        for (int i = 1; i <= c.pictures; ++i)
+            test::writeBytes(home.file(sideFileName(i)), bytes[static_cast<size_t>(i)]);
+        showWindow({400, 330}, false, [&](TfrmCptMain& w) { windows = std::make_unique<ImageWindows>(w); });
+        IndexHand hand(*window);
+        window->editing.clock = [&hand] { return hand.now; };
+        for (const EditStep& step : c.steps) {
+            step.act(hand);
+            const std::string at = std::to_string(c.pictures) + " pictures, " + step.what;
+            std::vector<std::string> expected;
+            for (int picture : step.order)
+                expected.push_back(timeCodeOf(picture));
+            ASSERT_EQ(timeCodes(), expected) << at;
+            std::vector<int> selected;
+            for (int place = 1; place <= window->album.count(); ++place) {
+                if (window->album.place(place).selected)
+                    selected.push_back(place);
+                AlbumSlot* slot = window->slotAt(place);
+                EXPECT_TRUE(slot->isVisible() && slot->lblTime->text() == QString::fromStdString(expected[size_t(place - 1)])) << at;
+                EXPECT_EQ(slot->highlighted(), window->album.place(place).highlighted) << at;
+                EXPECT_EQ(test::fileBytes(home.file(sideFileName(place))), bytes[size_t(step.order[size_t(place - 1)])]) << at << ", place " << place;
+            }
+            EXPECT_EQ(selected, step.selected) << at;
+            EXPECT_FALSE(fileExists(home.file(sideFileName(window->album.count() + 1)))) << at;
+            for (const auto& entry : fs::directory_iterator(home.path()))
+                EXPECT_NE(entry.path().filename().string().rfind("temp", 0), 0u) << at << ": " << entry.path();
+            EXPECT_EQ(QApplication::overrideCursor(), nullptr) << at;
+        }
+    }
+    windows.reset();
 }
 
 TEST(OpenDialog, FilterBecomesNameFilters)
