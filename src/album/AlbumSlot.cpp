@@ -178,11 +178,10 @@ bool AlbumSlot::eventFilter(QObject* watched, QEvent* event)
         return QFrame::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // the second press of a double click comes as this alone
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
         handler_->slotMouseEvent(place_, static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event));
-        return true;
-    case QEvent::MouseButtonDblClick: // the press before it was handled already
         return true;
     case QEvent::ContextMenu:
         if (popupMenu_)

@@ -572,8 +572,9 @@ bool TfrmCptMain::eventFilter(QObject* watched, QEvent* event)
         sendWheelAsScroll(static_cast<QWheelEvent*>(event));
         return true;
     }
-    const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
-                       event->type() == QEvent::MouseButtonRelease;
+    const QEvent::Type type = event->type();
+    const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                       type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
     if (mouse && watched == ScrollBox1) {
         dragging_->mouseEvent(0, ScrollBox1, static_cast<QMouseEvent*>(event));
         return true;

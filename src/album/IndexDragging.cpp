@@ -38,6 +38,7 @@ void IndexDragging::mouseEvent(int place, QWidget* control, QMouseEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // the toolkit's double click is a press here
         press(place, control, event);
         break;
     case QEvent::MouseMove:

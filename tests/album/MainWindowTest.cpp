@@ -491,6 +491,14 @@ struct IndexHand {
         now += afterMs;
         QTest::mouseClick(control(place, part), Qt::LeftButton, keys, spot(part));
     }
+    // A second click as the toolkit delivers it: the press comes as a double click.
+    void doubleClick(int place, int afterMs)
+    {
+        click(place);
+        now += afterMs;
+        QTest::mouseDClick(control(place, Part::thumbnail), Qt::LeftButton);
+        QTest::mouseRelease(control(place, Part::thumbnail), Qt::LeftButton);
+    }
     void rightClick(int place, Part part) { QTest::mouseClick(control(place, part), Qt::RightButton, {}, spot(part)); }
     void drag(int from, Part part, QWidget* onto, QPoint at, Qt::KeyboardModifiers keys = {})
     {
@@ -591,11 +599,11 @@ TEST_F(MainWindowTest, EditingTheIndexWithMouseAndKeys)
                   EXPECT_EQ(h.main.editing.cursor(), 1);
               }, upTo(3), {}},
              {"clicks 350 ms apart", [&](IndexHand& h) {
-                  h.click(2), h.click(2, Part::thumbnail, {}, 350);
+                  h.doubleClick(2, 350);
                   EXPECT_FALSE(viewerOpened());
               }, upTo(3), {2}},
              {"clicks 250 ms apart", [&](IndexHand& h) {
-                  h.click(2), h.click(2, Part::thumbnail, {}, 250);
+                  h.doubleClick(2, 250);
                   EXPECT_TRUE(viewerOpened());
               }, upTo(3), {2}}}},
         {5, {{"click 1, Ctrl-click 2 and 3", [&](IndexHand& h) {
