@@ -575,7 +575,9 @@ TEST_F(MainWindowTest, EditingTheIndexWithMouseAndKeys)
              {"Ctrl-drag 2 onto the time of 4", [&](IndexHand& h) {
                   h.dragOnto(2, Part::thumbnail, 4, Part::timeLabel, ctrl);
                   EXPECT_EQ(h.cursorSeen, cursorOf("CURIMGP"));
-              }, {1, 2, 3, 2, 5, 4, 5, 6}, {}}}},
+              }, {1, 2, 3, 2, 5, 4, 5, 6}, {}},
+             {"Select All", [](IndexHand& h) { h.main.findChild<QAction*>("mnuAllSel")->trigger(); },
+              {1, 2, 3, 2, 5, 4, 5, 6}, upTo(8)}}},
         {5, {{"drag the unselected 1 over 3", [](IndexHand& h) { h.dragOnto(1, Part::thumbnail, 3, Part::numberLabel); }, upTo(5), {1, 2, 3}},
              {"Ctrl-click 2", [&](IndexHand& h) { h.click(2, Part::outerPanel, ctrl); }, upTo(5), {1, 3}},
              {"drag 3 to the background", [](IndexHand& h) { h.dragToBackground(3); }, {2, 4, 5, 1, 3}, {}}}},
