@@ -213,7 +213,6 @@ void TfrmCptMain::createControls()
     ScrollBox1->installEventFilter(this);
     setBackColor(backColor_);
 
-
     ScrollBar1 = new QScrollBar(Qt::Vertical, centralWidget());
     ScrollBar1->setObjectName("ScrollBar1");
     ScrollBar1->setSingleStep(scrollSmallChange);
