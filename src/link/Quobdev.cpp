@@ -270,7 +270,11 @@ DeviceEntry* TfrmQuobDev::entryOfRow(int row)
 {
     if (row < firstDeviceRow || row >= SG1->rowCount() || !SG1->item(row, idColumn))
         return nullptr;
-    const int id = SG1->item(row, idColumn)->text().toInt();
+    return entryWithId(SG1->item(row, idColumn)->text().toInt());
+}
+
+DeviceEntry* TfrmQuobDev::entryWithId(int id)
+{
     for (int n = 0; n < deviceCount; ++n)
         if (entries[n].id == id)
             return &entries[n];
@@ -410,9 +414,10 @@ void TfrmQuobDev::endIdChange(bool confirm)
     if (!editing_)
         return;
     QTableWidgetItem* cell = SG1->item(editRow_, idColumn);
-    DeviceEntry* entry = entryOfRow(editRow_);
     const int oldId = rememberedId_.toInt();
     const int newId = cell->text().toInt();
+    // The cell holds what was typed; the device is the one whose ID it showed before.
+    DeviceEntry* entry = entryWithId(oldId);
     bool changed = false;
     if (confirm && entry && !clashes(newId) && sys_.ChangeId(oldId, newId)) {
         entry->id = static_cast<uint8_t>(newId);

@@ -87,6 +87,7 @@ private:
     void setEditLocks(bool editing);
     void fillRow(int row, int number, const DeviceEntry& entry);
     DeviceEntry* entryOfRow(int row);
+    DeviceEntry* entryWithId(int id);
     int rowOfSelection() const;
     bool clashes(int id) const;
 

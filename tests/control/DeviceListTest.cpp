@@ -85,13 +85,16 @@ TEST(DeviceList, ScanEditIdsAndRate)
         ASSERT_EQ(dialog.SG1->rowCount(), 4);
         EXPECT_EQ(idCell(dialog, 2), "05");
         EXPECT_EQ(idCell(dialog, 3), "12");
-        // Typed IDs keep two digits; a clash restores the old ID and sends nothing.
+        // Typed IDs keep two digits; a clash or an edit not confirmed restores the old ID and
+        // sends nothing; a free ID confirmed goes to the device.
         struct Case {
             const char* typed;
             int endKey;
             const char* whileTyping;
+            const char* after;
         };
-        const Case cases[] = {{"123", Qt::Key_Return, "12"}, {"1a", Qt::Key_Escape, "1"}, {"77", Qt::Key_Up, "77"}};
+        const Case cases[] = {{"123", Qt::Key_Return, "12", "05"}, {"1a", Qt::Key_Escape, "1", "05"},
+                              {"77", Qt::Key_Up, "77", "05"}, {"7", Qt::Key_Return, "7", "07"}};
         for (const Case& test : cases) {
             dialog.SG1->selectRow(2);
             dialog.beginIdChange();
@@ -102,9 +105,11 @@ TEST(DeviceList, ScanEditIdsAndRate)
             rig.sim.clearLog();
             QTest::keyClick(dialog.SG1, Qt::Key(test.endKey));
             EXPECT_FALSE(dialog.editing());
-            EXPECT_EQ(idCell(dialog, 2), "05");
-            EXPECT_TRUE(rig.sim.received().empty()) << test.typed;
+            EXPECT_EQ(idCell(dialog, 2), test.after);
+            EXPECT_EQ(rig.sim.countReceived({0x7C, 0x41}), idCell(dialog, 2) == "05" ? 0 : 1) << test.typed;
         }
+        EXPECT_EQ(rig.key("ID0"), 7);
+        EXPECT_TRUE(dialog.edSel->text().startsWith("ID:07 "));
         // Model group A goes no faster than 38400.
         dialog.cbRate->setCurrentIndex(3);
         QTest::mouseClick(dialog.SG1->viewport(), Qt::LeftButton, {},
@@ -125,6 +130,9 @@ TEST(DeviceList, ScanEditIdsAndRate)
     EXPECT_EQ(rig.key("ID"), 12);
     EXPECT_EQ(rig.key("COM"), 1);
     EXPECT_EQ(rig.key("BAUD_RATE"), 2);
+    // The device answers at its new ID only.
+    EXPECT_TRUE(rig.sys.Probe(7));
+    EXPECT_FALSE(rig.sys.Probe(5));
 }
 
 TEST(DeviceList, NotUseAndCancelKeepTheRate)

@@ -2,6 +2,8 @@
 
 #include "platform/Ticks.h"
 
+#include <algorithm>
+
 namespace vantrel::test {
 
 bool serveUntil(const std::function<bool()>& done, uint32_t limitMs)
@@ -13,6 +15,19 @@ bool serveUntil(const std::function<bool()>& done, uint32_t limitMs)
         Delay(5);
     }
     return true;
+}
+
+TimerGapWatch::TimerGapWatch(int intervalMs, std::function<void()> onTick) : onTick_(std::move(onTick))
+{
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        const int64_t now = clock_.elapsed();
+        longestGap_ = std::max(longestGap_, now - lastTick_);
+        lastTick_ = now;
+        if (onTick_)
+            onTick_();
+    });
+    clock_.start();
+    timer_.start(intervalMs);
 }
 
 } // namespace vantrel::test
