@@ -264,8 +264,9 @@ TEST_F(CrashTest, KilledWhileCapturing)
             device.tape.setPosition(((2 * 60 + 30) * 60 + 15) * 25 + 7, quobsim::Clock::now());
         });
         line->io.Close(); // the command opens the line itself
+        const QString output = QString::fromStdString(home.file(sideFileName(seeded + 1)));
         child.start(VANTREL_CLI_PATH, {"capture", "--device", QString::fromStdString(line->sim.slavePath()),
-                                       "--rate", "3", "-o", QString::fromStdString(home.file(sideFileName(seeded + 1)))});
+                                       "--rate", "3", "-o", output});
     }, "capture");
 }
 
