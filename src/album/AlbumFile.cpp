@@ -44,17 +44,6 @@ std::string cutListText(const std::vector<std::string>& timeCodes)
     return text;
 }
 
-bool replaceFileWhole(const std::string& path, const FilePart* parts, size_t count)
-{
-    const std::string part = path + partSuffix;
-    if (!writeWholeFile(part, parts, count))
-        return false;
-    if (std::rename(part.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(part.c_str());
-    return false;
-}
-
 bool writeSideFileOfRecord(const std::string& path, const uint8_t* header, const uint8_t* frame)
 {
     const int sequences = recordFrameBytes(header[10]) / dvSequenceBytes;

@@ -14,8 +14,6 @@ namespace vantrel {
 constexpr int albumHeaderBytes = 32;
 constexpr int albumFirstRecordOffset = 32;
 constexpr int cutListLineBytes = 27;
-// What a file being replaced is written to before it is renamed over it.
-inline constexpr char partSuffix[] = ".part";
 
 std::array<uint8_t, albumHeaderBytes> albumFileHeader(int pictures);
 
@@ -31,10 +29,6 @@ int recordFrameBytes(uint8_t digit);
 
 // The cut list: "\r\n", then per time code "tc" + "F-" + "tc" + "F\r\n".
 std::string cutListText(const std::vector<std::string>& timeCodes);
-
-// Writes the parts to `path` + ".part" and renames that over `path`, so that `path` holds
-// either its old content or the whole new one. The temporary file is removed on failure.
-bool replaceFileWhole(const std::string& path, const FilePart* parts, size_t count);
 
 // The side file of a record: its DVF header, then each sequence's 11920 bytes after the
 // 80-byte header block of the frame.

@@ -630,7 +630,8 @@ bool TfrmCptMain::openFile(const QString& path)
     const std::string file = path.toStdString();
     const std::string extension = lowerCase(extensionOf(file));
     if (extension == "dvf") {
-        if (refuseWhenFull())
+        const std::string side = album.sideFilePath(album.count() + 1);
+        if (refuseWhenFull() || !roomForSideFiles(side, dvfBytesNeeded, *dialogs_))
             return false;
         addPictureFile(file);
     } else if (extension == "zal") {
@@ -666,6 +667,10 @@ bool TfrmCptMain::openAlbumFile(const std::string& path)
 {
     if (albumsInBatch_ == 0)
         newAlbum();
+    // The side files take about as much as the album file.
+    const uint64_t unpacked = fileSizeOf(albumPathToOpen(path));
+    if (!roomForSideFiles(album.sideFilePath(album.count() + 1), unpacked, *dialogs_))
+        return false;
     if (!album.openAlbum(path, *dialogs_))
         return false;
     if (albumsInBatch_ == 0)

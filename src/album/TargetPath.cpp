@@ -7,6 +7,7 @@
 #include <cctype>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -20,6 +21,13 @@ bool sameWithoutCase(const std::string& a, const std::string& b)
            std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                return std::tolower(x) == std::tolower(y);
            });
+}
+
+// A folder on a read-only disk, or one the user may not write in, takes no file: saying so
+// before writing beats a write that fails half way.
+bool canWriteIn(const std::string& folder)
+{
+    return ::access(folder.empty() ? "/" : folder.c_str(), W_OK) == 0;
 }
 
 QString joined(std::string_view first, std::string_view second)
@@ -78,11 +86,17 @@ std::string targetPathCheck(const std::string& requested, const std::string& ext
         prompts.warn("MSG_NODISK", messageText("TI_MAIN"), messageText("MSG_NODISK"));
         return {};
     }
-    if (isRootFolder(folderOf(absolute)) || folderCheck(absolute))
+    const std::string folder = folderOf(absolute);
+    if ((isRootFolder(folder) || folderCheck(absolute)) && canWriteIn(folder))
         return path;
     prompts.closeWaitDialog();
     prompts.warn("MSG_INPUT", messageText("TI_MAIN"), messageText("MSG_INPUT"));
     return {};
+}
+
+bool roomForSideFiles(const std::string& nextSideFile, uint64_t bytesNeeded, PathPrompts& prompts)
+{
+    return !targetPathCheck(nextSideFile, "dat", bytesNeeded, false, prompts).empty();
 }
 
 TargetPathCheck targetPathCheckWith(PathPrompts& prompts)

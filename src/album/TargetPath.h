@@ -37,9 +37,14 @@ bool folderCheck(const std::string& path);
 
 // The path to write: its extension forced to `extension`; empty when the user declines to
 // replace an existing file, the disk lacks `bytesNeeded` (an existing file's size counts as
-// free) or the folder cannot be made. Shows its own messages.
+// free) or the folder cannot be made or written in. Shows its own messages.
 std::string targetPathCheck(const std::string& path, const std::string& extension,
                             uint64_t bytesNeeded, bool ask, PathPrompts& prompts);
+
+// Whether the program folder can take `bytesNeeded` of new side files, the next one being
+// `nextSideFile`: a picture is stored there before it joins the album. Warns "MSG_NODISK"
+// or "MSG_INPUT" as the check above when not.
+bool roomForSideFiles(const std::string& nextSideFile, uint64_t bytesNeeded, PathPrompts& prompts);
 
 // The check above answered through `prompts`, in the form the image conversions take.
 TargetPathCheck targetPathCheckWith(PathPrompts& prompts);

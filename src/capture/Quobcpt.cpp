@@ -331,7 +331,8 @@ bool QuobCpt::SavePicture(int place)
     return written;
 }
 
-// The side file holds each sequence's blocks 1 to 149; block 0 is not stored.
+// The side file holds each sequence's blocks 1 to 149; block 0 is not stored. It appears
+// whole or not at all: a program killed while writing leaves no half picture to come back.
 bool QuobCpt::writeSideFile(const std::string& path, size_t sequences)
 {
     const auto fileHeader = dvfHeader(systemOfSequences(sequences));
@@ -340,7 +341,7 @@ bool QuobCpt::writeSideFile(const std::string& path, size_t sequences)
     for (size_t s = 0; s < sequences; ++s)
         parts[1 + s] = {frameBuffer.get() + s * dvSequenceBytes + dvBlockBytes,
                         static_cast<size_t>(dvStoredSequenceBytes)};
-    return writeWholeFile(path, parts.data(), 1 + sequences);
+    return replaceFileWhole(path, parts.data(), 1 + sequences);
 }
 
 } // namespace vantrel

@@ -591,9 +591,19 @@ bool TfrmAvCtl::refuseWhenFull()
     return true;
 }
 
+// A picture is stored as a side file in the program folder before it joins the album; one
+// that had no room there would be lost after its whole transfer.
+bool TfrmAvCtl::refuseWithoutRoom()
+{
+    if (!album_ || !frmCptMain)
+        return false;
+    const std::string next = album_->sideFileName(album_->pictureCount() + 1);
+    return !roomForSideFiles(next, dvfBytesNeeded, frmCptMain->dialogs());
+}
+
 void TfrmAvCtl::btnCaptClick()
 {
-    if (refuseWhenFull())
+    if (refuseWhenFull() || refuseWithoutRoom())
         return;
     stopLink();
     capture();
@@ -619,7 +629,7 @@ bool TfrmAvCtl::capture()
 
 void TfrmAvCtl::btnAutoClick()
 {
-    if (refuseWhenFull())
+    if (refuseWhenFull() || refuseWithoutRoom())
         return;
     sendTransport(5);
     if (runAutoCaptureDialog && runAutoCaptureDialog())

@@ -140,6 +140,7 @@ private:
     void mnuTopClick();
     void mnuMonClick();
     bool refuseWhenFull();
+    bool refuseWithoutRoom();
     void warnUser(std::string_view key, const QString& text);
 
     CProfile& profile_;

@@ -84,7 +84,7 @@ bool writeDvfFile(const uint8_t* sequences, const std::string& path, DvSystem sy
     std::memcpy(bytes.data(), header.data(), header.size());
     std::memcpy(bytes.data() + dvfHeaderBytes, sequences, bytes.size() - dvfHeaderBytes);
     rewriteStoredSequences(bytes.data() + dvfHeaderBytes, system, wide);
-    return writeWholeFile(path, {{bytes.data(), bytes.size()}});
+    return replaceFileWhole(path, {{bytes.data(), bytes.size()}});
 }
 
 void rewriteStoredSequences(uint8_t* sequences, DvSystem system, bool wide)

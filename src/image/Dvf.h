@@ -35,7 +35,7 @@ struct PictureRecord {
 
 // Writes `sequences` (10 or 12 stored sequences of 11920 bytes, as DvcEncode leaves them from
 // byte 32 on) with fresh block identifiers, silent subcode, VAUX and audio, and the
-// source-control pack. A file that cannot be written whole is removed.
+// source-control pack. The file appears whole or not at all (written beside and renamed).
 bool writeDvfFile(const uint8_t* sequences, const std::string& path, DvSystem system, bool wide);
 // The writer's block rewriting of 10 or 12 stored sequences, in place: fresh identifiers,
 // subcode, VAUX and audio blocks silenced, the source-control pack at offset 373.

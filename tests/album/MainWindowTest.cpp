@@ -2,6 +2,7 @@
 // real events, its questions and file dialogs answered by a script.
 #include "../capture/CaptureRig.h"
 #include "../image/Frames.h"
+#include "ScriptedDialogs.h"
 #include "support/TempFolder.h"
 
 #include "album/Cptmain.h"
@@ -46,66 +47,8 @@ namespace {
 
 const std::string resources = VANTREL_RESOURCE_DIR;
 
-// Answers in the order given; a question without a scripted answer fails the test.
-struct ScriptedDialogs : MainDialogs {
-    std::deque<bool> answers;
-    std::deque<QStringList> filesToOpen;
-    std::deque<QString> albumNames;
-    std::vector<std::string> warned;
-    std::vector<QString> questions;
-
-    bool askYesNo(const QString&, const QString& text) override
-    {
-        questions.push_back(text);
-        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
-        if (answers.empty())
-            return false;
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void warn(std::string_view key, const QString&, const QString&) override { warned.emplace_back(key); }
-    QStringList chooseFilesToOpen(const QString&, const QString&) override { return next(filesToOpen); }
-    QString chooseAlbumToSave(const QString&, const QString&, const QString&) override { return next(albumNames); }
-    QString chooseImageToSave(const ImageSaveDialog& dialog) override
-    {
-        proposedImages.push_back(dialog.proposedName);
-        return next(imageNames);
-    }
-    QString chooseHtmlIndex(const QString&, const QString& name) override
-    {
-        proposedIndex = name;
-        return next(htmlNames);
-    }
-    std::optional<QString> askHtmlTitle() override { return next(titles); }
-
-    std::deque<QString> imageNames;
-    std::deque<QString> htmlNames;
-    std::deque<std::optional<QString>> titles;
-    std::vector<std::string> proposedImages;
-    QString proposedIndex;
-
-    template <class T> T next(std::deque<T>& queue)
-    {
-        EXPECT_FALSE(queue.empty()) << "unexpected file dialog";
-        if (queue.empty())
-            return {};
-        T value = queue.front();
-        queue.pop_front();
-        return value;
-    }
-};
-
-// A DVF picture whose first subcode time-code pack says hh:mm:ss:ff (packed decimal bytes).
-std::string dvfWithTimeCode(const std::string& path, std::array<uint8_t, 4> timeCode)
-{
-    EXPECT_TRUE(test::writeTestDvf(path, dvSystem525, false));
-    auto bytes = test::fileBytes(path);
-    const uint8_t pack[5] = {0x13, timeCode[3], timeCode[2], timeCode[1], timeCode[0]};
-    std::copy(pack, pack + 5, bytes.begin() + dvfHeaderBytes + 6);
-    test::writeBytes(path, bytes);
-    return path;
-}
+using test::dvfWithTimeCode;
+using test::ScriptedDialogs;
 
 std::string jpegPicture(const std::string& path)
 {

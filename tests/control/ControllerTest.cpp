@@ -1,6 +1,8 @@
 // The DV controller on the real window, driving the simulated camcorder over a pty.
 #include "CaptureRig.h"
 
+#include "support/SmallDisk.h"
+
 #include "album/Cptmain.h"
 #include "album/MainDialogs.h"
 #include "capture/CaptureCommands.h"
@@ -258,24 +260,38 @@ TEST(Controller, CaptureRefusalsAndFailures)
     ControllerRig rig;
     ASSERT_TRUE(rig.running);
     TfrmAvCtl& c = *rig.controller;
-    // A full album refuses both buttons before anything goes to the device.
-    struct FullAlbum : CaptureAlbum {
+    // A full album, or one whose side files find no room (64 KB free), refuses both buttons
+    // before anything goes to the device.
+    struct RefusingAlbum : CaptureAlbum {
+        RefusingAlbum(int count, std::string folder) : count(count), folder(std::move(folder)) {}
         QObject* albumWindow() override { return nullptr; }
-        int pictureCount() override { return 99; }
-        std::string sideFileName(int) override { return {}; }
-    } full;
-    c.setAlbum(&full);
-    c.setCaptureEnabled(true);
-    rig.line.sim.clearLog();
-    for (QToolButton* button : {c.btnCapt, c.btnAuto}) {
-        c.vtr.StopPolling();
-        rig.line.sim.clearLog();
-        QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_TRUE(rig.line.sim.received().empty());
+        int pictureCount() override { return count; }
+        std::string sideFileName(int place) override { return folder + "/" + vantrel::sideFileName(place); }
+        int count;
+        std::string folder;
+    };
+    test::SmallDisk disk(256);
+    const bool smallDisk = disk.mounted() && disk.fillLeaving(64 * 1024);
+    RefusingAlbum full(99, rig.folder.path());
+    RefusingAlbum noRoom(0, disk.path());
+    const std::pair<RefusingAlbum*, const char*> cases[] = {{&full, "MSG_OVER"}, {&noRoom, "MSG_NODISK"}};
+    for (const auto& [album, key] : cases) {
+        if (album == &noRoom && !smallDisk)
+            continue; // mounting needs root
+        rig.warnings->warned.clear();
+        c.setAlbum(album);
+        c.setCaptureEnabled(true);
+        for (QToolButton* button : {c.btnCapt, c.btnAuto}) {
+            c.vtr.StopPolling();
+            rig.line.sim.clearLog();
+            QTest::mouseClick(button, Qt::LeftButton);
+            EXPECT_TRUE(rig.line.sim.received().empty()) << key;
+        }
+        ASSERT_EQ(rig.warnings->warned.size(), 2u) << key;
+        EXPECT_EQ(rig.warnings->warned[0].first, key);
+        EXPECT_EQ(rig.warnings->warned[1].first, key);
     }
-    ASSERT_EQ(rig.warnings->warned.size(), 2u);
-    EXPECT_EQ(rig.warnings->warned[0].first, "MSG_OVER");
-    EXPECT_EQ(rig.warnings->warned[1].first, "MSG_OVER");
+    EXPECT_EQ(disk.listing(), smallDisk ? "filler " : "");
     EXPECT_EQ(rig.main->album.count(), 0);
 }
 

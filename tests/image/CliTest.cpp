@@ -186,6 +186,8 @@ TEST_F(ImageCli, FullOrReadOnlyDiskGivesItsMessageAndWritesNothing)
     const QString source = dvf("a.dvf", dvSystem525, false);
     const QString picture = jpeg("in.jpg", 640, 480);
     const std::string noSpace = "There is not enough free space on the disk.";
+    // A folder that cannot be written in is refused before anything is written.
+    const std::string cannotUse = "The file or folder cannot be found.";
     const QString onFull = QString::fromStdString(full.file("out"));
     const QString onReadOnly = QString::fromStdString(readOnly.file("out"));
     const struct {
@@ -196,11 +198,10 @@ TEST_F(ImageCli, FullOrReadOnlyDiskGivesItsMessageAndWritesNothing)
         {{"convert", source, "-o", onFull, "--format", "bmp"}, noSpace},
         {{"convert", source, "-o", onFull, "--format", "dvf"}, noSpace},
         {{"import", picture, "-o", onFull}, noSpace},
-        {{"convert", source, "-o", onReadOnly, "--format", "jpeg"}, "out.jpg was not written"},
-        {{"convert", source, "-o", onReadOnly, "--format", "dvf"}, "out.dvf was not written"},
-        {{"import", picture, "-o", onReadOnly}, "out.dvf was not written"},
-        {{"convert", source, "-o", QString::fromStdString(readOnly.file("new/out"))},
-         "The file or folder cannot be found."},
+        {{"convert", source, "-o", onReadOnly, "--format", "jpeg"}, cannotUse},
+        {{"convert", source, "-o", onReadOnly, "--format", "dvf"}, cannotUse},
+        {{"import", picture, "-o", onReadOnly}, cannotUse},
+        {{"convert", source, "-o", QString::fromStdString(readOnly.file("new/out"))}, cannotUse},
     };
     for (const auto& row : cases) {
         const CliRun run = cli(row.arguments);

@@ -3,6 +3,7 @@
 #include "image/Dvf.h"
 #include "image/TestPattern.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -25,6 +26,17 @@ bool writeTestDvf(const std::string& path, DvSystem system, bool wide)
 {
     const auto sequences = storedSequences(system);
     return !sequences.empty() && writeDvfFile(sequences.data(), path, system, wide);
+}
+
+std::string dvfWithTimeCode(const std::string& path, std::array<uint8_t, 4> timeCode)
+{
+    if (!writeTestDvf(path, dvSystem525, false))
+        return {};
+    auto bytes = fileBytes(path);
+    const uint8_t pack[5] = {0x13, timeCode[3], timeCode[2], timeCode[1], timeCode[0]};
+    std::copy(pack, pack + 5, bytes.begin() + dvfHeaderBytes + 6);
+    writeBytes(path, bytes);
+    return path;
 }
 
 std::vector<uint8_t> fileBytes(const std::string& path)

@@ -1,6 +1,7 @@
 // The image viewer and its button bar on the real windows, with real DVF side files.
 #include "Frames.h"
 #include "ImageWindowsRig.h"
+#include "support/SmallDisk.h"
 
 #include "image/Conversions.h"
 #include "image/ViewerPaintBox.h"
@@ -234,6 +235,28 @@ TEST(Viewer, SaveImageAsConvertsWithTheActiveSettings)
     rig.viewer->mnuSaveImageClick();
     EXPECT_EQ(QImage(answer).size(), QSize(424, 240));
     EXPECT_EQ(rig.host.lastSavePath(), answer.toStdString());
+}
+
+TEST(Viewer, SaveImageAsOnAFullOrReadOnlyDisk)
+{
+    const struct { bool readOnly; const char* folder; const char* message; } cases[] = {
+        {false, "", "MSG_NODISK"}, {true, "", "MSG_INPUT"}, {true, "new/", "MSG_INPUT"}};
+    for (const auto& c : cases) {
+        test::SmallDisk disk(2048);
+        if (!disk.mounted())
+            GTEST_SKIP() << "mounting the small disk needs root";
+        ASSERT_TRUE(c.readOnly ? disk.makeReadOnly() : disk.fillLeaving(64 * 1024));
+        ImageWindowsRig rig;
+        rig.addPicture(dvSystem525, false);
+        ASSERT_TRUE(rig.viewer->openAt(1));
+        rig.viewer->saveDialog = [&](const QString&, const QString&, const QString&, const QString&) {
+            return QString::fromStdString(disk.path() + "/" + c.folder + "saved.jpg");
+        };
+        rig.viewer->mnuSaveImageClick();
+        EXPECT_EQ(rig.host.answers.warnings, std::vector<std::string>{c.message}) << c.folder;
+        EXPECT_EQ(disk.listing(), c.readOnly ? "" : "filler ") << c.folder;
+        EXPECT_EQ(rig.host.lastSavePath(), "");
+    }
 }
 
 TEST(Viewer, ButtonBarPlacement)

@@ -1,10 +1,12 @@
 #include "SmallDisk.h"
 
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace vantrel::test {
@@ -34,6 +36,28 @@ std::string SmallDisk::listing() const
     for (const auto& name : names)
         text += name + " ";
     return text;
+}
+
+bool SmallDisk::fillLeaving(uint64_t bytes)
+{
+    struct statvfs disk {};
+    if (statvfs(path().c_str(), &disk) != 0)
+        return false;
+    const uint64_t page = disk.f_frsize;
+    const uint64_t free = uint64_t(disk.f_bavail) * page;
+    if (free < bytes)
+        return false;
+    const std::vector<char> zeros((free - bytes) / page * page);
+    std::ofstream filler(file("filler"), std::ios::binary);
+    filler.write(zeros.data(), static_cast<std::streamsize>(zeros.size()));
+    filler.close();
+    return filler.good();
+}
+
+bool SmallDisk::makeReadOnly()
+{
+    return mounted_ && mount(nullptr, path().c_str(), nullptr,
+                             MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
 }
 
 } // namespace vantrel::test

@@ -2,6 +2,7 @@
 #include "TempFolder.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vantrel::test {
@@ -22,6 +23,10 @@ public:
     std::string file(const std::string& name) const { return folder_.file(name); }
     // The names of the files and folders on the disk, sorted.
     std::string listing() const;
+    // Leaves `bytes` free (in whole pages, rounded down) by writing a file "filler".
+    bool fillLeaving(uint64_t bytes);
+    // Mounts the disk again read-only, with what it holds.
+    bool makeReadOnly();
 
 private:
     TempFolder folder_;
