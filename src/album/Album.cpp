@@ -400,18 +400,33 @@ Album::UnpackOutcome Album::unpackRecord(std::FILE* file, PictureRecord& picture
     return unpackWritten;
 }
 
+std::vector<std::string> Album::filesToRestore() const
+{
+    std::vector<std::string> files;
+    for (int p = 1; p <= albumMaxPictures; ++p)
+        if (fileExists(sideFilePath(p)))
+            files.push_back(sideFilePath(p));
+    // Pictures parked by an edit that never ended come back after the others.
+    for (int slot = 0; slot < temporarySlots; ++slot)
+        if (fileExists(temporarySlotPath(slot)))
+            files.push_back(temporarySlotPath(slot));
+    return files;
+}
+
+bool Album::restorePicture(const std::string& file)
+{
+    if (full())
+        return false;
+    // A gap closes up: the file moves down to the next free place. One that does not read is
+    // passed over, so that the pictures after it still come back.
+    const std::string place = sideFilePath(count() + 1);
+    return (file == place || std::rename(file.c_str(), place.c_str()) == 0) && addPicture(place);
+}
+
 int Album::restoreFromSideFiles()
 {
-    for (int p = 1; p <= albumMaxPictures && !full(); ++p) {
-        const std::string side = sideFilePath(p);
-        if (!fileExists(side))
-            continue;
-        // A gap closes up: the file moves down to the next free place. One that does not
-        // read is passed over, so that the pictures after it still come back.
-        const std::string place = sideFilePath(count() + 1);
-        if (side == place || std::rename(side.c_str(), place.c_str()) == 0)
-            addPicture(place);
-    }
+    for (const std::string& file : filesToRestore())
+        restorePicture(file);
     return count();
 }
 
@@ -431,6 +446,7 @@ void Album::deleteStaleSideFiles()
     for (int p = 1; p <= sideFilePlaces; ++p) {
         const std::string side = sideFilePath(p);
         std::remove((side + partSuffix).c_str()); // left by a copy that never ended
+        std::remove((temporarySlotPath(p - 1) + partSuffix).c_str());
         if (p <= count())
             continue;
         resetAttributes(side);

@@ -102,8 +102,13 @@ public:
     // 99 pictures and at a truncated record, keeping what was added before.
     bool openAlbum(const std::string& path, PathPrompts& prompts);
 
-    // Adds every existing side file lum001 .. lum099 in order; gaps close up and a file that
-    // cannot be added is passed over (it goes with the stale side files). Returns the count.
+    // The side files lum001 .. lum099 that exist, in place order, then the pictures an edit
+    // that never ended left parked.
+    std::vector<std::string> filesToRestore() const;
+    // Adds the picture of one of those files at the next place, its file moving there; false
+    // when the album is full or the file does not read (it goes with the stale side files).
+    bool restorePicture(const std::string& file);
+    // Restores every file of filesToRestore(); gaps close up. Returns the count.
     int restoreFromSideFiles();
     // Editing primitives. Nothing is decoded again: the thumbnail's pixels and the side file
     // are copied. Destinations past place 99 are ignored.

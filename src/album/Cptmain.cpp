@@ -441,20 +441,19 @@ void TfrmCptMain::writeSettings()
     profile.WriteString("Setup", "BackColor", std::to_string(backColor_));
 }
 
-// The side files of the last run come back in place order; gaps close up. Events are served
+// The side files of the last run come back in place order, then pictures an edit that never
+// ended left parked; gaps close up. Events are served
 // between pictures, so the window stays alive through a long restore; files handed in
 // meanwhile wait for its end, as their pictures would overwrite side files not yet read. A
 // side file that does not read is skipped rather than ending the restore, which would
 // delete the later ones.
 void TfrmCptMain::restoreAlbum()
 {
-    if (fileExists(album.sideFilePath(1)))
+    const std::vector<std::string> files = album.filesToRestore();
+    if (!files.empty())
         showWait(QString());
-    for (int place = 1; place <= lastPlace; ++place) {
-        const std::string path = album.sideFilePath(place);
-        if (!fileExists(path))
-            continue;
-        album.addPicture(path);
+    for (const std::string& file : files) {
+        album.restorePicture(file);
         QCoreApplication::processEvents();
     }
     showAllSlots();

@@ -1,6 +1,7 @@
 // The main window on the offscreen platform, repeating one file operation from its menu until
 // it is killed: the child process of the crash tests. VANTREL_HOME names its program folder.
-//   album_crash_driver save FILE.zal | html INDEX.htm | open FILE.zal
+//   album_crash_driver save FILE.zal | html INDEX.htm | open FILE.zal | drop -
+// "drop" moves the first picture to the end of the index, as dropping it on the empty area does.
 // Every question is answered Yes, every file dialog with the given path, the HTML title
 // dialog with "Trip" (kept in the title history as the dialog keeps it).
 #include "album/Cptmain.h"
@@ -42,7 +43,7 @@ private:
 };
 
 const std::map<std::string, const char*> menuItems = {
-    {"save", "mnuSaveAs"}, {"html", "mnuHTML"}, {"open", "mnuOpen"}};
+    {"save", "mnuSaveAs"}, {"html", "mnuHTML"}, {"open", "mnuOpen"}, {"drop", "drop"}};
 
 } // namespace
 
@@ -52,7 +53,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const auto item = argc == 3 ? menuItems.find(argv[1]) : menuItems.end();
     if (item == menuItems.end()) {
-        std::fprintf(stderr, "usage: album_crash_driver save|html|open PATH\n");
+        std::fprintf(stderr, "usage: album_crash_driver save|html|open|drop PATH\n");
         return 2;
     }
     TfrmCptMain window;
@@ -61,6 +62,12 @@ int main(int argc, char** argv)
     while (!window.firstShowDone()) {
         QCoreApplication::processEvents();
         QThread::msleep(1);
+    }
+    if (item->second == std::string("drop")) {
+        for (;;) {
+            window.album.setSelected(1, true);
+            window.editing.dropOnIndex(1);
+        }
     }
     QAction* action = window.findChild<QAction*>(item->second);
     for (;;)

@@ -78,7 +78,7 @@ const std::vector<KillPoint> killPoints = {{0, 250}, {1, 0}, {5, 0}, {30, 0}, {1
 // side file's write.
 const std::vector<KillPoint> captureKillPoints = {{0, 4000}, {3, 0}};
 
-enum class Stage { capture, albumSave, albumOpen, htmlExport };
+enum class Stage { capture, albumSave, albumOpen, htmlExport, indexDrop };
 
 // Answers nothing: the start after a kill has no question to ask.
 struct NoQuestions : MainDialogs {
@@ -106,6 +106,14 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(DvcLoad());
+        seedPictures();
+    }
+
+    void seedPictures()
+    {
+        for (const auto& entry : fs::directory_iterator(home.path()))
+            if (entry.path().extension() == ".dat")
+                fs::remove(entry.path());
         for (uint8_t place = 1; place <= seeded; ++place)
             ASSERT_FALSE(test::dvfWithTimeCode(home.file(sideFileName(place)), {0, 0, place, 0}).empty());
     }
@@ -137,18 +145,26 @@ protected:
             const std::vector<std::string> kept = sideFileTimeCodes();
             expectNothingLost(stage, kept);
             EXPECT_EQ(restartedTimeCodes(stage), kept);
+            if (stage == Stage::indexDrop)
+                seedPictures();
             EXPECT_EQ(unfinishedSideFiles(), 0) << "swept at the start";
         }
         std::printf("crash stage=%s kills=%zu mid-write=%d\n", name, points.size(), midWrite);
     }
 
-    // The time codes of the side files the kill left, in place order; each file whole.
+    // The time codes of the side files the kill left, in place order, then those of the
+    // pictures an edit had parked; each file whole.
     std::vector<std::string> sideFileTimeCodes()
     {
+        std::vector<std::string> names;
+        for (int place = 1; place <= 99; ++place)
+            names.push_back(sideFileName(place));
+        for (int slot = 0; slot < temporarySlots; ++slot)
+            names.push_back((slot < 10 ? "temp0" : "temp") + std::to_string(slot) + ".dat");
         std::vector<std::string> codes;
-        for (int place = 1; place <= 99; ++place) {
+        for (const std::string& name : names) {
             PictureRecord record;
-            record.path = home.file(sideFileName(place));
+            record.path = home.file(name);
             if (!fileExists(record.path))
                 continue;
             const uint32_t size = fileSizeOf(record.path);
@@ -218,6 +234,12 @@ protected:
         std::vector<std::string> expected;
         for (int place = 1; place <= seeded; ++place)
             expected.push_back("00:00:0" + std::to_string(place) + ":00");
+        if (stage == Stage::indexDrop) {
+            // In any order, and a picture both parked and still at its place comes twice.
+            for (const std::string& code : expected)
+                EXPECT_NE(std::find(kept.begin(), kept.end(), code), kept.end()) << code << " lost";
+            return;
+        }
         if (stage == Stage::capture && kept.size() > seeded)
             expected.push_back(capturedTimeCode);
         EXPECT_EQ(kept, expected);
@@ -299,6 +321,13 @@ TEST_F(CrashTest, KilledWhileMakingAnHtmlAlbum)
     killAtEachPoint(Stage::htmlExport, {files.path(), home.path()}, [&](QProcess& child) {
         child.start(driver, {"html", QString::fromStdString(files.file("trip.htm"))});
     }, "html-export");
+}
+
+TEST_F(CrashTest, KilledWhileDroppingInTheIndex)
+{
+    killAtEachPoint(Stage::indexDrop, {home.path()}, [&](QProcess& child) {
+        child.start(driver, {"drop", "-"});
+    }, "index-drop");
 }
 
 } // namespace
