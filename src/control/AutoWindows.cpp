@@ -59,10 +59,7 @@ int AutoRunWindows::pictureCount()
 
 bool AutoRunWindows::waitShowing()
 {
-    bool shown = false;
-    if (wait_)
-        onWindowThread(wait_, [&] { shown = wait_->shown(); });
-    return shown;
+    return wait_ && wait_->shown();
 }
 
 void AutoRunWindows::showWait()
