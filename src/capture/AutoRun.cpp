@@ -146,9 +146,15 @@ void AutoRun::intervalStep()
     vtr_.autoApproach = 0;
 }
 
+// The device went off: its status no longer decodes, so no step would come to end the run.
 void AutoRun::stop(QuobVtr&)
 {
-    host_.abortFlag() = true;
+    if (stepping_ || !vtr_.pollThread || QThread::currentThread() != vtr_.pollThread.get()) {
+        host_.abortFlag() = true;
+        return;
+    }
+    SteppingGuard guard(stepping_);
+    end();
 }
 
 bool AutoRun::approach(int32_t target)

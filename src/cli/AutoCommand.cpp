@@ -193,26 +193,17 @@ int autoCapture(const Arguments& args)
     const auto output = args.value("o");
     if (!output || output->empty())
         return fail("auto needs -o DIR");
-    std::optional<int> rate;
-    if (!args.intValue("rate", 0, 3, rate))
-        return fail("--rate takes 0 to 3");
     std::error_code made;
     std::filesystem::create_directories(*output, made);
     if (!std::filesystem::is_directory(*output))
         return fail("cannot make the folder " + *output);
     const auto application = eventApplication();
-
-    CQuobIO io;
+    CaptureSession session;
     std::string error;
-    int deviceId = 1;
-    if (!deviceIdOf(args, deviceId, error) || !openLine(args, io, error))
+    if (!session.open(args, error))
         return fail(error);
-    QuobVtr vtr(io);
-    vtr.SetId(deviceId);
-    QuobCpt cpt(io, vtr);
-    cpt.SetId(deviceId);
-    cpt.rateIndex = rate.value_or(settingOr("BAUD_RATE", 0, 3, defaultRateIndex));
-    classifyDevice(io, deviceId, cpt);
+    QuobVtr& vtr = session.vtr;
+    QuobCpt& cpt = session.cpt;
     pauseTape(vtr);
 
     const int fps = vtr.framesPerSecond;

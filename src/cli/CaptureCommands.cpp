@@ -22,12 +22,28 @@
 
 namespace vantrel::cli {
 
+std::unique_ptr<QCoreApplication> eventApplication()
+{
+    static int argc = 1;
+    static char name[] = "vantrel-cli";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance())
+        return nullptr;
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+namespace {
+
+constexpr int defaultRateIndex = 2;
+
+// The settings' value for an INIT key when it lies in [low, high], else the fallback.
 int settingOr(const char* key, int low, int high, int fallback)
 {
     const int value = CProfile().intOr("INIT", key, fallback);
     return value >= low && value <= high ? value : fallback;
 }
 
+// Reads the device's model codes for the capture's two model rules.
 void classifyDevice(CQuobIO& io, int id, QuobCpt& capture)
 {
     QuobSys sys(io);
@@ -42,14 +58,23 @@ void classifyDevice(CQuobIO& io, int id, QuobCpt& capture)
     }
 }
 
-std::unique_ptr<QCoreApplication> eventApplication()
+} // namespace
+
+bool CaptureSession::open(const Arguments& args, std::string& error)
 {
-    static int argc = 1;
-    static char name[] = "vantrel-cli";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance())
-        return nullptr;
-    return std::make_unique<QCoreApplication>(argc, argv);
+    std::optional<int> rate;
+    if (!args.intValue("rate", 0, 3, rate)) {
+        error = "--rate takes 0 to 3";
+        return false;
+    }
+    int deviceId = 1;
+    if (!deviceIdOf(args, deviceId, error) || !openLine(args, io, error))
+        return false;
+    vtr.SetId(deviceId);
+    cpt.SetId(deviceId);
+    cpt.rateIndex = rate.value_or(settingOr("BAUD_RATE", 0, 3, defaultRateIndex));
+    classifyDevice(io, deviceId, cpt);
+    return true;
 }
 
 namespace {
@@ -101,25 +126,14 @@ int capture(const Arguments& args)
     const auto output = args.value("o");
     if (!output || output->empty())
         return fail("capture needs -o FILE.dvf");
-    std::optional<int> rate;
-    if (!args.intValue("rate", 0, 3, rate))
-        return fail("--rate takes 0 to 3");
-
     // The capture thread's messages are served by this thread's event loop.
     const auto application = eventApplication();
-
-    CQuobIO io;
+    CaptureSession session;
     std::string error;
-    int deviceId = 1;
-    if (!deviceIdOf(args, deviceId, error) || !openLine(args, io, error))
+    if (!session.open(args, error))
         return fail(error);
-    QuobVtr vtr(io);
-    vtr.SetId(deviceId);
-    QuobCpt capture(io, vtr);
-    capture.SetId(deviceId);
-    capture.rateIndex = rate.value_or(settingOr("BAUD_RATE", 0, 3, defaultRateIndex));
-    classifyDevice(io, deviceId, capture);
-    vtr.Poll(); // the time code of the picture comes from the last status
+    QuobCpt& capture = session.cpt;
+    session.vtr.Poll(); // the time code of the picture comes from the last status
 
     ProgressLine progress;
     OutputFile album(*output);

@@ -1,21 +1,29 @@
 #pragma once
+#include "Cli.h"
+
+#include "capture/Quobcpt.h"
+#include "link/Quobio.h"
+#include "link/Quobvtr.h"
+
 #include <memory>
+#include <string>
 
 class QCoreApplication;
 
-namespace vantrel {
-class CQuobIO;
-class QuobCpt;
-}
-
 namespace vantrel::cli {
 
-// The settings' value for an INIT key when it lies in [low, high], else the fallback.
-int settingOr(const char* key, int low, int high, int fallback);
-// Reads the device's model codes for the capture's two model rules.
-void classifyDevice(CQuobIO& io, int id, QuobCpt& capture);
-// The transfer rate when --rate does not give one.
-constexpr int defaultRateIndex = 2;
+// The line, the transport and the capture object of a capture command: the device that
+// --device, --port and --id name (else the settings), at the rate --rate names (else
+// INIT/BAUD_RATE, else 38400 bit/s), with the rules of its model group.
+struct CaptureSession {
+    CQuobIO io;
+    QuobVtr vtr{io};
+    QuobCpt cpt{io, vtr};
+
+    // False with `error` set when an option is wrong or the line does not open.
+    bool open(const Arguments& args, std::string& error);
+};
+
 // The application object whose event loop serves the capture thread's messages; null when
 // one exists already.
 std::unique_ptr<QCoreApplication> eventApplication();

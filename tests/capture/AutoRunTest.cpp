@@ -3,6 +3,7 @@
 #include "CaptureRig.h"
 
 #include "capture/AutoRun.h"
+#include "capture/CaptureCommands.h"
 #include "image/Dvf.h"
 #include "platform/WindowMessage.h"
 #include "support/TempFolder.h"
@@ -99,6 +100,42 @@ TEST(AutoRun, AFullAlbumEndsTheRunAndTheNextRunCountsFromNothing)
                       timeCodeText((test.tapeSeconds + 6 * k) * fps));
         EXPECT_TRUE(test::serveUntil([&] { return motionOf(rig) == quobsim::Motion::Stop; }));
         EXPECT_FALSE(host.waitShowing());
+    }
+}
+
+TEST(AutoRun, AFailedCaptureOrThePowerGoingOffEndsTheRun)
+{
+    struct Case {
+        bool refuseFreeze;
+        bool switchOff;
+    };
+    for (const Case& test : {Case{true, false}, Case{false, true}}) {
+        quobsim::SptpOptions options;
+        options.faults.refuseFreeze = test.refuseFreeze;
+        test::CaptureRig rig(options);
+        FillingAlbum album;
+        rig.cpt.album = &album;
+        PlainAutoHost host(rig.vtr, rig.cpt);
+        AutoRun run(rig.vtr, host);
+        AutoSettings series;
+        series.interval = 6 * fps;
+        ASSERT_TRUE(rig.parkTape(40 * fps));
+        run.begin(series, fps);
+        run.activate();
+        rig.vtr.StartPolling();
+        if (test.switchOff) {
+            ASSERT_TRUE(test::serveUntil([&] { return motionOf(rig) == quobsim::Motion::SearchReverse; }));
+            rig.line.sim.withDevice(1, [](quobsim::Device& device) { device.powered = false; });
+        }
+        ASSERT_TRUE(test::serveUntil([&] { return !run.active(); }, runLimitMs)) << test.switchOff;
+        EXPECT_EQ(album.pictures, 0);
+        EXPECT_EQ(host.lastOutcome, test.refuseFreeze ? CaptureOutcome::FreezeFailed : CaptureOutcome::Captured);
+        EXPECT_FALSE(host.waitShowing());
+        EXPECT_FALSE(host.abortFlag());
+        if (test.refuseFreeze)
+            EXPECT_TRUE(test::serveUntil([&] { return motionOf(rig) == quobsim::Motion::Stop; }));
+        else
+            EXPECT_EQ(rig.vtr.power, 0);
     }
 }
 

@@ -7,7 +7,6 @@
 #include "control/Auto.h"
 #include "control/AvCtl.h"
 #include "control/Wait.h"
-#include "platform/Profile.h"
 #include "support/TempFolder.h"
 
 #include <QElapsedTimer>
@@ -52,11 +51,7 @@ struct AutoRig {
         for (const char* name : {"wyb.cpt", "wyb.sty"})
             std::filesystem::copy_file(resources + "/" + name, folder.file(name));
         line.io.Close();
-        CProfile settings(folder.file("wyb30.ini"));
-        settings.WriteString("Ports", "COM1", line.sim.slavePath());
-        settings.WriteInt("INIT", "COM", 1);
-        settings.WriteInt("INIT", "ID", 1);
-        settings.WriteInt("INIT", "BAUD_RATE", 3);
+        line.saveAsPort(folder.file("wyb30.ini"));
         main = std::make_unique<TfrmCptMain>();
         frmCptMain = main.get();
         auto dialogs = std::make_unique<NoQuestions>();
