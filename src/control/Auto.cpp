@@ -1,6 +1,7 @@
 #include "control/Auto.h"
 
 #include "control/AvCtl.h"
+#include "album/WindowPosition.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/Localiser.h"
 #include "platform/Profile.h"
@@ -8,13 +9,11 @@
 #include "platform/WindowMessage.h"
 
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -199,7 +198,7 @@ void TfrmAuto::FormShow()
     fillSpinEdits();
     Timer1->stop(); // the fill is not an edit
     applyExecuteRule(saved.mode);
-    centreOnScreen();
+    centreOnScreen(*this);
 }
 
 void TfrmAuto::fillSpinEdits()
@@ -327,13 +326,5 @@ bool TfrmAuto::event(QEvent* event)
     return QDialog::event(event);
 }
 
-void TfrmAuto::centreOnScreen()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QSize free = screen->size() - size();
-    move(free.width() / 2, free.height() / 2);
-}
 
 } // namespace vantrel

@@ -85,7 +85,6 @@ private:
     int32_t targetFromSpinEdits() const;
     void btnExRClick();
     void btnCancelClick();
-    void centreOnScreen();
 
     CProfile& profile_;
     TfrmAvCtl& controller_;

@@ -74,7 +74,6 @@ private:
     void handleMessage(WindowMessage& message);
     void WaitShowMessage(intptr_t title, intptr_t flags);
     void WaitStopEnabledMessage(intptr_t enabled);
-    void centreOnScreen();
 
     std::vector<GuardedWindow> guarded_;
     std::atomic<bool> shown_{false};

@@ -51,10 +51,10 @@ std::string timeCodeText(int frames)
     return text;
 }
 
-quobsim::Motion motionOf(test::CaptureRig& rig)
+quobsim::Motion motionOn(quobsim::Simulator& sim)
 {
     quobsim::Motion motion = quobsim::Motion::Play;
-    rig.line.sim.withDevice(1, [&](quobsim::Device& device) { motion = device.tape.motion(quobsim::Clock::now()); });
+    sim.withDevice(1, [&](quobsim::Device& device) { motion = device.tape.motion(quobsim::Clock::now()); });
     return motion;
 }
 
@@ -65,17 +65,41 @@ int frameOfTimeCode(const std::string& text)
     return ((h * 60 + m) * 60 + s) * fps + f;
 }
 
+// A run without windows on the capture rig: series of pictures 6 s apart into an album
+// that fills.
+struct RunRig {
+    explicit RunRig(quobsim::SptpOptions options = {}) : rig(std::move(options))
+    {
+        rig.cpt.album = &album;
+        series.interval = 6 * fps;
+    }
+    // Parks the tape at `seconds` and starts a series of `count` pictures there.
+    bool start(int seconds, int count)
+    {
+        rig.vtr.StopPolling();
+        if (!rig.parkTape(seconds * fps))
+            return false;
+        series.pictureCount = count;
+        run.begin(series, fps);
+        run.activate();
+        rig.vtr.StartPolling();
+        return true;
+    }
+    bool ended() { return test::serveUntil([&] { return !run.active(); }, runLimitMs); }
+    quobsim::Motion motion() { return motionOn(rig.line.sim); }
+
+    test::CaptureRig rig;
+    FillingAlbum album;
+    PlainAutoHost host{rig.vtr, rig.cpt};
+    AutoRun run{rig.vtr, host};
+    AutoSettings series;
+};
+
 } // namespace
 
 TEST(AutoRun, AFullAlbumEndsTheRunAndTheNextRunCountsFromNothing)
 {
-    test::CaptureRig rig;
-    FillingAlbum album;
-    rig.cpt.album = &album;
-    PlainAutoHost host(rig.vtr, rig.cpt);
-    AutoRun run(rig.vtr, host);
-    AutoSettings series;
-    series.interval = 6 * fps;
+    RunRig r;
     struct Case {
         int tapeSeconds;
         int picturesBefore;
@@ -85,21 +109,16 @@ TEST(AutoRun, AFullAlbumEndsTheRunAndTheNextRunCountsFromNothing)
     // Three wanted, one place left; then two wanted, two left: the second run starts at its base.
     const Case cases[] = {{40, 98, 3, 1}, {50, 97, 2, 2}};
     for (const Case& test : cases) {
-        rig.vtr.StopPolling();
-        ASSERT_TRUE(rig.parkTape(test.tapeSeconds * fps));
-        album.pictures = test.picturesBefore;
-        series.pictureCount = test.count;
-        run.begin(series, fps);
-        run.activate();
-        rig.vtr.StartPolling();
-        ASSERT_TRUE(test::serveUntil([&] { return !run.active(); }, runLimitMs)) << test.tapeSeconds;
-        EXPECT_EQ(album.pictures, test.picturesBefore + test.picturesTaken);
-        EXPECT_EQ(rig.vtr.autoPicturesTaken, 0);
+        r.album.pictures = test.picturesBefore;
+        ASSERT_TRUE(r.start(test.tapeSeconds, test.count));
+        ASSERT_TRUE(r.ended()) << test.tapeSeconds;
+        EXPECT_EQ(r.album.pictures, test.picturesBefore + test.picturesTaken);
+        EXPECT_EQ(r.rig.vtr.autoPicturesTaken, 0);
         for (int k = 0; k < test.picturesTaken; ++k)
-            EXPECT_EQ(timeCodeOf(album.sideFileName(test.picturesBefore + 1 + k)),
+            EXPECT_EQ(timeCodeOf(r.album.sideFileName(test.picturesBefore + 1 + k)),
                       timeCodeText((test.tapeSeconds + 6 * k) * fps));
-        EXPECT_TRUE(test::serveUntil([&] { return motionOf(rig) == quobsim::Motion::Stop; }));
-        EXPECT_FALSE(host.waitShowing());
+        EXPECT_TRUE(test::serveUntil([&] { return r.motion() == quobsim::Motion::Stop; }));
+        EXPECT_FALSE(r.host.waitShowing());
     }
 }
 
@@ -112,30 +131,21 @@ TEST(AutoRun, AFailedCaptureOrThePowerGoingOffEndsTheRun)
     for (const Case& test : {Case{true, false}, Case{false, true}}) {
         quobsim::SptpOptions options;
         options.faults.refuseFreeze = test.refuseFreeze;
-        test::CaptureRig rig(options);
-        FillingAlbum album;
-        rig.cpt.album = &album;
-        PlainAutoHost host(rig.vtr, rig.cpt);
-        AutoRun run(rig.vtr, host);
-        AutoSettings series;
-        series.interval = 6 * fps;
-        ASSERT_TRUE(rig.parkTape(40 * fps));
-        run.begin(series, fps);
-        run.activate();
-        rig.vtr.StartPolling();
+        RunRig r(options);
+        ASSERT_TRUE(r.start(40, 3));
         if (test.switchOff) {
-            ASSERT_TRUE(test::serveUntil([&] { return motionOf(rig) == quobsim::Motion::SearchReverse; }));
-            rig.line.sim.withDevice(1, [](quobsim::Device& device) { device.powered = false; });
+            ASSERT_TRUE(test::serveUntil([&] { return r.motion() == quobsim::Motion::SearchReverse; }));
+            r.rig.line.sim.withDevice(1, [](quobsim::Device& device) { device.powered = false; });
         }
-        ASSERT_TRUE(test::serveUntil([&] { return !run.active(); }, runLimitMs)) << test.switchOff;
-        EXPECT_EQ(album.pictures, 0);
-        EXPECT_EQ(host.lastOutcome, test.refuseFreeze ? CaptureOutcome::FreezeFailed : CaptureOutcome::Captured);
-        EXPECT_FALSE(host.waitShowing());
-        EXPECT_FALSE(host.abortFlag());
+        ASSERT_TRUE(r.ended()) << test.switchOff;
+        EXPECT_EQ(r.album.pictures, 0);
+        EXPECT_EQ(r.host.lastOutcome, test.refuseFreeze ? CaptureOutcome::FreezeFailed : CaptureOutcome::Captured);
+        EXPECT_FALSE(r.host.waitShowing());
+        EXPECT_FALSE(r.host.abortFlag());
         if (test.refuseFreeze)
-            EXPECT_TRUE(test::serveUntil([&] { return motionOf(rig) == quobsim::Motion::Stop; }));
+            EXPECT_TRUE(test::serveUntil([&] { return r.motion() == quobsim::Motion::Stop; }));
         else
-            EXPECT_EQ(rig.vtr.power, 0);
+            EXPECT_EQ(r.rig.vtr.power, 0);
     }
 }
 
@@ -168,12 +178,7 @@ struct CliAuto {
         err = QString::fromLocal8Bit(process.readAllStandardError()).toStdString();
         return process.exitCode();
     }
-    quobsim::Motion motion()
-    {
-        quobsim::Motion now = quobsim::Motion::Play;
-        line.sim.withDevice(1, [&](quobsim::Device& device) { now = device.tape.motion(quobsim::Clock::now()); });
-        return now;
-    }
+    quobsim::Motion motion() { return motionOn(line.sim); }
 
     test::CaptureLine line;
     test::TempFolder home;
