@@ -109,10 +109,15 @@ bool AutoRun::command(uint8_t code, uint32_t settleMs)
     return true;
 }
 
+bool AutoRun::onPollThread() const
+{
+    return vtr_.pollThread && QThread::currentThread() == vtr_.pollThread.get();
+}
+
 void AutoRun::step(QuobVtr&)
 {
     // Only the poll thread steps, and never inside its own step's commands.
-    if (stepping_ || !vtr_.pollThread || QThread::currentThread() != vtr_.pollThread.get())
+    if (stepping_ || !onPollThread())
         return;
     SteppingGuard guard(stepping_);
     if (host_.abortFlag()) {
@@ -149,7 +154,7 @@ void AutoRun::intervalStep()
 // The device went off: its status no longer decodes, so no step would come to end the run.
 void AutoRun::stop(QuobVtr&)
 {
-    if (stepping_ || !vtr_.pollThread || QThread::currentThread() != vtr_.pollThread.get()) {
+    if (stepping_ || !onPollThread()) {
         host_.abortFlag() = true;
         return;
     }

@@ -59,6 +59,7 @@ public:
     const AutoSettings& settings() const { return settings_; }
 
 private:
+    bool onPollThread() const;
     bool approach(int32_t target);
     bool approachInPlay(int32_t target, int32_t now, int32_t lead, int32_t runUp);
     void arm(uint32_t settleMs);

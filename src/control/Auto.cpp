@@ -214,7 +214,6 @@ void TfrmAuto::fillSpinEdits()
     seM2->setValue((interval % (fps * 3600)) / (fps * 60));
     seS2->setValue((interval % (fps * 60)) / fps);
     seNum->setValue(saved.pictureCount);
-    edited.interval = interval;
 }
 
 void TfrmAuto::radioClick()

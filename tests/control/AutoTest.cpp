@@ -109,9 +109,9 @@ struct AutoRig {
         EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->Timer1->isActive(); }, 1000));
     }
 
-    // Auto Capture, the choice made in the dialog and Execute pressed as soon as it is enabled;
-    // false when it never was.
-    bool startRun(const Choice& choice)
+    // Auto Capture, the choice made in the dialog and Execute pressed (or Enter in a spin
+    // edit) as soon as it is enabled; false when it never was.
+    bool startRun(const Choice& choice, bool enterInSpinEdit = false)
     {
         controller->setCaptureEnabled(true);
         bool executed = false;
@@ -123,7 +123,9 @@ struct AutoRig {
             driver.stop();
             choose(choice);
             executed = QTest::qWaitFor([&] { return dialog->btnExR->isEnabled(); }, 5000);
-            if (executed)
+            if (executed && enterInSpinEdit)
+                QTest::keyClick(dialog->seNum, Qt::Key_Return);
+            else if (executed)
                 QTest::mouseClick(dialog->btnExR, Qt::LeftButton);
             else
                 dialog->btnCancel->click();
@@ -261,7 +263,7 @@ TEST(AutoCapture, IntervalSeriesIsStampedExactlyAndStopEndsARun)
     ASSERT_TRUE(rig.running);
     ASSERT_TRUE(rig.tapeAt(40, Motion::Pause));
     const int base = rig.controller->vtr.timeCode;
-    ASSERT_TRUE(rig.startRun({.interval = true, .intervalSeconds = 6, .pictures = 3}));
+    ASSERT_TRUE(rig.startRun({.interval = true, .intervalSeconds = 6, .pictures = 3}, true));
     EXPECT_EQ(rig.controller->vtr.autoBasePosition, base);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.controller->vtr.autoCaptureRunning(); }, 2 * runLimitMs));
     ASSERT_EQ(rig.main->album.count(), 3);
