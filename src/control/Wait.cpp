@@ -150,7 +150,6 @@ void TfrmWait::btnAbortClick()
     closeIfVisible();
 }
 
-
 bool TfrmWait::event(QEvent* event)
 {
     if (WindowMessage* message = asWindowMessage(event)) {
