@@ -71,4 +71,13 @@ void restoreWindowPosition(const CProfile& profile, QWidget& window, bool sizeab
     window.move(geometry.topLeft());
 }
 
+void centreOnScreen(QWidget& window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize free = screen->size() - window.size();
+    window.move(free.width() / 2, free.height() / 2);
+}
+
 } // namespace vantrel

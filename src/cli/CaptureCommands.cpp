@@ -1,5 +1,6 @@
 // vantrel-cli capture: one whole picture capture into a DVF file.
 #include "Cli.h"
+#include "CaptureOptions.h"
 #include "LineOptions.h"
 
 #include "capture/CaptureCommands.h"
@@ -21,9 +22,62 @@
 
 namespace vantrel::cli {
 
+std::unique_ptr<QCoreApplication> eventApplication()
+{
+    static int argc = 1;
+    static char name[] = "vantrel-cli";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance())
+        return nullptr;
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 namespace {
 
-constexpr int DefaultRateIndex = 2;
+constexpr int defaultRateIndex = 2;
+
+// The settings' value for an INIT key when it lies in [low, high], else the fallback.
+int settingOr(const char* key, int low, int high, int fallback)
+{
+    const int value = CProfile().intOr("INIT", key, fallback);
+    return value >= low && value <= high ? value : fallback;
+}
+
+// Reads the device's model codes for the capture's two model rules.
+void classifyDevice(CQuobIO& io, int id, QuobCpt& capture)
+{
+    QuobSys sys(io);
+    DeviceEntry entry;
+    entry.id = static_cast<uint8_t>(id);
+    if (!sys.ReadModel(entry))
+        return;
+    capture.stopsTape = QuobSys::IsModelGroupB(entry);
+    if (QuobSys::IsModelGroupA(entry) && capture.rateIndex == 3) {
+        std::fprintf(stderr, "vantrel-cli: this device does not take 115200 bit/s; using 38400\n");
+        capture.rateIndex = 2;
+    }
+}
+
+} // namespace
+
+bool CaptureSession::open(const Arguments& args, std::string& error)
+{
+    std::optional<int> rate;
+    if (!args.intValue("rate", 0, 3, rate)) {
+        error = "--rate takes 0 to 3";
+        return false;
+    }
+    int deviceId = 1;
+    if (!deviceIdOf(args, deviceId, error) || !openLine(args, io, error))
+        return false;
+    vtr.SetId(deviceId);
+    cpt.SetId(deviceId);
+    cpt.rateIndex = rate.value_or(settingOr("BAUD_RATE", 0, 3, defaultRateIndex));
+    classifyDevice(io, deviceId, cpt);
+    return true;
+}
+
+namespace {
 
 // The wait dialog of the command line: a progress line on a terminal, nothing else.
 class ProgressLine : public QObject, public CaptureWindows {
@@ -67,57 +121,19 @@ private:
     std::string path_;
 };
 
-// The settings' value for a key when it lies in [low, high], else the fallback.
-int settingOr(const char* key, int low, int high, int fallback)
-{
-    const int value = CProfile().intOr("INIT", key, fallback);
-    return value >= low && value <= high ? value : fallback;
-}
-
-// Reads the device's model codes for the capture's two model rules.
-void classifyDevice(CQuobIO& io, int id, QuobCpt& capture)
-{
-    QuobSys sys(io);
-    DeviceEntry entry;
-    entry.id = static_cast<uint8_t>(id);
-    if (!sys.ReadModel(entry))
-        return;
-    capture.stopsTape = QuobSys::IsModelGroupB(entry);
-    if (QuobSys::IsModelGroupA(entry) && capture.rateIndex == 3) {
-        std::fprintf(stderr, "vantrel-cli: this device does not take 115200 bit/s; using 38400\n");
-        capture.rateIndex = 2;
-    }
-}
-
 int capture(const Arguments& args)
 {
     const auto output = args.value("o");
     if (!output || output->empty())
         return fail("capture needs -o FILE.dvf");
-    std::optional<int> rate;
-    if (!args.intValue("rate", 0, 3, rate))
-        return fail("--rate takes 0 to 3");
-
     // The capture thread's messages are served by this thread's event loop.
-    static int argc = 1;
-    static char name[] = "vantrel-cli";
-    static char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> application;
-    if (!QCoreApplication::instance())
-        application = std::make_unique<QCoreApplication>(argc, argv);
-
-    CQuobIO io;
+    const auto application = eventApplication();
+    CaptureSession session;
     std::string error;
-    int deviceId = 1;
-    if (!deviceIdOf(args, deviceId, error) || !openLine(args, io, error))
+    if (!session.open(args, error))
         return fail(error);
-    QuobVtr vtr(io);
-    vtr.SetId(deviceId);
-    QuobCpt capture(io, vtr);
-    capture.SetId(deviceId);
-    capture.rateIndex = rate.value_or(settingOr("BAUD_RATE", 0, 3, DefaultRateIndex));
-    classifyDevice(io, deviceId, capture);
-    vtr.Poll(); // the time code of the picture comes from the last status
+    QuobCpt& capture = session.cpt;
+    session.vtr.Poll(); // the time code of the picture comes from the last status
 
     ProgressLine progress;
     OutputFile album(*output);

@@ -3,6 +3,7 @@
 #include "album/Cptmain.h"
 #include "album/MainDialogs.h"
 #include "album/WindowPosition.h"
+#include "capture/AutoRun.h"
 #include "capture/CaptureCommands.h"
 #include "control/TransportArt.h"
 #include "control/Wait.h"
@@ -612,19 +613,32 @@ void TfrmAvCtl::btnCaptClick()
 
 bool TfrmAvCtl::capture()
 {
+    const int outcome = captureWith(*this);
+    tellCaptureOutcome(outcome);
+    return pictureDelivered(outcome);
+}
+
+int TfrmAvCtl::captureWith(CaptureWindows& windows)
+{
     cpt.SetId(vtr.deviceId);
     cpt.album = album_;
     cpt.stopsTape = QuobSys::IsModelGroupB(selectedEntry());
+    cpt.windows = &windows;
     const int outcome = cpt.Capture();
+    cpt.windows = this;
+    return outcome;
+}
+
+void TfrmAvCtl::tellCaptureOutcome(int outcome)
+{
     if ((outcome & 0xF0) == 0)
-        return outcome != CaptureOutcome::Stopped;
+        return;
     if (outcome == CaptureOutcome::NoSignal)
         warnUser("MSG_NOSIG", textForKey("MSG_NOSIG"));
     else if (outcome == CaptureOutcome::FreezeFailed)
         warnUser("MSG_CANTCPT", textForKey("MSG_CANTCPT"));
     else
         warnUser("MSG_COMERR", textForKey("MSG_COMERR") + QString("[%1]").arg(outcome));
-    return false;
 }
 
 void TfrmAvCtl::btnAutoClick()

@@ -44,6 +44,7 @@ public:
     void setDeviceList(TfrmQuobDev* dialog) { deviceList_ = dialog; }
     // The album the pictures go to and whose count limits Capture (the main window).
     void setAlbum(CaptureAlbum* album) { album_ = album; }
+    CaptureAlbum* album() const { return album_; }
     // The auto-capture dialog, shown modally; true when the user started a run there.
     std::function<bool()> runAutoCaptureDialog;
     // The auto-capture dialog while it shows; it receives the status notices too.
@@ -54,6 +55,10 @@ public:
     void setCaptureEnabled(bool enabled);
     void showState(uint8_t code);
     bool capture();
+    // One capture with `windows` around it (an automatic run's own, on the poll thread);
+    // the outcome is told by tellCaptureOutcome.
+    int captureWith(CaptureWindows& windows);
+    void tellCaptureOutcome(int outcome);
     void startLink(int deviceId);
     void stopLink();
 

@@ -3,6 +3,7 @@
 #include "album/Cptmain.h"
 #include "album/HtmTtl.h"
 #include "album/ImageWindowsLink.h"
+#include "control/Auto.h"
 #include "control/AvCtl.h"
 #include "image/FullImage.h"
 #include "control/Title.h"
@@ -96,6 +97,9 @@ int runProgram(int argc, char** argv)
     frmQuobDev = &deviceList;
     TfrmMonitor monitor;
     frmMonitor = &monitor;
+    TfrmAuto autoDialog(mainWindow.profile, controller, frmWait);
+    frmAuto = &autoDialog;
+    controller.runAutoCaptureDialog = [&autoDialog] { return autoDialog.runModal(); };
     controller.setDeviceList(&deviceList);
     controller.setAlbum(&mainWindow);
     deviceList.waitWindow = &waitDialog;
@@ -111,6 +115,8 @@ int runProgram(int argc, char** argv)
     mainWindow.show();
     const int code = app.exec();
     controller.close();
+    controller.runAutoCaptureDialog = nullptr;
+    frmAuto = nullptr;
     frmHtmTtl = nullptr;
     frmMonitor = nullptr;
     frmQuobDev = nullptr;

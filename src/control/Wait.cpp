@@ -1,5 +1,6 @@
 #include "Wait.h"
 
+#include "album/WindowPosition.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/Localiser.h"
 #include "platform/Ticks.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 
 namespace vantrel {
@@ -126,7 +126,7 @@ void TfrmWait::FormShow()
         if (guarded.window->isVisible())
             guarded.window->setEnabled(false);
     }
-    centreOnScreen();
+    centreOnScreen(*this);
     shown_ = true;
     serviceEvents();
 }
@@ -148,15 +148,6 @@ void TfrmWait::btnAbortClick()
 {
     abortRequested = true;
     closeIfVisible();
-}
-
-void TfrmWait::centreOnScreen()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QSize free = screen->size() - size();
-    move(free.width() / 2, free.height() / 2);
 }
 
 bool TfrmWait::event(QEvent* event)

@@ -42,6 +42,7 @@ public:
     // The caller serves events afterwards.
     void setProgress(int percent);
     void closeIfVisible();
+    // Readable from any thread.
     bool shown() const { return shown_; }
     // Escape does not close the dialog: only the operation or Stop does.
     void reject() override;
@@ -73,10 +74,9 @@ private:
     void handleMessage(WindowMessage& message);
     void WaitShowMessage(intptr_t title, intptr_t flags);
     void WaitStopEnabledMessage(intptr_t enabled);
-    void centreOnScreen();
 
     std::vector<GuardedWindow> guarded_;
-    bool shown_ = false;
+    std::atomic<bool> shown_{false};
 };
 
 extern TfrmWait* frmWait;

@@ -1,6 +1,7 @@
 #include "CaptureLine.h"
 
 #include "capture/CaptureCommands.h"
+#include "platform/Profile.h"
 
 namespace vantrel::test {
 
@@ -23,6 +24,15 @@ bool CaptureLine::enterSptp()
         return false;
     io.SetCommand(1, CaptureCmd::EnterSptp);
     return io.Command(3) && io.SetTransferMode();
+}
+
+void CaptureLine::saveAsPort(const std::string& iniPath) const
+{
+    CProfile settings(iniPath);
+    settings.WriteString("Ports", "COM1", sim.slavePath());
+    settings.WriteInt("INIT", "COM", 1);
+    settings.WriteInt("INIT", "ID", 1);
+    settings.WriteInt("INIT", "BAUD_RATE", 3);
 }
 
 } // namespace vantrel::test

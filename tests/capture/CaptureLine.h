@@ -4,6 +4,7 @@
 #include "link/Quobio.h"
 
 #include <memory>
+#include <string>
 
 namespace vantrel::test {
 
@@ -16,6 +17,9 @@ struct CaptureLine {
 
     // Switches the device into SPTP the way a capture does, without the freeze.
     bool enterSptp();
+    // Makes this line COM1 in the settings file at `iniPath`, with device 1 on it as the saved
+    // device and the fastest transfer rate.
+    void saveAsPort(const std::string& iniPath) const;
 
     std::shared_ptr<quobsim::SptpSide> side;
     quobsim::Simulator sim;
