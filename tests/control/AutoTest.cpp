@@ -251,7 +251,7 @@ TEST(AutoCapture, TimeCodeRunsEndOnTheTargetFromEveryDirection)
         EXPECT_EQ(rig.main->album.place(1).timeCode, timeCodeText(target, test.fps));
         EXPECT_TRUE(QTest::qWaitFor([&] { return rig.motion() == Motion::Stop && rig.controller->shownState() == 1; }));
         EXPECT_FALSE(rig.wait->shown());
-        EXPECT_TRUE(watch.showed(test.firstMove, test.secondMove)) << test.targetSeconds;
+        EXPECT_TRUE(watch.showed(test.firstMove, test.secondMove)) << test.targetSeconds << " s, lights shown: " << testing::PrintToString(watch.shownStates);
         EXPECT_LT(watch.longestGapMs, 2000) << "the window thread stalled during the run";
         EXPECT_TRUE(rig.warnings->warned.empty());
     }
