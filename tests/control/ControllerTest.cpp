@@ -202,7 +202,8 @@ TEST(Controller, PowerOffGreysTheCounterAndStopsTheTransport)
     // A report of the state already shown changes nothing.
     c.vtr.state = 1;
     c.vtr.stateChanged = 1;
-    QCoreApplication::sendEvent(&c, new WindowMessage(Msg::StatusChanged, 0, 0));
+    WindowMessage report(Msg::StatusChanged, 0, 0);
+    QCoreApplication::sendEvent(&c, &report);
     EXPECT_EQ(c.lightOf(c.btnStop), 1);
     QTest::mouseClick(c.btnPower, Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return !c.transportEnabled(); }));
@@ -434,7 +435,7 @@ TEST(FaultMatrix, EveryCaptureFaultEndsWithItsMessageAndLeavesTheWindowsUsable)
             EXPECT_EQ(rig.warnings->warned[0].first, row.key);
             EXPECT_EQ(rig.warnings->warned[0].second, expectedWarning(row));
         } else {
-            EXPECT_TRUE(rig.warnings->warned.empty());
+            EXPECT_TRUE(rig.warnings->warned.empty()) << rig.warnings->warned[0].first;
         }
         ASSERT_EQ(rig.main->album.count(), before + row.pictures);
         if (row.pictures)
