@@ -357,6 +357,7 @@ const FaultRow faultRows[] = {
      },
      nullptr, 0, 1},
     {"garbage instead of a block", [](auto& sptp, auto&) { sptp.faults.garbageBlock = 7; }, nullptr, 0, 1},
+    {"late copy of a block", [](auto& sptp, auto&) { sptp.faults.lateCopy = 12; }, nullptr, 0, 1},
     {"line dropped mid-transfer", [](auto& sptp, auto&) { sptp.faults.lineDiesAt = 5; }, "MSG_COMERR", 176, 0},
     {"device switched off mid-transfer", [](auto& sptp, auto&) { sptp.faults.switchedOffAt = 5; },
      "MSG_COMERR", 176, 0, true},

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 namespace vantrel::quobsim {
 
@@ -16,6 +17,9 @@ constexpr int ByteGapMs = 100;
 // A device left alone in SPTP this long falls back to Quob on its own.
 constexpr auto FallBackAfter = std::chrono::milliseconds(3000);
 constexpr uint8_t ExtraData = 0x5A;
+// Longer than the host's 150 ms wait after a request and its read of one block: the late
+// copy reaches it as a whole block of its own.
+constexpr auto LateCopyGap = std::chrono::milliseconds(300);
 
 bool is(const Command& command, const QuobCommand& wanted)
 {
@@ -51,6 +55,7 @@ struct SptpSide::Session {
     bool dropped = false;
     bool garbageSent = false;
     bool switchedOff = false;
+    bool lateCopySent = false;
     std::array<uint8_t, sptp::BlockDataLength + 1> data{};
     std::array<uint8_t, 4000> frame{};
 };
@@ -264,6 +269,12 @@ bool SptpSide::act(Simulator& simulator, Session& session, const sptp::ParsedFra
         note('N');
         held.unlock();
         if (session.transferring && session.block + 1 < session.blocks) {
+            // A repetition asked for twice crosses the request for the next block.
+            if (session.block == faults.lateCopy && !session.lateCopySent) {
+                session.lateCopySent = true;
+                sendBlock(line, session);
+                std::this_thread::sleep_for(LateCopyGap);
+            }
             ++session.block;
             sendBlock(line, session);
         }
@@ -362,6 +373,7 @@ const char* const SptpOptionsHelp =
     "                refuse-freeze, refuse-sptp, refuse-rate, refuse-start, short=B, long=B,\n"
     "                drop=B, die=B (the line dies before block B), garbage=B (noise sent once\n"
     "                instead of block B), off=B (the device is switched off before block B),\n"
+    "                late=B (block B sent again, late, before the next one),\n"
     "                no-end-answer, extra=N\n";
 
 bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string& error)
@@ -383,7 +395,8 @@ bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string
             {"settle", &options.settlingSenses}, {"short", &f.shortBlock},
             {"long", &f.longBlock},              {"drop", &f.droppedBlock},
             {"die", &f.lineDiesAt},              {"extra", &f.extraBlocks},
-            {"garbage", &f.garbageBlock},        {"off", &f.switchedOffAt}};
+            {"garbage", &f.garbageBlock},        {"off", &f.switchedOffAt},
+            {"late", &f.lateCopy}};
         bool known = false;
         for (const auto& [flagName, flag] : flags)
             if (name == flagName && value.empty())

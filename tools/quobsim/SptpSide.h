@@ -25,6 +25,7 @@ struct SptpFaults {
     int lineDiesAt = -1;        // from this block on the device neither sends nor hears
     int garbageBlock = -1;      // sent once as noise of a block frame's length
     int switchedOffAt = -1;     // the device is switched off instead of sending this block
+    int lateCopy = -1;          // sent again, late, before the block after it
     bool endUnanswered = false; // the end command gets no answer
     int extraBlocks = 0;        // blocks beyond the picture: a picture larger than it should be
 };
