@@ -312,8 +312,10 @@ bool QuobCpt::ParseBlock()
     const size_t room = PictureBufferBytes - pictureLength;
     const auto data = sptp::unstuff(receiveBuffer.data() + dataStart, bodyEnd - dataStart,
                                     pictureBuffer.get() + pictureLength, room);
-    // Nothing is kept of a block of the wrong length, so its repetition lands at the same place.
-    const bool whole = data.produced == sptp::BlockDataLength && data.consumed == bodyEnd - dataStart;
+    // Nothing is kept of a block of the wrong length, so its repetition lands at the same place;
+    // nor of a late copy of a block already taken, whose data belongs to an earlier place.
+    const bool next = header.number == pictureLength / sptp::BlockDataLength;
+    const bool whole = next && data.produced == sptp::BlockDataLength && data.consumed == bodyEnd - dataStart;
     if (whole)
         pictureLength += static_cast<int>(data.produced);
     return whole;

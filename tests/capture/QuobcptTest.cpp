@@ -41,7 +41,7 @@ std::vector<uint8_t> blockData(uint8_t seed, size_t length = 1920)
 
 } // namespace
 
-TEST(ParseBlock, BlocksAppendAndBlockZeroStartsAgain)
+TEST(ParseBlock, BlocksAppendInOrderAndBlockZeroStartsAgain)
 {
     Parser p;
     ASSERT_TRUE(p.parse(0, blockData(1)));
@@ -49,11 +49,14 @@ TEST(ParseBlock, BlocksAppendAndBlockZeroStartsAgain)
     EXPECT_EQ(p.cpt.header.totalSize, 84u * 1920);
     EXPECT_EQ(p.cpt.header.layout, 0x61);
     EXPECT_EQ(p.cpt.endByte, sptp::MoreBlocks);
+    EXPECT_FALSE(p.parse(2, blockData(4))) << "a block after a missing one";
     ASSERT_TRUE(p.parse(1, blockData(2), true));
     EXPECT_EQ(p.cpt.pictureLength, 3840);
     EXPECT_EQ(p.cpt.endByte, sptp::LastBlock);
     const auto second = blockData(2);
     EXPECT_TRUE(std::equal(second.begin(), second.end(), p.cpt.pictureBuffer.get() + 1920));
+    EXPECT_FALSE(p.parse(1, blockData(5))) << "a late copy of a block already taken";
+    EXPECT_EQ(p.cpt.pictureLength, 3840);
 
     ASSERT_TRUE(p.parse(0, blockData(3)));
     EXPECT_EQ(p.cpt.pictureLength, 1920);
@@ -90,7 +93,7 @@ TEST(ParseBlock, PictureLargerThanTheBufferIsNeverWritten)
     EXPECT_EQ(p.cpt.pictureLength, 0);
     // A device that lies about the size cannot push the data past the buffer either.
     p.cpt.pictureLength = static_cast<int>(QuobCpt::PictureBufferBytes) - 1000;
-    EXPECT_FALSE(p.parse(7, blockData(1), false, QuobCpt::PictureBufferBytes));
+    EXPECT_FALSE(p.parse(103, blockData(1), false, QuobCpt::PictureBufferBytes));
     EXPECT_EQ(p.cpt.pictureLength, static_cast<int>(QuobCpt::PictureBufferBytes) - 1000);
 }
 

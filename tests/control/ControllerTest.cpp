@@ -11,13 +11,16 @@
 #include "link/Quobdev.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
+#include "control/Wait.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QLabel>
 #include <QTimer>
 #include <QTest>
 #include <QToolButton>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -201,7 +204,8 @@ TEST(Controller, PowerOffGreysTheCounterAndStopsTheTransport)
     // A report of the state already shown changes nothing.
     c.vtr.state = 1;
     c.vtr.stateChanged = 1;
-    QCoreApplication::sendEvent(&c, new WindowMessage(Msg::StatusChanged, 0, 0));
+    WindowMessage report(Msg::StatusChanged, 0, 0);
+    QCoreApplication::sendEvent(&c, &report);
     EXPECT_EQ(c.lightOf(c.btnStop), 1);
     QTest::mouseClick(c.btnPower, Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return !c.transportEnabled(); }));
@@ -323,4 +327,152 @@ TEST(Controller, CaptureFailuresAreToldWithTheirOutcome)
         EXPECT_EQ(rig.warnings->warned[0].second, test.ending ? text + test.ending : text);
         EXPECT_EQ(rig.main->album.count(), 0);
     }
+}
+
+namespace {
+
+// Threads of this process, the simulator's and the status poll's among them.
+int threadCount()
+{
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                          std::filesystem::directory_iterator()));
+}
+
+using FaultSetup = void (*)(quobsim::SptpOptions&, quobsim::FaultPlan&);
+
+// One fault of the device during a capture from the Capture button, and how it must end.
+struct FaultRow {
+    const char* name;
+    FaultSetup fault;
+    const char* key; // the warning shown, nullptr for none
+    int outcome;     // the value a MSG_COMERR warning ends with
+    int pictures;    // pictures the album gains
+    bool leavesDeviceOff = false;
+};
+
+// The answer to the next freeze command, spoiled; the status poll's answers stay sound.
+template <quobsim::Fault kind> void spoiledFreeze(quobsim::SptpOptions&, quobsim::FaultPlan& plan)
+{
+    plan = {kind, 0, 1, 0, 0x1642};
+}
+
+const FaultRow faultRows[] = {
+    {"silence at the freeze", spoiledFreeze<quobsim::Fault::Silence>, "MSG_CANTCPT", 0, 0},
+    {"garbage at the freeze", spoiledFreeze<quobsim::Fault::Garbage>, "MSG_CANTCPT", 0, 0},
+    {"bad checksum at the freeze", spoiledFreeze<quobsim::Fault::BadChecksum>, "MSG_CANTCPT", 0, 0},
+    {"echo at the freeze", spoiledFreeze<quobsim::Fault::Echo>, "MSG_CANTCPT", 0, 0},
+    {"freeze refused", [](auto& sptp, auto&) { sptp.faults.refuseFreeze = true; }, "MSG_CANTCPT", 0, 0},
+    {"freeze pending for ever", [](auto& sptp, auto&) { sptp.settlingSenses = 99999; }, "MSG_CANTCPT", 0, 0},
+    {"switch into SPTP refused", [](auto& sptp, auto&) { sptp.faults.refuseSptp = true; }, "MSG_COMERR", 132, 0},
+    {"rate refused", [](auto& sptp, auto&) { sptp.faults.refuseRate = true; }, "MSG_COMERR", 136, 0},
+    {"start refused", [](auto& sptp, auto&) { sptp.faults.refuseStart = true; }, "MSG_COMERR", 144, 0},
+    {"short and long blocks",
+     [](auto& sptp, auto&) {
+         sptp.faults.shortBlock = 3;
+         sptp.faults.longBlock = 10;
+     },
+     nullptr, 0, 1},
+    {"garbage instead of a block", [](auto& sptp, auto&) { sptp.faults.garbageBlock = 7; }, nullptr, 0, 1},
+    {"late copy of a block", [](auto& sptp, auto&) { sptp.faults.lateCopy = 12; }, nullptr, 0, 1},
+    {"line dropped mid-transfer", [](auto& sptp, auto&) { sptp.faults.lineDiesAt = 5; }, "MSG_COMERR", 176, 0},
+    {"device switched off mid-transfer", [](auto& sptp, auto&) { sptp.faults.switchedOffAt = 5; },
+     "MSG_COMERR", 176, 0, true},
+    {"end command unanswered", [](auto& sptp, auto&) { sptp.faults.endUnanswered = true; }, "MSG_COMERR", 160, 1},
+};
+
+// The longest the window thread went without serving its timers.
+struct TimerWatch {
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longestGap = 0;
+    TimerWatch()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            longestGap = std::max(longestGap, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        clock.start();
+        timer.start(20);
+    }
+};
+
+QString expectedWarning(const FaultRow& row)
+{
+    const QString text = textForKey(row.key);
+    return row.outcome ? text + QString("[%1]").arg(row.outcome) : text;
+}
+
+// The tape paused from play through the window, and Capture come on (3 s after the pause).
+bool readyToCapture(ControllerRig& rig)
+{
+    TfrmAvCtl& c = *rig.controller;
+    rig.setMotion(Motion::Play);
+    if (!rig.shows(6))
+        return false;
+    QTest::mouseClick(c.btnPause, Qt::LeftButton);
+    return rig.shows(5) && waitFor([&] { return c.btnCapt->isEnabled(); });
+}
+
+} // namespace
+
+TEST(FaultMatrix, EveryCaptureFaultEndsWithItsMessageAndLeavesTheWindowsUsable)
+{
+    ControllerRig rig;
+    ASSERT_TRUE(rig.running);
+    TfrmAvCtl& c = *rig.controller;
+    TfrmWait wait;
+    frmWait = &wait;
+    wait.setGuardedWindows({rig.main.get(), &c});
+    const int threads = threadCount();
+    for (const FaultRow& row : faultRows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(readyToCapture(rig)) << "the controller no longer answers";
+        quobsim::SptpOptions options;
+        quobsim::FaultPlan plan;
+        row.fault(options, plan);
+        rig.line.side->setOptions(options);
+        rig.line.sim.withDevice(1, [&](quobsim::Device& device) { device.setFault(plan); });
+        const int before = rig.main->album.count();
+        rig.warnings->warned.clear();
+
+        TimerWatch watch;
+        QTest::mouseClick(c.btnCapt, Qt::LeftButton);
+        const qint64 elapsed = watch.clock.elapsed();
+        rig.line.side->setOptions({});
+
+        const std::string told = row.key ? row.key + (row.outcome ? "[" + std::to_string(row.outcome) + "]" : "")
+                                         : "captured";
+        std::printf("fault matrix: %-34s %-17s %6lld ms, longest timer gap %lld ms\n", row.name, told.c_str(),
+                    static_cast<long long>(elapsed), static_cast<long long>(watch.longestGap));
+        EXPECT_LT(elapsed, 60000);
+        EXPECT_LT(watch.longestGap, 2000) << "the window thread stopped serving its timers";
+        if (row.key) {
+            ASSERT_EQ(rig.warnings->warned.size(), 1u);
+            EXPECT_EQ(rig.warnings->warned[0].first, row.key);
+            EXPECT_EQ(rig.warnings->warned[0].second, expectedWarning(row));
+        } else {
+            for (const auto& [key, text] : rig.warnings->warned)
+                ADD_FAILURE() << "warned " << key << ": " << text.toStdString();
+        }
+        ASSERT_EQ(rig.main->album.count(), before + row.pictures);
+        if (row.pictures)
+            test::expectSideFileHoldsFrame(rig.main->album.sideFilePath(before + 1), rig.line.side->frozenPicture());
+        else
+            EXPECT_FALSE(std::filesystem::exists(rig.main->album.sideFilePath(before + 1)));
+        EXPECT_FALSE(wait.isVisible());
+        EXPECT_TRUE(c.isEnabled() && rig.main->isEnabled());
+
+        // The link runs again; a device switched off comes back with the Power button.
+        if (row.leavesDeviceOff) {
+            bool powered = true;
+            rig.line.sim.withDevice(1, [&](quobsim::Device& device) { powered = device.powered; });
+            EXPECT_FALSE(powered);
+            QTest::mouseClick(c.btnPower, Qt::LeftButton);
+        }
+        ASSERT_TRUE(waitFor([&] { return c.vtr.power && c.transportEnabled(); }, 10000));
+        EXPECT_EQ(threadCount(), threads) << "a thread of the capture is left";
+    }
+    EXPECT_TRUE(readyToCapture(rig));
+    frmWait = nullptr;
 }

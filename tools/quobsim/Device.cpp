@@ -188,8 +188,10 @@ void Device::setFault(const FaultPlan& plan)
     faultsGiven_ = 0;
 }
 
-bool Device::takeFault()
+bool Device::takeFault(const Command& command)
 {
+    if (fault.command != 0 && fault.command != (command[0] << 8 | command[1]))
+        return false;
     ++answers;
     if (fault.kind == Fault::None || answers <= fault.after)
         return false;

@@ -61,6 +61,7 @@ struct FaultPlan {
     int after = 0;  // good answers before the fault starts
     int times = -1; // answers the fault spoils; -1 for all
     uint8_t code = 0;
+    uint16_t command = 0; // only answers to commands beginning with these two bytes; 0: all
 };
 
 bool faultOfName(const std::string& name, Fault& out);
@@ -76,8 +77,9 @@ public:
 
     // A new fault plan; its counts start from the next answer.
     void setFault(const FaultPlan& plan);
-    // True when the fault applies to this answer; counts the answer either way.
-    bool takeFault();
+    // True when the fault applies to this answer to `command`; counts the answers the plan
+    // covers either way.
+    bool takeFault(const Command& command);
 
     int id;
     std::array<uint8_t, 6> deviceCodes;

@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* usage =
     "usage: quobsim [--link PATH] [--device ID:KIND[:NAME][:pal][:off]]... [--realtime]\n"
-    "               [--fault ID:KIND[:AFTER[:TIMES[:CODE]]]]...\n"
+    "               [--fault ID:KIND[:AFTER[:TIMES[:CODE[:COMMAND]]]]]...\n"
     "\n"
     "Serves simulated Quob devices on a new pseudo-terminal until interrupted.\n"
     "  --link PATH   make PATH a symbolic link to the terminal (a stable name)\n"
@@ -26,7 +26,8 @@ constexpr const char* usage =
     "  --realtime    pace bytes at the line's bit rate (10 bits a byte)\n"
     "  --fault ...   spoil the answers of device ID: KIND silence|checksum|echo|refuse|\n"
     "                completion|pending|garbage|short, after AFTER good answers, for TIMES\n"
-    "                answers (-1: all), completion CODE for 'completion'\n";
+    "                answers (-1: all), completion CODE for 'completion', only the answers to\n"
+    "                commands beginning with the 4 hex digits COMMAND (1642: the freeze)\n";
 
 std::string usageText()
 {
@@ -69,6 +70,17 @@ bool parseDevice(const std::string& text, DeviceSetup& setup)
     return true;
 }
 
+// Four hex digits: the first two bytes of the commands a fault is meant for.
+bool parseCommandStart(const std::string& text, uint16_t& out)
+{
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text.c_str(), &end, 16);
+    if (text.size() != 4 || *end != '\0' || value == 0)
+        return false;
+    out = static_cast<uint16_t>(value);
+    return true;
+}
+
 struct FaultRequest {
     int id;
     FaultPlan plan;
@@ -87,7 +99,7 @@ bool parseFault(const std::string& text, FaultRequest& out)
     if (fields.size() > 4 && !parseNumber(fields[4], 0, 7, number))
         return false;
     out.plan.code = static_cast<uint8_t>(number);
-    return true;
+    return fields.size() <= 5 || parseCommandStart(fields[5], out.plan.command);
 }
 
 int refuse(const std::string& what)

@@ -198,7 +198,7 @@ void Simulator::handle(const Packet& packet, Clock::time_point firstByte)
 
 std::vector<uint8_t> Simulator::frame(Device& device, const Packet& received, Answer answer)
 {
-    const bool spoiled = device.takeFault();
+    const bool spoiled = device.takeFault(commandOf(received));
     const Fault fault = spoiled ? device.fault.kind : Fault::None;
     if (fault == Fault::Silence)
         return {};

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 namespace vantrel::quobsim {
 
@@ -16,6 +17,9 @@ constexpr int ByteGapMs = 100;
 // A device left alone in SPTP this long falls back to Quob on its own.
 constexpr auto FallBackAfter = std::chrono::milliseconds(3000);
 constexpr uint8_t ExtraData = 0x5A;
+// Longer than the host's 150 ms wait after a request and its read of one block: the late
+// copy reaches it as a whole block of its own.
+constexpr auto LateCopyGap = std::chrono::milliseconds(300);
 
 bool is(const Command& command, const QuobCommand& wanted)
 {
@@ -49,6 +53,9 @@ struct SptpSide::Session {
     bool shortSent = false;
     bool longSent = false;
     bool dropped = false;
+    bool garbageSent = false;
+    bool switchedOff = false;
+    bool lateCopySent = false;
     std::array<uint8_t, sptp::BlockDataLength + 1> data{};
     std::array<uint8_t, 4000> frame{};
 };
@@ -183,10 +190,22 @@ void SptpSide::serve(Simulator& simulator, Device& device)
         if (session.dead || frame.id != session.id)
             continue;
         line.awaitReception(firstByte, frame.length + 10);
-        if (!act(simulator, session, frame))
+        const bool staying = act(simulator, session, frame);
+        if (session.switchedOff)
+            switchOff(simulator, device);
+        if (!staying)
             return;
         lastActivity = Clock::now();
     }
+}
+
+// A device switched off neither sends nor hears; back in Quob it reports its power off.
+void SptpSide::switchOff(Simulator& simulator, Device& device)
+{
+    auto held = simulator.lock();
+    device.powered = false;
+    device.powerOnAnswers = 0;
+    device.tape.setMotion(Motion::Stop, Clock::now());
 }
 
 bool SptpSide::readFrame(Line& line, sptp::ParsedFrame& frame, Clock::time_point& firstByte)
@@ -250,6 +269,12 @@ bool SptpSide::act(Simulator& simulator, Session& session, const sptp::ParsedFra
         note('N');
         held.unlock();
         if (session.transferring && session.block + 1 < session.blocks) {
+            // A repetition asked for twice crosses the request for the next block.
+            if (session.block == faults.lateCopy && !session.lateCopySent) {
+                session.lateCopySent = true;
+                sendBlock(line, session);
+                std::this_thread::sleep_for(LateCopyGap);
+            }
             ++session.block;
             sendBlock(line, session);
         }
@@ -279,6 +304,15 @@ bool SptpSide::act(Simulator& simulator, Session& session, const sptp::ParsedFra
     }
 }
 
+// Printable noise: never a DLE, so nothing of it reads as the start of a block.
+void SptpSide::makeNoise(uint8_t* bytes, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        noise_ = noise_ * 1103515245u + 12345u;
+        bytes[i] = static_cast<uint8_t>(0x20 + (noise_ >> 16) % 0x5F);
+    }
+}
+
 void SptpSide::answer(Line& line, uint8_t id, bool accepted)
 {
     uint8_t bytes[sptp::AnswerLength];
@@ -291,17 +325,22 @@ void SptpSide::sendBlock(Line& line, Session& session)
     const int number = session.block;
     size_t length = sptp::BlockDataLength;
     sptp::BlockHeader header;
+    bool noise = false;
     {
         std::lock_guard held(mutex_);
         const SptpFaults& faults = options_.faults;
         if (faults.lineDiesAt >= 0 && number >= faults.lineDiesAt)
             session.dead = true;
+        if (faults.switchedOffAt >= 0 && number >= faults.switchedOffAt && !session.dead)
+            session.dead = session.switchedOff = true;
         if (session.dead)
             return;
         if (number == faults.droppedBlock && !session.dropped) {
             session.dropped = true;
             return;
         }
+        if (number == faults.garbageBlock && !session.garbageSent)
+            noise = session.garbageSent = true;
         if (number == faults.shortBlock && !session.shortSent) {
             session.shortSent = true;
             length = sptp::BlockDataLength - 1;
@@ -323,6 +362,8 @@ void SptpSide::sendBlock(Line& line, Session& session)
     const bool last = number + 1 == session.blocks;
     const size_t bytes = sptp::buildBlockFrame(session.id, header, session.data.data(), length,
                                                last, session.frame.data(), session.frame.size());
+    if (noise)
+        makeNoise(session.frame.data(), bytes);
     line.write(session.frame.data(), bytes);
 }
 
@@ -330,7 +371,10 @@ const char* const SptpOptionsHelp =
     "  --sptp LIST   the picture transfer, a comma-separated list of: layout=4|6|7,\n"
     "                picture=FILE.dvf, settle=N (freeze senses), and the faults nosignal,\n"
     "                refuse-freeze, refuse-sptp, refuse-rate, refuse-start, short=B, long=B,\n"
-    "                drop=B, die=B (the line dies before block B), no-end-answer, extra=N\n";
+    "                drop=B, die=B (the line dies before block B), garbage=B (noise sent once\n"
+    "                instead of block B), off=B (the device is switched off before block B),\n"
+    "                late=B (block B sent again, late, before the next one),\n"
+    "                no-end-answer, extra=N\n";
 
 bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string& error)
 {
@@ -350,7 +394,9 @@ bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string
         const std::pair<const char*, int*> numbers[] = {
             {"settle", &options.settlingSenses}, {"short", &f.shortBlock},
             {"long", &f.longBlock},              {"drop", &f.droppedBlock},
-            {"die", &f.lineDiesAt},              {"extra", &f.extraBlocks}};
+            {"die", &f.lineDiesAt},              {"extra", &f.extraBlocks},
+            {"garbage", &f.garbageBlock},        {"off", &f.switchedOffAt},
+            {"late", &f.lateCopy}};
         bool known = false;
         for (const auto& [flagName, flag] : flags)
             if (name == flagName && value.empty())

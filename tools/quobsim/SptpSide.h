@@ -23,6 +23,9 @@ struct SptpFaults {
     int longBlock = -1;         // sent once with 1921 data bytes
     int droppedBlock = -1;      // not sent the first time it is asked for
     int lineDiesAt = -1;        // from this block on the device neither sends nor hears
+    int garbageBlock = -1;      // sent once as noise of a block frame's length
+    int switchedOffAt = -1;     // the device is switched off instead of sending this block
+    int lateCopy = -1;          // sent again, late, before the block after it
     bool endUnanswered = false; // the end command gets no answer
     int extraBlocks = 0;        // blocks beyond the picture: a picture larger than it should be
 };
@@ -75,6 +78,8 @@ private:
     bool act(Simulator& simulator, Session& session, const sptp::ParsedFrame& frame);
     void answer(Line& line, uint8_t id, bool accepted);
     void sendBlock(Line& line, Session& session);
+    void switchOff(Simulator& simulator, Device& device);
+    void makeNoise(uint8_t* bytes, size_t count);
     void note(char what);
 
     mutable std::mutex mutex_;
@@ -87,6 +92,7 @@ private:
     bool announced_ = false;
     std::vector<uint8_t> sourceFrame_;
     bool sourcePal_ = false;
+    unsigned noise_ = 0x2545F491u;
 };
 
 // "layout=6,short=3,dropped=5,..." style options of the quobsim command; false on a bad word.
