@@ -2,6 +2,7 @@
 #include "CaptureRig.h"
 
 #include "support/SmallDisk.h"
+#include "support/Waiting.h"
 
 #include "album/Cptmain.h"
 #include "album/MainDialogs.h"
@@ -381,22 +382,6 @@ const FaultRow faultRows[] = {
 };
 
 // The longest the window thread went without serving its timers.
-struct TimerWatch {
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longestGap = 0;
-    TimerWatch()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            longestGap = std::max(longestGap, clock.elapsed() - last);
-            last = clock.elapsed();
-        });
-        clock.start();
-        timer.start(20);
-    }
-};
-
 QString expectedWarning(const FaultRow& row)
 {
     const QString text = textForKey(row.key);
@@ -436,17 +421,19 @@ TEST(FaultMatrix, EveryCaptureFaultEndsWithItsMessageAndLeavesTheWindowsUsable)
         const int before = rig.main->album.count();
         rig.warnings->warned.clear();
 
-        TimerWatch watch;
+        test::TimerGapWatch watch(20);
+        QElapsedTimer clock;
+        clock.start();
         QTest::mouseClick(c.btnCapt, Qt::LeftButton);
-        const qint64 elapsed = watch.clock.elapsed();
+        const qint64 elapsed = clock.elapsed();
         rig.line.side->setOptions({});
 
         const std::string told = row.key ? row.key + (row.outcome ? "[" + std::to_string(row.outcome) + "]" : "")
                                          : "captured";
         std::printf("fault matrix: %-34s %-17s %6lld ms, longest timer gap %lld ms\n", row.name, told.c_str(),
-                    static_cast<long long>(elapsed), static_cast<long long>(watch.longestGap));
+                    static_cast<long long>(elapsed), static_cast<long long>(watch.longestGapMs()));
         EXPECT_LT(elapsed, 60000);
-        EXPECT_LT(watch.longestGap, 2000) << "the window thread stopped serving its timers";
+        EXPECT_LT(watch.longestGapMs(), 2000) << "the window thread stopped serving its timers";
         if (row.key) {
             ASSERT_EQ(rig.warnings->warned.size(), 1u);
             EXPECT_EQ(rig.warnings->warned[0].first, row.key);
