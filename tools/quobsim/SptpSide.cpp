@@ -49,6 +49,7 @@ struct SptpSide::Session {
     bool shortSent = false;
     bool longSent = false;
     bool dropped = false;
+    bool unheard = false;
     std::array<uint8_t, sptp::BlockDataLength + 1> data{};
     std::array<uint8_t, 4000> frame{};
 };
@@ -247,6 +248,10 @@ bool SptpSide::act(Simulator& simulator, Session& session, const sptp::ParsedFra
         return true;
     }
     case 0x31:
+        if (session.block + 1 == faults.unheardNext && !session.unheard) {
+            session.unheard = true;
+            return true;
+        }
         note('N');
         held.unlock();
         if (session.transferring && session.block + 1 < session.blocks) {
@@ -330,7 +335,8 @@ const char* const SptpOptionsHelp =
     "  --sptp LIST   the picture transfer, a comma-separated list of: layout=4|6|7,\n"
     "                picture=FILE.dvf, settle=N (freeze senses), and the faults nosignal,\n"
     "                refuse-freeze, refuse-sptp, refuse-rate, refuse-start, short=B, long=B,\n"
-    "                drop=B, die=B (the line dies before block B), no-end-answer, extra=N\n";
+    "                drop=B, unheard=B (its first request is not heard), die=B (the line\n"
+    "                dies before block B), no-end-answer, extra=N\n";
 
 bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string& error)
 {
@@ -350,6 +356,7 @@ bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string
         const std::pair<const char*, int*> numbers[] = {
             {"settle", &options.settlingSenses}, {"short", &f.shortBlock},
             {"long", &f.longBlock},              {"drop", &f.droppedBlock},
+            {"unheard", &f.unheardNext},
             {"die", &f.lineDiesAt},              {"extra", &f.extraBlocks}};
         bool known = false;
         for (const auto& [flagName, flag] : flags)
