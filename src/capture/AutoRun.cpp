@@ -4,6 +4,7 @@
 #include "capture/Quobcpt.h"
 #include "link/Defvtrcmd.h"
 #include "platform/Ticks.h"
+#include "platform/WindowMessage.h"
 
 #include <QThread>
 
@@ -91,13 +92,16 @@ void AutoRun::firstMove(int32_t target)
 }
 
 // The status tells play, search and slow apart only through the variable-speed sense, which
-// comes many polls later; a command the device has taken tells it at once.
+// comes many polls later; a command the device has taken tells it at once. The notice goes
+// out now: the poll after a step may already bring the next move, and a light shown only
+// after it would never be seen.
 void AutoRun::noteState(uint8_t code)
 {
     if (vtr_.state == code)
         return;
     vtr_.state = code;
     vtr_.stateChanged = 1;
+    vtr_.notifyWindow.post(Msg::StatusChanged);
 }
 
 bool AutoRun::command(uint8_t code, uint32_t settleMs)

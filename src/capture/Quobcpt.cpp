@@ -234,9 +234,11 @@ bool QuobCpt::receiveAttempt(int attempt)
     if (!guard.owns())
         return false; // the line is not the capture's: nothing is read or purged
     if (!firstBlockRequested) {
-        sptpIO.Build(deviceId, attempt == 0 ? sptp::Cmd::NextBlock : sptp::Cmd::RepeatBlock);
+        const bool next = attempt == 0 || nextBlockAgain_;
+        sptpIO.Build(deviceId, next ? sptp::Cmd::NextBlock : sptp::Cmd::RepeatBlock);
         sptpIO.Send();
     }
+    nextBlockAgain_ = false;
     firstBlockRequested = 0;
     Delay(BlockRequestWaitMs);
     if (!io.ReadExact(receiveBuffer.data(), sptp::BlockStartLength)
@@ -305,6 +307,13 @@ bool QuobCpt::ParseBlock()
         pictureLength = 0;
     if (pictureTooLarge())
         return false;
+    // A request for the next block that the device never took is answered, when repeated,
+    // with the block already kept: it is not kept twice, and the next one is asked again.
+    const int expected = pictureLength / static_cast<int>(sptp::BlockDataLength);
+    if (header.number != expected) {
+        nextBlockAgain_ = header.number + 1 == expected;
+        return false;
+    }
 
     const size_t dataStart = headerStart + head.consumed + sptp::BlockSeparatorLength;
     if (dataStart > bodyEnd)
@@ -312,10 +321,8 @@ bool QuobCpt::ParseBlock()
     const size_t room = PictureBufferBytes - pictureLength;
     const auto data = sptp::unstuff(receiveBuffer.data() + dataStart, bodyEnd - dataStart,
                                     pictureBuffer.get() + pictureLength, room);
-    // Nothing is kept of a block of the wrong length, so its repetition lands at the same place;
-    // nor of a late copy of a block already taken, whose data belongs to an earlier place.
-    const bool next = header.number == pictureLength / sptp::BlockDataLength;
-    const bool whole = next && data.produced == sptp::BlockDataLength && data.consumed == bodyEnd - dataStart;
+    // Nothing is kept of a block of the wrong length, so its repetition lands at the same place.
+    const bool whole = data.produced == sptp::BlockDataLength && data.consumed == bodyEnd - dataStart;
     if (whole)
         pictureLength += static_cast<int>(data.produced);
     return whole;

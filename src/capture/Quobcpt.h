@@ -85,6 +85,7 @@ private:
     void setControllerEnabled(bool enabled);
 
     bool receiveOverflow_ = false;
+    bool nextBlockAgain_ = false; // the device answered a repeat with a block already kept
 };
 
 } // namespace vantrel

@@ -154,19 +154,29 @@ std::string timeCodeText(int frames, int fps)
     return text;
 }
 
-// Watches a run from the window thread: a 50 ms timer that records the controller's lights
-// and the longest gap between its own ticks.
-struct RunWatch {
+// Watches a run from the window thread: the controller's lights as they stand before each
+// event it handles (a light is replaced only by a later event, so none is missed), and a 50 ms
+// timer that measures the longest gap between its own ticks.
+struct RunWatch : QObject {
     explicit RunWatch(TfrmAvCtl& controller) : controller(controller)
     {
+        controller.installEventFilter(this);
         QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
         timer.start(50);
         clock.start();
     }
+    bool eventFilter(QObject*, QEvent*) override
+    {
+        note();
+        return false;
+    }
     void tick()
     {
         longestGapMs = std::max<qint64>(longestGapMs, clock.restart());
-        ++ticks;
+        note();
+    }
+    void note()
+    {
         const int shown = controller.shownState();
         if (shownStates.empty() || shownStates.back() != shown)
             shownStates.push_back(shown);
@@ -182,7 +192,6 @@ struct RunWatch {
     QTimer timer;
     QElapsedTimer clock;
     qint64 longestGapMs = 0;
-    int ticks = 0;
     std::vector<int> shownStates;
 };
 

@@ -247,7 +247,8 @@ TEST(Controller, CaptureLandsInTheAlbumAndTheLinkRunsAgain)
     ASSERT_TRUE(rig.shows(5));
     const int before = rig.main->album.count();
     QTest::mouseClick(c.btnCapt, Qt::LeftButton);
-    ASSERT_EQ(rig.main->album.count(), before + 1) << (rig.warnings->warned.empty() ? "" : rig.warnings->warned[0].first);
+    ASSERT_EQ(rig.main->album.count(), before + 1)
+        << (rig.warnings->warned.empty() ? "" : rig.warnings->warned[0].second.toStdString());
     const int place = before + 1;
     test::expectSideFileHoldsFrame(rig.main->album.sideFilePath(place), rig.line.side->frozenPicture());
     ASSERT_NE(rig.main->slotAt(place), nullptr);

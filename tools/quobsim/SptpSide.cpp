@@ -56,6 +56,7 @@ struct SptpSide::Session {
     bool garbageSent = false;
     bool switchedOff = false;
     bool lateCopySent = false;
+    bool unheard = false;
     std::array<uint8_t, sptp::BlockDataLength + 1> data{};
     std::array<uint8_t, 4000> frame{};
 };
@@ -266,6 +267,10 @@ bool SptpSide::act(Simulator& simulator, Session& session, const sptp::ParsedFra
         return true;
     }
     case 0x31:
+        if (session.block + 1 == faults.unheardNext && !session.unheard) {
+            session.unheard = true;
+            return true;
+        }
         note('N');
         held.unlock();
         if (session.transferring && session.block + 1 < session.blocks) {
@@ -371,7 +376,8 @@ const char* const SptpOptionsHelp =
     "  --sptp LIST   the picture transfer, a comma-separated list of: layout=4|6|7,\n"
     "                picture=FILE.dvf, settle=N (freeze senses), and the faults nosignal,\n"
     "                refuse-freeze, refuse-sptp, refuse-rate, refuse-start, short=B, long=B,\n"
-    "                drop=B, die=B (the line dies before block B), garbage=B (noise sent once\n"
+    "                drop=B, unheard=B (its first request is not heard), die=B (the line\n"
+    "                dies before block B), garbage=B (noise sent once\n"
     "                instead of block B), off=B (the device is switched off before block B),\n"
     "                late=B (block B sent again, late, before the next one),\n"
     "                no-end-answer, extra=N\n";
@@ -394,6 +400,7 @@ bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string
         const std::pair<const char*, int*> numbers[] = {
             {"settle", &options.settlingSenses}, {"short", &f.shortBlock},
             {"long", &f.longBlock},              {"drop", &f.droppedBlock},
+            {"unheard", &f.unheardNext},
             {"die", &f.lineDiesAt},              {"extra", &f.extraBlocks},
             {"garbage", &f.garbageBlock},        {"off", &f.switchedOffAt},
             {"late", &f.lateCopy}};

@@ -22,6 +22,7 @@ struct SptpFaults {
     int shortBlock = -1;        // sent once with 1919 data bytes
     int longBlock = -1;         // sent once with 1921 data bytes
     int droppedBlock = -1;      // not sent the first time it is asked for
+    int unheardNext = -1;       // the first request for this block is not heard at all
     int lineDiesAt = -1;        // from this block on the device neither sends nor hears
     int garbageBlock = -1;      // sent once as noise of a block frame's length
     int switchedOffAt = -1;     // the device is switched off instead of sending this block
