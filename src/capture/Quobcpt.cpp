@@ -233,9 +233,10 @@ bool QuobCpt::receiveAttempt(int attempt)
     CQuobIO::LineGuard guard(io);
     if (!guard.owns())
         return false; // the line is not the capture's: nothing is read or purged
+    repeatAsked_ = false;
     if (!firstBlockRequested) {
-        const bool next = attempt == 0 || nextBlockAgain_;
-        sptpIO.Build(deviceId, next ? sptp::Cmd::NextBlock : sptp::Cmd::RepeatBlock);
+        repeatAsked_ = attempt > 0 && !nextBlockAgain_;
+        sptpIO.Build(deviceId, repeatAsked_ ? sptp::Cmd::RepeatBlock : sptp::Cmd::NextBlock);
         sptpIO.Send();
     }
     nextBlockAgain_ = false;
@@ -308,10 +309,12 @@ bool QuobCpt::ParseBlock()
     if (pictureTooLarge())
         return false;
     // A request for the next block that the device never took is answered, when repeated,
-    // with the block already kept: it is not kept twice, and the next one is asked again.
+    // with the block already kept: it is not kept twice, and the next one is asked again. A
+    // late copy of that block answering a request for the next is dropped the same way, and
+    // the block it came before is asked for with a repeat.
     const int expected = pictureLength / static_cast<int>(sptp::BlockDataLength);
     if (header.number != expected) {
-        nextBlockAgain_ = header.number + 1 == expected;
+        nextBlockAgain_ = repeatAsked_ && header.number + 1 == expected;
         return false;
     }
 

@@ -86,6 +86,7 @@ private:
 
     bool receiveOverflow_ = false;
     bool nextBlockAgain_ = false; // the device answered a repeat with a block already kept
+    bool repeatAsked_ = false;    // the last request was a repeat
 };
 
 } // namespace vantrel
