@@ -160,7 +160,7 @@ protected:
         for (int place = 1; place <= 99; ++place)
             names.push_back(sideFileName(place));
         for (int slot = 0; slot < temporarySlots; ++slot)
-            names.push_back((slot < 10 ? "temp0" : "temp") + std::to_string(slot) + ".dat");
+            names.push_back(temporarySlotFileName(slot));
         std::vector<std::string> codes;
         for (const std::string& name : names) {
             PictureRecord record;
