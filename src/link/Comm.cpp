@@ -243,8 +243,7 @@ bool CComm::Write(const uint8_t* buffer, size_t length)
 {
     if (!isOpen() || !buffer)
         return false;
-    tcflush(handle, TCIFLUSH);
-    tcflush(handle, TCOFLUSH);
+    clearQueues();
     const uint32_t start = tickCount();
     const uint32_t total = writeConstantMs + perByteMs * static_cast<uint32_t>(length);
     size_t written = 0;
@@ -349,7 +348,15 @@ bool CComm::ReadAvailable(uint8_t* buffer, size_t capacity)
 void CComm::Purge()
 {
     if (isOpen())
-        tcflush(handle, TCIOFLUSH);
+        clearQueues();
+}
+
+// On a pty the output queue holds bytes already written to the other end, which the kernel
+// hands over later, under load hundreds of milliseconds later; clearing it would lose a whole
+// command. A serial port's output queue holds only what the wire has yet to carry.
+void CComm::clearQueues()
+{
+    tcflush(handle, isPseudoTerminal() ? TCIFLUSH : TCIOFLUSH);
 }
 
 } // namespace vantrel

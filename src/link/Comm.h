@@ -64,6 +64,7 @@ private:
     bool readUntil(uint8_t* buffer, size_t length, uint32_t totalMs);
     bool fail(int error);
     void raiseModemLines();
+    void clearQueues();
 };
 
 } // namespace vantrel

@@ -189,6 +189,25 @@ TEST_F(PortOnPty, WriteDiscardsALateAnswerFirst)
     EXPECT_EQ(got[0], 0x42);
 }
 
+// Bytes written to a pty reach the other end only when the kernel gets round to it; clearing
+// before the next write or on a purge must not take them back.
+TEST_F(PortOnPty, ClearingNeverLosesWhatWasWritten)
+{
+    constexpr int rounds = 300;
+    int lost = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const uint8_t first[2] = {0x10, static_cast<uint8_t>(round)};
+        const uint8_t second[2] = {0x20, static_cast<uint8_t>(round)};
+        ASSERT_TRUE(port.Write(first, 2));
+        ASSERT_TRUE(port.Write(second, 2));
+        port.Purge();
+        uint8_t sent[4] = {};
+        if (!line.readBytes(sent, 4, 100) || sent[0] != 0x10 || sent[2] != 0x20 || sent[3] != round % 256)
+            ++lost;
+    }
+    EXPECT_EQ(lost, 0) << "of " << rounds << " rounds";
+}
+
 TEST_F(PortOnPty, ClosedPeerFailsReadsAndWritesCleanly)
 {
     line.close();
