@@ -8,6 +8,7 @@
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
 
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,6 +30,19 @@ constexpr uint32_t afterCloseMs = 10;
 bool isEnterKey(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// Shows `dialog` modally until it is done. Its show serves events, so a key typed ahead may
+// close it before any modal loop runs; exec() would then wait for ever on a hidden dialog.
+void showModalUntilDone(QDialog& dialog)
+{
+    QEventLoop loop;
+    const auto connection = QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    if (dialog.isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    QObject::disconnect(connection);
 }
 
 } // namespace
@@ -172,7 +186,7 @@ void TfrmAuto::nameControlsForScreenReaders()
 bool TfrmAuto::runModal()
 {
     controller_.autoCaptureWindow = this;
-    exec();
+    showModalUntilDone(*this);
     controller_.autoCaptureWindow = nullptr;
     serviceEvents();
     if (executeChosen)

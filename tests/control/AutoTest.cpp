@@ -10,6 +10,7 @@
 #include "support/TempFolder.h"
 
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -195,6 +196,19 @@ struct RunWatch : QObject {
     std::vector<int> shownStates;
 };
 
+// Posts Esc to a window as it is shown, the way a key typed ahead of it arrives.
+struct TypeAheadEscape : QObject {
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            QCoreApplication::postEvent(watched, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+            posted = true;
+        }
+        return false;
+    }
+    bool posted = false;
+};
+
 constexpr int runLimitMs = 90000;
 
 } // namespace
@@ -229,6 +243,26 @@ TEST(AutoCapture, ExecuteFollowsTheTapeAndTheTarget)
     EXPECT_FALSE(rig.dialog->executeChosen);
     std::string mode;
     EXPECT_FALSE(rig.main->profile.ReadString("AUTO", "MODE", mode)) << "Esc saves nothing";
+
+    // A key typed ahead reaches the dialog while it is still being shown: Esc closes it there,
+    // and the controller's button returns instead of waiting on a hidden dialog.
+    TypeAheadEscape typeAhead;
+    rig.dialog->installEventFilter(&typeAhead);
+    bool rescued = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        rescued = true;
+        rig.dialog->show(); // a modal loop ends only when a shown dialog hides
+        rig.dialog->done(QDialog::Rejected);
+    });
+    watchdog.start(5000);
+    rig.controller->setCaptureEnabled(true);
+    QTest::mouseClick(rig.controller->btnAuto, Qt::LeftButton);
+    watchdog.stop();
+    EXPECT_TRUE(typeAhead.posted);
+    EXPECT_FALSE(rescued) << "the dialog closed while showing and its modal loop never ended";
+    EXPECT_FALSE(rig.dialog->isVisible());
 }
 
 TEST(AutoCapture, TimeCodeRunsEndOnTheTargetFromEveryDirection)
