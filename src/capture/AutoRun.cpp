@@ -260,15 +260,17 @@ bool AutoRun::landOn(int32_t target)
     return vtr_.timeCode == target;
 }
 
+// The counters are cleared before the run shows as ended, so whoever sees it ended sees them
+// cleared; the stop and the wait's close follow.
 void AutoRun::end()
 {
+    vtr_.autoPicturesTaken = 0;
+    vtr_.autoApproach = 0;
     vtr_.autoRunStarted = 0;
     if (vtr_.SetState(VtrState::Stop, true))
         noteState(VtrState::Stop);
     host_.abortFlag() = false;
     host_.closeWait();
-    vtr_.autoPicturesTaken = 0;
-    vtr_.autoApproach = 0;
 }
 
 bool PlainAutoHost::sendTransport(uint8_t code)
