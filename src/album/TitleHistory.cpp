@@ -38,8 +38,8 @@ std::array<std::string, titleHistorySize> titleHistoryNewestFirst(const CProfile
 void rememberTitle(CProfile& profile, const std::string& title)
 {
     const int slot = (newestSlot(profile) + titleHistorySize - 1) % titleHistorySize;
-    profile.WriteString(historySection, titleKey(slot), title);
-    profile.WriteInt(historySection, "Index", slot);
+    // One write: a title without its index would show as the oldest.
+    profile.WriteStrings(historySection, {{titleKey(slot), title}, {"Index", std::to_string(slot)}});
 }
 
 } // namespace vantrel

@@ -107,26 +107,37 @@ std::optional<std::string> IniFile::read(const std::string& section, const std::
 
 bool IniFile::write(const std::string& section, const std::string& key, const std::string& value)
 {
+    return write(section, {{key, value}});
+}
+
+bool IniFile::write(const std::string& section, const std::vector<Entry>& entries)
+{
     auto lines = load();
-    const std::string entry = key + "=" + value;
+    for (const Entry& entry : entries)
+        setKey(lines, section, entry);
+    return store(lines);
+}
+
+void IniFile::setKey(std::vector<std::string>& lines, const std::string& section, const Entry& entry)
+{
+    const std::string line = entry.first + "=" + entry.second;
     const auto range = findSection(lines, section);
     if (range.header == std::string::npos) {
         lines.push_back("[" + section + "]");
-        lines.push_back(entry);
-        return store(lines);
+        lines.push_back(line);
+        return;
     }
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (isKeyLine(lines[i], key)) {
-            lines[i] = entry;
-            return store(lines);
+        if (isKeyLine(lines[i], entry.first)) {
+            lines[i] = line;
+            return;
         }
     }
     // A new key goes after the section's last non-blank line.
     size_t at = range.end;
     while (at > range.header + 1 && trimmed(lines[at - 1]).empty())
         --at;
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
-    return store(lines);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
 }
 
 bool IniFile::remove(const std::string& section, const std::string& key)

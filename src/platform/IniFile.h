@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -17,9 +18,13 @@ public:
     // The value after '=' with surrounding blanks removed; nothing when the key is missing.
     std::optional<std::string> read(const std::string& section, const std::string& key) const;
     bool write(const std::string& section, const std::string& key, const std::string& value);
+    // Several keys of one section in a single replacement of the file: all of them or none.
+    using Entry = std::pair<std::string, std::string>;
+    bool write(const std::string& section, const std::vector<Entry>& entries);
     bool remove(const std::string& section, const std::string& key);
 
 private:
+    static void setKey(std::vector<std::string>& lines, const std::string& section, const Entry& entry);
     std::vector<std::string> load() const;
     bool store(const std::vector<std::string>& lines) const;
 

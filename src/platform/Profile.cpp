@@ -42,6 +42,11 @@ bool CProfile::WriteString(const std::string& section, const std::string& key,
     return file_.write(section, key, text);
 }
 
+bool CProfile::WriteStrings(const std::string& section, const std::vector<IniFile::Entry>& entries)
+{
+    return file_.write(section, entries);
+}
+
 bool CProfile::ReadString(const std::string& section, const std::string& key,
                           std::string& text) const
 {

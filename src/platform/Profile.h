@@ -18,6 +18,8 @@ public:
     bool WriteString(const std::string& section, const std::string& key, const std::string& text);
     // True when the key exists; `text` receives at most 255 characters of its value.
     bool ReadString(const std::string& section, const std::string& key, std::string& text) const;
+    // Several keys of one section written together: a failure or a kill leaves none of them.
+    bool WriteStrings(const std::string& section, const std::vector<IniFile::Entry>& entries);
     bool DeleteKey(const std::string& section, const std::string& key);
 
     // ReadInt with a fallback for a missing key.

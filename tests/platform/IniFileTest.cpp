@@ -43,8 +43,9 @@ TEST(IniFile, KeepsOtherLinesAndSections)
     ASSERT_TRUE(ini.write("A", "z", "3"));
     ASSERT_TRUE(ini.write("C", "w", "4"));
     ASSERT_TRUE(ini.remove("B", "y"));
+    ASSERT_TRUE(ini.write("D", {{"p", "5"}, {"q", "6"}, {"P", "7"}}));
     EXPECT_EQ(contentsOf(folder.file("a.ini")),
-              "; note\r\n[A]\r\nx=1\r\nodd line\r\nz=3\r\n\r\n[B]\r\n[C]\r\nw=4\r\n");
+              "; note\r\n[A]\r\nx=1\r\nodd line\r\nz=3\r\n\r\n[B]\r\n[C]\r\nw=4\r\n[D]\r\nP=7\r\nq=6\r\n");
 }
 
 TEST(IniFile, KeyOfAnotherSectionIsNotFound)
