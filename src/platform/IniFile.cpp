@@ -68,6 +68,29 @@ SectionRange findSection(const std::vector<std::string>& lines, const std::strin
     return range;
 }
 
+// Sets one key in the lines of a file, adding its section when missing.
+void setKey(std::vector<std::string>& lines, const std::string& section, const IniFile::Entry& entry)
+{
+    const std::string line = entry.first + "=" + entry.second;
+    const auto range = findSection(lines, section);
+    if (range.header == std::string::npos) {
+        lines.push_back("[" + section + "]");
+        lines.push_back(line);
+        return;
+    }
+    for (size_t i = range.header + 1; i < range.end; ++i) {
+        if (isKeyLine(lines[i], entry.first)) {
+            lines[i] = line;
+            return;
+        }
+    }
+    // A new key goes after the section's last non-blank line.
+    size_t at = range.end;
+    while (at > range.header + 1 && trimmed(lines[at - 1]).empty())
+        --at;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+}
+
 } // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
@@ -116,28 +139,6 @@ bool IniFile::write(const std::string& section, const std::vector<Entry>& entrie
     for (const Entry& entry : entries)
         setKey(lines, section, entry);
     return store(lines);
-}
-
-void IniFile::setKey(std::vector<std::string>& lines, const std::string& section, const Entry& entry)
-{
-    const std::string line = entry.first + "=" + entry.second;
-    const auto range = findSection(lines, section);
-    if (range.header == std::string::npos) {
-        lines.push_back("[" + section + "]");
-        lines.push_back(line);
-        return;
-    }
-    for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (isKeyLine(lines[i], entry.first)) {
-            lines[i] = line;
-            return;
-        }
-    }
-    // A new key goes after the section's last non-blank line.
-    size_t at = range.end;
-    while (at > range.header + 1 && trimmed(lines[at - 1]).empty())
-        --at;
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
 }
 
 bool IniFile::remove(const std::string& section, const std::string& key)

@@ -24,7 +24,6 @@ public:
     bool remove(const std::string& section, const std::string& key);
 
 private:
-    static void setKey(std::vector<std::string>& lines, const std::string& section, const Entry& entry);
     std::vector<std::string> load() const;
     bool store(const std::vector<std::string>& lines) const;
 
