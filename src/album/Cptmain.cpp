@@ -6,7 +6,7 @@
 #include "album/MainDialogs.h"
 #include "album/MainWindowSaves.h"
 #include "album/ToolbarArt.h"
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "i18n/Localiser.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
