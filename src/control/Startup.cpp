@@ -82,8 +82,8 @@ int runProgram(int argc, char** argv)
         return code;
     int toolkitArgc = 1;
     QApplication app(toolkitArgc, argv);
-    // The desktop entry and the icon theme know the program as "vantrel".
-    QGuiApplication::setDesktopFileName("vantrel");
+    // The desktop entry is named after the AppStream component; the icon theme knows "vantrel".
+    QGuiApplication::setDesktopFileName("org.vantrel.Vantrel");
     QApplication::setWindowIcon(QIcon::fromTheme("vantrel"));
     const QStringList commandLine = commandLineFiles(request.files);
     // One program per program folder: a later one hands its files over and ends.
