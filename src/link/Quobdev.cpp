@@ -199,7 +199,7 @@ void TfrmQuobDev::readDeviceKeys()
         int id = 0;
         profile_.ReadInt("INIT", "ID" + std::to_string(n), id);
         entries[n] = DeviceEntry{};
-        entries[n].id = static_cast<uint8_t>(std::clamp(id, 0, 99));
+        entries[n].id = static_cast<uint8_t>(std::clamp(id, 0, lastDeviceId));
     }
 }
 
@@ -346,7 +346,7 @@ void TfrmQuobDev::Scan()
     }
     sys_.Sense(1);
     deviceCount = 0;
-    for (int id = 1; id <= 99; ++id) {
+    for (int id = firstDeviceId; id <= lastDeviceId; ++id) {
         if (sys_.Probe(id)) {
             entries[deviceCount] = DeviceEntry{};
             entries[deviceCount].id = static_cast<uint8_t>(id);
