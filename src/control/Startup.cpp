@@ -102,22 +102,23 @@ int runProgram(int argc, char** argv)
     // The controller owns the device link; the device list and the monitor work on it.
     TfrmAvCtl controller(mainWindow.profile);
     frmAvCtl = &controller;
-    TfrmQuobDev deviceList(controller.sys, mainWindow.profile);
+    TfrmQuobDev deviceList(controller.session(), mainWindow.profile);
     frmQuobDev = &deviceList;
     TfrmMonitor monitor;
     frmMonitor = &monitor;
-    TfrmAuto autoDialog(mainWindow.profile, controller, frmWait);
+    TfrmAuto autoDialog(mainWindow.profile, controller, &waitDialog);
     frmAuto = &autoDialog;
     controller.runAutoCaptureDialog = [&autoDialog] { return autoDialog.runModal(); };
     controller.setDeviceList(&deviceList);
-    controller.setAlbum(&mainWindow);
+    controller.setMainWindow(&mainWindow);
+    controller.setWaitDialog(&waitDialog);
     deviceList.waitWindow = &waitDialog;
-    deviceList.setGuardedWindows({&controller, frmCptMain});
+    deviceList.setGuardedWindows({&controller, &mainWindow});
     mainWindow.setControllerWindow(&controller);
     TfrmHtmTtl htmlTitleDialog(mainWindow.profile, &mainWindow);
     frmHtmTtl = &htmlTitleDialog;
     ImageWindows imageWindows(mainWindow);
-    waitDialog.setGuardedWindows({frmCptMain, &controller, &deviceList, frmFullImage});
+    waitDialog.setGuardedWindows({&mainWindow, &controller, &deviceList, frmFullImage});
     mainWindow.setWaitDialog(&waitDialog);
     mainWindow.setWaitStopFlag(&waitDialog.abortRequested);
     mainWindow.setTitleWindow(&titleWindow);
