@@ -141,8 +141,9 @@ int capture(const Arguments& args)
     capture.album = &album;
     const int outcome = capture.Capture();
     if (outcome != CaptureOutcome::Captured)
-        return fail("capture failed: outcome " + std::to_string(outcome) + " ("
-                    + CaptureOutcome::describe(outcome) + ")");
+        return fail(lineFailure("capture", capture.io,
+                                "capture failed: outcome " + std::to_string(outcome) + " ("
+                                    + CaptureOutcome::describe(outcome) + ")"));
     PictureRecord record;
     record.path = *output;
     if (!readPictureFile(record))

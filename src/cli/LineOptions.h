@@ -16,4 +16,9 @@ bool openLine(const Arguments& arguments, CQuobIO& io, std::string& error);
 // --id, else INIT/ID of wyb30.ini, else 1.
 bool deviceIdOf(const Arguments& arguments, int& id, std::string& error);
 
+// What a command says when its line hung up (an adapter pulled out).
+constexpr const char* lineLostText = "the line was lost";
+// "WHAT: the line was lost" when the line hung up, else `otherwise`.
+std::string lineFailure(const std::string& what, const CQuobIO& io, const std::string& otherwise);
+
 } // namespace vantrel::cli
