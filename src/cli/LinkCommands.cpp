@@ -69,6 +69,8 @@ bool openLine(const Arguments& arguments, CQuobIO& io, std::string& error)
         loadLanguage();
         const PortRefusal refusal = diagnosePortRefusal(path, static_cast<int>(io.lastError.load()));
         error = describePortRefusal(refusal).toStdString();
+        if (error.empty()) // no language file to say it with
+            error = "cannot open " + path + ": " + std::strerror(refusal.error);
         return false;
     }
     if (!io.SetControlMode()) {

@@ -181,9 +181,11 @@ QString describePortRefusal(const PortRefusal& refusal)
     for (const KindText& row : kindTexts)
         if (row.kind == refusal.kind)
             key = row.key;
-    if (refusal.kind == PortRefusal::NoPermission || refusal.kind == PortRefusal::NeedsNewLogin)
-        return textForKey(key).arg(path, QString::fromStdString(refusal.group),
-                                   QString::fromStdString(refusal.user));
+    const QString group = QString::fromStdString(refusal.group);
+    if (refusal.kind == PortRefusal::NoPermission)
+        return textForKey(key).arg(path, group, QString::fromStdString(refusal.user));
+    if (refusal.kind == PortRefusal::NeedsNewLogin)
+        return textForKey(key).arg(path, group);
     if (refusal.kind == PortRefusal::Held && !refusal.holders.empty()) {
         const auto& holders = refusal.holders;
         const auto modemManager = std::find_if(holders.begin(), holders.end(), [](const PortHolder& holder) {
