@@ -67,8 +67,7 @@ bool QuobCpt::SetId(int id)
 
 void QuobCpt::sendToWait(int number, intptr_t wParam, intptr_t lParam)
 {
-    if (windows)
-        sendMessage(windows->waitDialog(), number, wParam, lParam);
+    sendMessage(waitDialog_, number, wParam, lParam);
 }
 
 void QuobCpt::setControllerEnabled(bool enabled)
@@ -88,6 +87,7 @@ int QuobCpt::Capture()
 {
     if (pollCompetes())
         return CaptureOutcome::EnterFailed;
+    waitDialog_ = windows ? windows->waitDialog() : nullptr;
     // The capture owns the line from the freeze to the closing command.
     CQuobIO::LineGuard guard(io);
     if (!guard.owns())
