@@ -249,10 +249,9 @@ bool Album::addRecord(PictureRecord& record)
         return false;
     places_.push_back(std::move(added));
     modified_ = true;
+    notifyState();
     if (observer_)
         observer_->pictureAdded(count());
-    notifyState();
-    serviceEvents();
     return true;
 }
 

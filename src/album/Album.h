@@ -43,7 +43,8 @@ struct AlbumPlace {
 class AlbumObserver {
 public:
     virtual ~AlbumObserver() = default;
-    // A picture now sits at `place`, which is the new picture count.
+    // A picture now sits at `place`, which is the new picture count; the last notice of an
+    // added picture, where a window serves its events during a long open.
     virtual void pictureAdded(int place) { (void)place; }
     // The album was emptied (New); the count is 0.
     virtual void albumCleared() {}

@@ -1,10 +1,12 @@
 #include "Cptmain.h"
 
+#include "album/AlbumIndex.h"
 #include "album/Help.h"
 #include "album/IndexDragging.h"
 #include "album/ImageWindowsLink.h"
 #include "album/MainDialogs.h"
 #include "album/MainWindowSaves.h"
+#include "album/OpenBatch.h"
 #include "album/ToolbarArt.h"
 #include "capture/PictureRoom.h"
 #include "platform/WindowPosition.h"
@@ -16,7 +18,9 @@
 #include "image/ImageType.h"
 #include "platform/Paths.h"
 #include "platform/Ticks.h"
+#include "platform/TextCompare.h"
 #include "platform/WindowMessage.h"
+#include "platform/Widgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,49 +60,8 @@ constexpr int toolButtonSize = 34;
 constexpr QSize logoSize(209, 23);
 constexpr int logoRightGap = 20;
 constexpr int logosHiddenWidth = 410;
-constexpr int scrollSmallChange = 8;
-constexpr int scrollLargeAmount = 200;
-constexpr int wheelNotch = 120;
 constexpr int lastPlace = albumMaxPictures;
 constexpr int maxDroppedNameLength = 300;
-
-struct MenuItem {
-    const char* name;
-    const char* caption;
-    const char* shortcut;
-    int tag;
-};
-
-struct MenuColumn {
-    const char* name;
-    const char* caption;
-    std::array<MenuItem, 8> items; // unused rows have no name
-};
-
-const std::array<MenuColumn, 6> mainMenu = {{
-    {"mnuFile", "&File",
-     {{{"mnuNew", "&New", "Ctrl+N", 0},
-       {"mnuOpen", "&Open...", "Ctrl+O", 0},
-       {"mnuSave", "&Save Album", "Ctrl+S", 0},
-       {"mnuSaveAs", "Save Album &As...", "", 0},
-       {"mnuSaveImage", "Save &Image As...", "Ctrl+I", 0},
-       {"mnuHTML", "Make &HTML Album", "Ctrl+H", 0},
-       {"mnuOpenHTML", "Open H&TML Album", "Ctrl+T", 0},
-       {"mnuExit", "E&xit", "Ctrl+F4", 0}}}},
-    {"mnuEdit", "&Edit",
-     {{{"mnuDelete", "&Delete", "Del", 0}, {"mnuAllSel", "Select &All", "Ctrl+A", 0}}}},
-    {"mnuView", "&View", {{{"mnuToolbar", "&Tool Bar", "", 0}}}},
-    {"mnuSetup", "&Settings",
-     {{{"mnuSet1", "&Save Image", "", 1},
-       {"mnuSetOpen", "&Open Image", "", 5},
-       {"mnuBackColor", "&Back Color", "", 4}}}},
-    {"mnuWindow", "&Window",
-     {{{"mnuFull", "&Image Viewer", "", 0}, {"mnuVCR", "&DV Controller", "", 0}}}},
-    {"mnuHelp", "&Help",
-     {{{"mnuCont", "&Contents", "F1", 0},
-       {"mnuKeyword", "&Keyword", "", 1},
-       {"mnuAbout", "&About Vantrel", "", 0}}}},
-}};
 
 // Ctrl with these keys of the numeric keypad moves the keyboard cursor through the index.
 constexpr std::pair<int, CursorKey> cursorKeys[] = {
@@ -119,52 +82,9 @@ constexpr ToolButtonPlace toolButtons[] = {
     {"btnEDS", "Open Full Image", 115},
 };
 
-QAction* addItem(QMenu* menu, const MenuItem& item)
-{
-    QAction* action = menu->addAction(item.caption);
-    action->setObjectName(item.name);
-    action->setShortcut(QKeySequence(item.shortcut));
-    action->setData(item.tag);
-    return action;
-}
-
-QMenu* makeMenu(QWidget* parent, const char* name, const char* caption)
-{
-    auto* menu = new QMenu(caption, parent);
-    menu->setObjectName(name);
-    return menu;
-}
-
-// The hourglass for the length of an operation; the wait dialog's close may have taken it
-// down already.
-class HourGlass {
-public:
-    HourGlass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~HourGlass()
-    {
-        if (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-    }
-    HourGlass(const HourGlass&) = delete;
-    HourGlass& operator=(const HourGlass&) = delete;
-};
-
-std::string lowerCase(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 QString withoutMnemonic(QString text)
 {
     return text.remove(QRegularExpression("&(?!&)")).remove(QRegularExpression("\\(\\)$"));
-}
-
-double screenDotsPerInch(const QWidget& window)
-{
-    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96;
 }
 
 } // namespace
@@ -175,11 +95,12 @@ TfrmCptMain::TfrmCptMain(QWidget* parent) : QMainWindow(parent), backColor_(defa
     language.loadFromProgramFolder();
     setLanguageTable(&language);
     dialogs_ = std::make_unique<WindowDialogs>(this);
-    album.setObserver(this);
     album.setLastAlbumPath(programFolder() + "/");
     dragging_ = std::make_unique<IndexDragging>(*this, editing);
+    opens_ = std::make_unique<OpenBatch>(*this);
     lastImagePath_ = lastHtmlPath_ = programFolder() + "/";
     createControls();
+    album.setObserver(index);
     connectControls();
     title = language.textForKey("TI_MAIN");
     localise(language, this);
@@ -206,19 +127,11 @@ void TfrmCptMain::createControls()
     resize(640, 480);
     setCentralWidget(new QWidget(this));
     createMenus();
-    createIndexPopup();
 
-    ScrollBox1 = new QWidget(centralWidget());
-    ScrollBox1->setObjectName("ScrollBox1");
-    ScrollBox1->setAutoFillBackground(true);
-    ScrollBox1->installEventFilter(this);
+    index = new AlbumIndex(album, *this, centralWidget());
+    ScrollBox1 = index->ScrollBox1;
+    ScrollBar1 = index->ScrollBar1;
     setBackColor(backColor_);
-
-    ScrollBar1 = new QScrollBar(Qt::Vertical, centralWidget());
-    ScrollBar1->setObjectName("ScrollBar1");
-    ScrollBar1->setSingleStep(scrollSmallChange);
-    ScrollBar1->setPageStep(slotPitch);
-    ScrollBar1->hide();
 
     createToolbar();
     pnlToolbar->installEventFilter(this); // drags pass over it
@@ -268,29 +181,54 @@ void TfrmCptMain::createToolbar()
 
 void TfrmCptMain::createMenus()
 {
-    menuBar()->setObjectName("MainMenu1");
-    for (const MenuColumn& column : mainMenu) {
-        QMenu* menu = makeMenu(menuBar(), column.name, column.caption);
-        menuBar()->addMenu(menu);
-        for (const MenuItem& item : column.items)
-            if (item.name)
-                addItem(menu, item);
-    }
+    using Item = MenuItem<TfrmCptMain>;
+    static const std::array<MenuColumn<TfrmCptMain, 8>, 6> mainMenu = {{
+        {"mnuFile", "&File",
+         {{{"mnuNew", "&New", "Ctrl+N", &TfrmCptMain::mnuNewClick},
+           {"mnuOpen", "&Open...", "Ctrl+O", &TfrmCptMain::mnuOpenClick},
+           {"mnuSave", "&Save Album", "Ctrl+S", &TfrmCptMain::mnuSaveClick},
+           {"mnuSaveAs", "Save Album &As...", "", &TfrmCptMain::mnuSaveAsClick},
+           {"mnuSaveImage", "Save &Image As...", "Ctrl+I", &TfrmCptMain::mnuSaveImageClick},
+           {"mnuHTML", "Make &HTML Album", "Ctrl+H", &TfrmCptMain::mnuHTMLClick},
+           {"mnuOpenHTML", "Open H&TML Album", "Ctrl+T", &TfrmCptMain::mnuOpenHTMLClick},
+           {"mnuExit", "E&xit", "Ctrl+F4", &TfrmCptMain::mnuExitClick}}},
+         &TfrmCptMain::mnuFileClick},
+        {"mnuEdit", "&Edit",
+         {{{"mnuDelete", "&Delete", "Del", &TfrmCptMain::mnuDeleteClick},
+           {"mnuAllSel", "Select &All", "Ctrl+A", &TfrmCptMain::mnuAllSelClick}}},
+         &TfrmCptMain::mnuEditClick},
+        {"mnuView", "&View", {{{"mnuToolbar", "&Tool Bar", "", &TfrmCptMain::mnuToolbarClick}}}},
+        {"mnuSetup", "&Settings",
+         {{{"mnuSet1", "&Save Image", "", &TfrmCptMain::mnuSet1Click},
+           {"mnuSetOpen", "&Open Image", "", &TfrmCptMain::mnuSetOpenClick},
+           {"mnuBackColor", "&Back Color", "", &TfrmCptMain::mnuBackColorClick}}}},
+        {"mnuWindow", "&Window",
+         {{{"mnuFull", "&Image Viewer", "", &TfrmCptMain::openViewer},
+           {"mnuVCR", "&DV Controller", "", &TfrmCptMain::mnuVCRClick}}},
+         &TfrmCptMain::mnuWindowClick},
+        {"mnuHelp", "&Help",
+         {{{"mnuCont", "&Contents", "F1", &TfrmCptMain::mnuContClick},
+           {"mnuKeyword", "&Keyword", "", &TfrmCptMain::mnuKeywordClick},
+           {"mnuAbout", "&About Vantrel", "", &TfrmCptMain::mnuAboutClick}}}},
+    }};
+    static const std::array<Item, 6> indexPopup = {{
+        {"pmFullImg", "Open Image View", "", &TfrmCptMain::openViewer},
+        {"pmSaveImg", "Save Image As...", "", &TfrmCptMain::mnuSaveImageClick},
+        {"-", ""},
+        {"pmDel", "Delete", "", &TfrmCptMain::mnuDeleteClick},
+        {"pmCutIn", "Set to Cut In"},
+        {"-", ""},
+    }};
+    buildMenuBar(this, menuBar(), mainMenu);
     QAction* toolBar = action("mnuToolbar");
     toolBar->setCheckable(true);
     toolBar->setChecked(true);
-}
 
-void TfrmCptMain::createIndexPopup()
-{
     PopupMenu1 = makeMenu(this, "PopupMenu1", "");
-    addItem(PopupMenu1, {"pmFullImg", "Open Image View", "", 0});
-    addItem(PopupMenu1, {"pmSaveImg", "Save Image As...", "", 0});
-    PopupMenu1->addSeparator();
-    addItem(PopupMenu1, {"pmDel", "Delete", "", 0});
+    addMenuItems(this, PopupMenu1, indexPopup);
     // Kept from the menu's design; it does nothing and is never shown.
-    addItem(PopupMenu1, {"pmCutIn", "Set to Cut In", "", 0})->setVisible(false);
-    PopupMenu1->addSeparator()->setVisible(false);
+    action("pmCutIn")->setVisible(false);
+    PopupMenu1->actions().back()->setVisible(false);
 }
 
 QAction* TfrmCptMain::action(const char* name) const
@@ -300,40 +238,13 @@ QAction* TfrmCptMain::action(const char* name) const
 
 void TfrmCptMain::connectControls()
 {
-    auto onItem = [this](const char* name, auto handler) {
-        connect(action(name), &QAction::triggered, this, handler);
-    };
-    onItem("mnuNew", &TfrmCptMain::mnuNewClick);
-    onItem("mnuOpen", &TfrmCptMain::mnuOpenClick);
-    onItem("mnuSave", &TfrmCptMain::mnuSaveClick);
-    onItem("mnuSaveAs", &TfrmCptMain::mnuSaveAsClick);
-    onItem("mnuSaveImage", &TfrmCptMain::mnuSaveImageClick);
-    onItem("pmSaveImg", &TfrmCptMain::mnuSaveImageClick);
-    onItem("mnuHTML", &TfrmCptMain::mnuHTMLClick);
-    onItem("mnuOpenHTML", &TfrmCptMain::mnuOpenHTMLClick);
-    onItem("mnuExit", &QWidget::close);
-    onItem("mnuToolbar", &TfrmCptMain::mnuToolbarClick);
-    onItem("mnuDelete", &TfrmCptMain::mnuDeleteClick);
-    onItem("pmDel", &TfrmCptMain::mnuDeleteClick);
-    onItem("mnuAllSel", &TfrmCptMain::mnuAllSelClick);
-    onItem("mnuFull", &TfrmCptMain::openViewer);
-    onItem("pmFullImg", &TfrmCptMain::openViewer);
-    onItem("mnuVCR", &TfrmCptMain::mnuVCRClick);
-    onItem("mnuCont", &TfrmCptMain::mnuContClick);
-    onItem("mnuKeyword", &TfrmCptMain::mnuKeywordClick);
-    onItem("mnuAbout", &TfrmCptMain::mnuAboutClick);
-    for (const char* name : {"mnuSet1", "mnuSetOpen", "mnuBackColor"}) {
-        QAction* item = action(name);
-        connect(item, &QAction::triggered, this, [this, item] { showSettings(item->data().toInt()); });
-    }
-    connect(findChild<QMenu*>("mnuFile"), &QMenu::aboutToShow, this, &TfrmCptMain::mnuFileClick);
-    connect(findChild<QMenu*>("mnuEdit"), &QMenu::aboutToShow, this, &TfrmCptMain::mnuEditClick);
-    connect(findChild<QMenu*>("mnuWindow"), &QMenu::aboutToShow, this, &TfrmCptMain::mnuWindowClick);
     connect(btnOpen, &QToolButton::clicked, this, &TfrmCptMain::mnuOpenClick);
     connect(btnSave, &QToolButton::clicked, this, &TfrmCptMain::mnuSaveAsClick);
     connect(btnVCR, &QToolButton::clicked, this, &TfrmCptMain::mnuVCRClick);
     connect(btnEDS, &QToolButton::clicked, this, &TfrmCptMain::openViewer);
-    connect(ScrollBar1, &QScrollBar::valueChanged, this, &TfrmCptMain::ScrollBar1Change);
+    connect(index, &AlbumIndex::menuStatesChanged, this, &TfrmCptMain::updateMenuStates);
+    connect(index, &AlbumIndex::albumEmptied, this, &TfrmCptMain::updateCaption);
+    connect(index, &AlbumIndex::viewerUsable, this, &TfrmCptMain::setViewerEnabled);
 }
 
 // Screen readers read a button's hint (or caption) and the index by its name.
@@ -370,16 +281,9 @@ void TfrmCptMain::updateCaption()
 void TfrmCptMain::setBackColor(uint32_t colour)
 {
     backColor_ = colour;
-    QPalette colours = ScrollBox1->palette();
-    colours.setColor(QPalette::Window, colourOfValue(colour));
-    ScrollBox1->setPalette(colours);
+    index->setBackColour(colour);
     if (frmFullImage)
         frmFullImage->setBackColour(colour);
-}
-
-AlbumSlot* TfrmCptMain::slotAt(int place) const
-{
-    return place >= 1 && place <= lastPlace ? slots_[static_cast<size_t>(place)] : nullptr;
 }
 
 // ---- first show and the end ----
@@ -403,14 +307,12 @@ void TfrmCptMain::FormShow()
         DvcLoad();
     readSettings();
     restoreAlbum();
-    batchRunning_ = false;
-    openCommandLine();
+    // Files handed in during the restore follow those of the command line.
+    opens_->release(std::exchange(commandLine_, {}));
     updateCaption();
     album.deleteStaleSideFiles();
     scrollToEnd();
     restoreWindowPosition(profile, *this, true);
-    if (const QScreen* screen = this->screen())
-        colourDepth_ = screen->depth();
     setAcceptDrops(true);
     firstShowDone_ = true;
 }
@@ -457,15 +359,8 @@ void TfrmCptMain::restoreAlbum()
         album.restorePicture(file);
         QCoreApplication::processEvents();
     }
-    showAllSlots();
+    index->showAllSlots();
     closeWait();
-}
-
-// Files handed in during the restore follow those of the command line.
-void TfrmCptMain::openCommandLine()
-{
-    pendingFiles_ = std::exchange(commandLine_, {}) + pendingFiles_;
-    runOpenBatch({});
 }
 
 void TfrmCptMain::closeEvent(QCloseEvent* event)
@@ -493,12 +388,7 @@ bool TfrmCptMain::FormCloseQuery()
 {
     if (!dialogs_->askYesNo(title, messageText("MSG_CLOSE")))
         return false;
-    newCancelled_ = false;
-    if (!newAlbum()) {
-        newCancelled_ = false;
-        return false;
-    }
-    return true;
+    return newAlbum();
 }
 
 // ---- messages ----
@@ -509,7 +399,7 @@ bool TfrmCptMain::event(QEvent* event)
         if (message->number() == Msg::PictureCaptured)
             pictureCapturedMessage(message->wParam, message->lParam);
         else if (message->number() == Msg::IndexScroll)
-            scrollMessage(message->wParam);
+            index->scrollBy(message->wParam);
         else
             return QMainWindow::event(event);
         return true;
@@ -533,51 +423,16 @@ void TfrmCptMain::pictureCapturedMessage(intptr_t firstPlace, intptr_t count)
         }
         addPictureFile(album.sideFilePath(static_cast<int>(place)));
     }
-    showAllSlots();
+    index->showAllSlots();
     scrollToEnd();
 }
 
-void TfrmCptMain::scrollMessage(intptr_t amount)
-{
-    if (ScrollBar1->isHidden())
-        return;
-    const int small = ScrollBar1->singleStep();
-    const int large = ScrollBar1->pageStep();
-    if (amount > 0)
-        ScrollBar1->setValue(ScrollBar1->value() - (amount >= scrollLargeAmount ? large : small));
-    else
-        ScrollBar1->setValue(ScrollBar1->value() + (amount <= -scrollLargeAmount ? large : small));
-}
-
-// The wheel over the index becomes the scroll message with its angle as the amount, once for
-// each line a notch scrolls, so one notch moves the index as far as in other programs. Fine
-// steps (touch pads) add up to whole notches.
-void TfrmCptMain::sendWheelAsScroll(QWheelEvent* wheel)
-{
-    wheelAngle_ += wheel->angleDelta().y();
-    while (std::abs(wheelAngle_) >= wheelNotch) {
-        const int notch = wheelAngle_ > 0 ? wheelNotch : -wheelNotch;
-        for (int line = 0; line < std::max(1, QApplication::wheelScrollLines()); ++line)
-            sendMessage(this, Msg::IndexScroll, notch);
-        wheelAngle_ -= notch;
-    }
-}
-
-// The index area takes the wheel and the drags that start on it; the tool bar sees drags
-// pass over it.
+// The tool bar sees drags pass over it.
 bool TfrmCptMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ScrollBox1 && event->type() == QEvent::Wheel) {
-        sendWheelAsScroll(static_cast<QWheelEvent*>(event));
-        return true;
-    }
     const QEvent::Type type = event->type();
     const bool mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
                        type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
-    if (mouse && watched == ScrollBox1) {
-        dragging_->mouseEvent(0, ScrollBox1, static_cast<QMouseEvent*>(event));
-        return true;
-    }
     if (mouse && watched == pnlToolbar && dragging_->dragging())
         dragging_->mouseEvent(IndexDragging::notInIndex, pnlToolbar, static_cast<QMouseEvent*>(event));
     return QMainWindow::eventFilter(watched, event);
@@ -596,65 +451,14 @@ void TfrmCptMain::dropEvent(QDropEvent* event)
         if (url.isLocalFile() && url.toLocalFile().size() <= maxDroppedNameLength)
             paths << url.toLocalFile();
     event->acceptProposedAction();
-    runOpenBatch(paths);
+    opens_->run(paths);
 }
 
 // ---- opening files ----
 
 void TfrmCptMain::openFiles(const QStringList& paths)
 {
-    runOpenBatch(paths);
-}
-
-// Files handed in while a batch runs (a drop, a second start) join it at its end.
-void TfrmCptMain::runOpenBatch(const QStringList& paths)
-{
-    pendingFiles_ << paths;
-    if (batchRunning_ || pendingFiles_.isEmpty())
-        return;
-    batchRunning_ = true;
-    showWait(textForKey("MB_TI_FILEREAD"));
-    albumsInBatch_ = 0;
-    while (!pendingFiles_.isEmpty())
-        if (!openFile(QFileInfo(pendingFiles_.takeFirst()).absoluteFilePath()))
-            pendingFiles_.clear();
-    closeWait();
-    albumsInBatch_ = 0;
-    batchRunning_ = false;
-    setWindowsEnabled(true);
-}
-
-bool TfrmCptMain::openFile(const QString& path)
-{
-    HourGlass hourGlass;
-    const std::string file = path.toStdString();
-    const std::string extension = lowerCase(extensionOf(file));
-    if (extension == "dvf") {
-        const std::string side = album.sideFilePath(album.count() + 1);
-        const PictureRoom room = roomForNewPicture(album.count(), side, targetPathCheckWith(*dialogs_));
-        if (room == PictureRoom::albumFull)
-            warnOver();
-        if (room != PictureRoom::free)
-            return false;
-        addPictureFile(file);
-    } else if (extension == "zal") {
-        openAlbumFile(file);
-    } else if (extension == "jpg" || extension == "bmp") {
-        if (refuseWhenFull())
-            return false;
-        importPicture(file);
-    }
-    showAllSlots();
-    scrollToEnd();
-    return true;
-}
-
-bool TfrmCptMain::refuseWhenFull()
-{
-    if (!album.full())
-        return false;
-    warnOver();
-    return true;
+    opens_->run(paths);
 }
 
 bool TfrmCptMain::addPictureFile(const std::string& path)
@@ -662,42 +466,6 @@ bool TfrmCptMain::addPictureFile(const std::string& path)
     const bool added = album.addPicture(path);
     QCoreApplication::processEvents();
     return added;
-}
-
-// The first album of a batch replaces the pictures (New, with its question) and names the
-// album; later ones are appended.
-bool TfrmCptMain::openAlbumFile(const std::string& path)
-{
-    if (albumsInBatch_ == 0)
-        newAlbum();
-    // The side files take about as much as the album file.
-    const uint64_t unpacked = fileSizeOf(albumPathToOpen(path));
-    if (!roomForSideFiles(album.sideFilePath(album.count() + 1), unpacked, *dialogs_))
-        return false;
-    if (!album.openAlbum(path, *dialogs_))
-        return false;
-    if (albumsInBatch_ == 0)
-        album.setCurrentName(path);
-    updateCaption();
-    album.setModified(false);
-    ++albumsInBatch_;
-    return true;
-}
-
-// A picture file is converted into the side file of the next place, then added.
-bool TfrmCptMain::importPicture(const std::string& path)
-{
-    const std::string side = album.sideFilePath(album.count() + 1);
-    const TargetPathCheck check = [this](const std::string& target, const std::string& extension,
-                                         uint64_t bytesNeeded, bool ask) {
-        return targetPathCheck(target, extension, bytesNeeded, ask, *dialogs_);
-    };
-    if (!importToDvf(path, side, imageSettings, check))
-        return false;
-    if (addPictureFile(side))
-        return true;
-    std::remove(side.c_str()); // a side file without its place would come back next start
-    return false;
 }
 
 QString TfrmCptMain::openFilter() const
@@ -716,11 +484,16 @@ void TfrmCptMain::mnuOpenClick()
 {
     const QStringList paths =
         dialogs_->chooseFilesToOpen(openFilter(), QString::fromStdString(folderOf(album.lastAlbumPath())));
-    runOpenBatch(paths);
+    opens_->run(paths);
     setWindowsEnabled(true);
 }
 
 // ---- new and save ----
+
+void TfrmCptMain::mnuExitClick()
+{
+    close();
+}
 
 void TfrmCptMain::mnuNewClick()
 {
@@ -739,10 +512,8 @@ bool TfrmCptMain::newAlbum()
         const bool saved = save && saveAlbumAs();
         if (waitWasUp)
             showWait(waitCaption);
-        if (save && !saved) {
-            newCancelled_ = true;
+        if (save && !saved)
             return false;
-        }
     }
     album.clear();
     return true;
@@ -770,7 +541,7 @@ bool TfrmCptMain::saveAlbumAs()
     std::string last = album.lastAlbumPath();
     QString offered;
     if (folderCheck(last)) {
-        offered = lowerCase(extensionOf(last)) == "zal" ? QString::fromStdString(last) : "NONAME.zal";
+        offered = equalsIgnoringCase(extensionOf(last), "zal") ? QString::fromStdString(last) : "NONAME.zal";
     } else {
         last = programFolder() + "/";
         album.setLastAlbumPath(last);
@@ -796,73 +567,6 @@ bool TfrmCptMain::saveAlbumAs()
     return saved;
 }
 
-// ---- the album's notices ----
-
-void TfrmCptMain::pictureAdded(int place)
-{
-    placeSlot(place, false);
-    showPicture(place);
-    updateMenuStates();
-}
-
-void TfrmCptMain::placeChanged(int place)
-{
-    placeSlot(place, true);
-    showPicture(place);
-}
-
-void TfrmCptMain::showPicture(int place)
-{
-    AlbumSlot* slot = slotAt(place);
-    if (!slot)
-        return;
-    const AlbumPlace& picture = album.place(place);
-    slot->setThumbnail(picture.thumbnail);
-    slot->setTimeCode(QString::fromStdString(picture.timeCode));
-    slot->highlight(picture.highlighted);
-}
-
-void TfrmCptMain::placesRemoved(int count)
-{
-    for (int place = count + 1; place <= lastPlace; ++place)
-        if (AlbumSlot* slot = slotAt(place)) {
-            slot->showSlot(false);
-            slot->highlight(false);
-            slot->setPopupMenu(nullptr);
-        }
-    if (count == 0)
-        setViewerEnabled(false);
-    layoutIndex();
-    updateMenuStates();
-}
-
-void TfrmCptMain::highlightChanged(int place)
-{
-    if (AlbumSlot* slot = slotAt(place))
-        slot->highlight(album.place(place).highlighted);
-}
-
-void TfrmCptMain::albumCleared()
-{
-    for (AlbumSlot* slot : slots_)
-        if (slot) {
-            slot->showSlot(false);
-            slot->highlight(false);
-        }
-    updateCaption();
-    setViewerEnabled(false);
-    layoutIndex();
-    updateMenuStates();
-}
-
-void TfrmCptMain::albumStateChanged()
-{
-    for (int place = 1; place <= album.count(); ++place)
-        if (AlbumSlot* slot = slotAt(place))
-            slot->highlight(album.place(place).highlighted);
-    updateMenuStates();
-}
-
 // ---- the index ----
 
 int TfrmCptMain::clientWidth() const
@@ -870,60 +574,10 @@ int TfrmCptMain::clientWidth() const
     return centralWidget()->width();
 }
 
-namespace {
-
-// Slots never go under the scroll bar: its width is kept free on the right.
-int columnsFor(int clientWidth, int barWidth)
-{
-    return std::max(1, (clientWidth - barWidth - 105) / TfrmCptMain::slotPitch + 1);
-}
-
-QPoint slotPosition(int place, int columns)
-{
-    return {((place - 1) % columns) * TfrmCptMain::slotPitch + TfrmCptMain::slotMargin,
-            ((place - 1) / columns) * TfrmCptMain::slotPitch + TfrmCptMain::slotMargin};
-}
-
-} // namespace
-
-void TfrmCptMain::placeSlot(int place, bool visible)
-{
-    if (place < 1 || place > lastPlace)
-        return;
-    const int columns = columnsFor(clientWidth(), ScrollBar1->sizeHint().width());
-    AlbumSlot*& slot = slots_[static_cast<size_t>(place)];
-    if (!slot) {
-        slot = new AlbumSlot(ScrollBox1, screenDotsPerInch(*this));
-        slot->setPlace(place);
-        slot->setTimeCode(QString::fromLatin1(invalidTimeCode));
-        slot->setMouseHandler(this);
-    }
-    const QPoint at = slotPosition(place, columns);
-    slot->move(at);
-    if (ScrollBox1->height() < at.y() + slotPitch)
-        ScrollBox1->resize(ScrollBox1->width(), at.y() + slotPitch);
-    slot->showSlot(visible);
-    if (visible)
-        scrollToEnd();
-    if (album.count() == 1)
-        setViewerEnabled(true);
-}
-
-void TfrmCptMain::showAllSlots()
-{
-    for (int place = 1; place <= album.count(); ++place)
-        if (AlbumSlot* slot = slotAt(place))
-            slot->showSlot(true);
-    layoutIndex();
-}
-
 void TfrmCptMain::scrollToEnd()
 {
     layoutIndex();
-    if (ScrollBar1->isHidden())
-        return;
-    ScrollBar1->setValue(ScrollBar1->maximum());
-    moveIndexTop(toolbarHeight_ - ScrollBar1->value());
+    index->scrollToEnd();
 }
 
 void TfrmCptMain::resizeEvent(QResizeEvent* event)
@@ -935,34 +589,10 @@ void TfrmCptMain::resizeEvent(QResizeEvent* event)
 void TfrmCptMain::layoutIndex()
 {
     const int width = clientWidth();
-    const int barWidth = ScrollBar1->sizeHint().width();
-    const int columns = columnsFor(width, barWidth);
-    const int available = centralWidget()->height() - toolbarHeight_;
-    const int rows = (album.count() + columns - 1) / columns;
-    const int needed = rows * slotPitch + slotMargin;
-
     pnlToolbar->setGeometry(0, 0, width, savedToolbarHeight_);
     pnlToolbar->setVisible(toolbarHeight_ > 0);
-    if (columns != columns_) {
-        columns_ = columns;
-        for (int place = 1; place <= album.count(); ++place)
-            if (AlbumSlot* slot = slotAt(place))
-                slot->move(slotPosition(place, columns));
-    }
-    ScrollBar1->setGeometry(width - barWidth, toolbarHeight_, barWidth, std::max(0, available));
-    if (needed < available) {
-        ScrollBox1->setGeometry(0, toolbarHeight_, width, available);
-        ScrollBar1->setValue(0);
-        ScrollBar1->hide();
-    } else {
-        ScrollBox1->resize(width, needed);
-        const int maximum = needed - available;
-        ScrollBar1->setMaximum(maximum);
-        ScrollBar1->setPageStep(2 * available < needed ? available : maximum);
-        moveIndexTop(toolbarHeight_ - ScrollBar1->value());
-        ScrollBar1->show();
-    }
-    ScrollBar1->raise();
+    index->setTop(toolbarHeight_);
+    index->layoutIndex();
     pnlToolbar->raise();
 
     const bool logos = width > logosHiddenWidth;
@@ -971,16 +601,6 @@ void TfrmCptMain::layoutIndex()
     btnLogoJpn->setVisible(false);
     logo->setVisible(logos);
     logo->move(width - logoRightGap - logoSize.width(), (toolbarHeight - logoSize.height()) / 2);
-}
-
-void TfrmCptMain::moveIndexTop(int top)
-{
-    ScrollBox1->move(0, top);
-}
-
-void TfrmCptMain::ScrollBar1Change(int position)
-{
-    moveIndexTop(toolbarHeight_ - position);
 }
 
 // ---- menus ----
@@ -1086,7 +706,7 @@ bool TfrmCptMain::btnKeyDown(QKeyEvent* event)
         return false;
     for (const auto& [key, cursorKey] : cursorKeys)
         if (event->key() == key) {
-            editing.cursorKey(cursorKey, columns_);
+            editing.cursorKey(cursorKey, index->columnCount());
             return true;
         }
     return false;
@@ -1115,6 +735,21 @@ void TfrmCptMain::showSettings(int tag)
 {
     if (frmImageType)
         frmImageType->showOnPage(tag);
+}
+
+void TfrmCptMain::mnuSet1Click()
+{
+    showSettings(1);
+}
+
+void TfrmCptMain::mnuSetOpenClick()
+{
+    showSettings(5);
+}
+
+void TfrmCptMain::mnuBackColorClick()
+{
+    showSettings(4);
 }
 
 void TfrmCptMain::mnuVCRClick()

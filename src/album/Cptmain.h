@@ -1,6 +1,6 @@
 #pragma once
 #include "album/Album.h"
-#include "album/AlbumSlot.h"
+#include "album/AlbumIndex.h"
 #include "album/IndexEditing.h"
 #include "capture/CaptureWindows.h"
 #include "i18n/LanguageTable.h"
@@ -29,6 +29,7 @@ namespace vantrel {
 
 class IndexDragging;
 class MainDialogs;
+class OpenBatch;
 class TfrmHelp;
 class WindowMessage;
 
@@ -36,12 +37,9 @@ class WindowMessage;
 // table (its constructor, which runs before any other window is created, chooses the
 // language, loads wyb.sty and wyb.cpt from the program folder and registers the table), the
 // settings file and the album. Message 1139 adds captured pictures; 52772 scrolls the index.
-class TfrmCptMain : public QMainWindow, public AlbumObserver, public CaptureAlbum, public SlotMouseHandler {
+class TfrmCptMain : public QMainWindow, public CaptureAlbum, public SlotMouseHandler {
     Q_OBJECT
 public:
-    static constexpr int slotPitch = 103; // a slot and its gap
-    static constexpr int slotMargin = 5;
-
     explicit TfrmCptMain(QWidget* parent = nullptr);
     ~TfrmCptMain() override;
 
@@ -83,18 +81,16 @@ public:
     void setDialogs(std::unique_ptr<MainDialogs> dialogs);
     MainDialogs& dialogs() { return *dialogs_; }
 
-    // One file by its extension (dvf, zal, jpg, bmp; others are ignored); false stops the batch.
-    bool openFile(const QString& path);
     // New with its save question; false when the user cancelled the save.
     bool newAlbum();
     bool saveAlbumAs();
     void updateCaption();
-    void placeSlot(int place, bool visible);
-    void scrollToEnd();
+    // The tool bar and the index laid out on the window's width; then the index's end shown.
     void layoutIndex();
-    int columnCount() const { return columns_; }
+    void scrollToEnd();
+    int columnCount() const { return index->columnCount(); }
     int clientWidth() const;
-    AlbumSlot* slotAt(int place) const;
+    AlbumSlot* slotAt(int place) const { return index->slotAt(place); }
     uint32_t backColor() const { return backColor_; }
     void setBackColor(uint32_t colour);
     QString helpFilePath() const;
@@ -117,6 +113,8 @@ public:
     QToolButton* btnLogoEng;
     QToolButton* btnLogoJpn;
     QLabel* Label1;
+    AlbumIndex* index;
+    // The index's slot area and scroll bar.
     QWidget* ScrollBox1;
     QScrollBar* ScrollBar1;
     QMenu* PopupMenu1;
@@ -135,22 +133,14 @@ protected:
     // Clicks, drags and drops on the thumbnails.
     void slotMouseEvent(int place, QWidget* control, QMouseEvent* event) override;
 
-    // AlbumObserver
-    void pictureAdded(int place) override;
-    void albumCleared() override;
-    void albumStateChanged() override;
-    void placeChanged(int place) override;
-    void placesRemoved(int count) override;
-    void highlightChanged(int place) override;
-
 private:
     friend class IndexDragging;
     friend class MainWindowSaves;
+    friend class OpenBatch;
 
     void createControls();
     void createToolbar();
     void createMenus();
-    void createIndexPopup();
     void connectControls();
     void nameControlsForScreenReaders();
     QAction* action(const char* name) const;
@@ -159,13 +149,13 @@ private:
     void readSettings();
     void writeSettings();
     void restoreAlbum();
-    void openCommandLine();
     bool FormCloseQuery();
 
     void mnuFileClick();
     void mnuEditClick();
     void mnuWindowClick();
     void updateMenuStates();
+    void mnuExitClick();
     void mnuNewClick();
     void mnuOpenClick();
     void mnuSaveClick();
@@ -174,29 +164,22 @@ private:
     void mnuHTMLClick();
     void mnuOpenHTMLClick();
     void mnuToolbarClick();
+    void mnuSet1Click();
+    void mnuSetOpenClick();
+    void mnuBackColorClick();
     void mnuDeleteClick();
     void mnuAllSelClick();
     // Ctrl with the numeric keypad moves the keyboard cursor; false for other keys.
     bool btnKeyDown(QKeyEvent* event);
     // Runs `work` with this window and the controller disabled, under the hourglass.
     void runDisabled(const std::function<void()>& work);
-    void showPicture(int place);
     void mnuVCRClick();
-    void ScrollBar1Change(int position);
 
     void pictureCapturedMessage(intptr_t firstPlace, intptr_t count);
-    void scrollMessage(intptr_t amount);
-    void sendWheelAsScroll(QWheelEvent* wheel);
     bool addPictureFile(const std::string& path);
-    bool refuseWhenFull();
-    bool openAlbumFile(const std::string& path);
-    bool importPicture(const std::string& path);
-    void runOpenBatch(const QStringList& paths);
     bool waitShowing() const;
     void showWait(const QString& caption);
     void closeWait();
-    void showAllSlots();
-    void moveIndexTop(int top);
     void setViewerEnabled(bool enabled);
     void setWindowsEnabled(bool enabled);
     void warnOver();
@@ -205,16 +188,12 @@ private:
     QString albumFilter() const;
 
     std::unique_ptr<MainDialogs> dialogs_;
-    std::array<AlbumSlot*, albumMaxPictures + 1> slots_{};
     QPointer<QWidget> controller_;
     QPointer<QWidget> wait_;
     QPointer<QDialog> titleWindow_;
     TfrmHelp* help_ = nullptr;
     QStringList commandLine_;
-    QStringList pendingFiles_;
-    // Until the first show has restored the album, files handed in wait: their pictures
-    // would overwrite side files not yet read.
-    bool batchRunning_ = true;
+    std::unique_ptr<OpenBatch> opens_;
     std::string lastImagePath_;
     std::string lastHtmlPath_;
     QString lastHtmlAlbum_;
@@ -223,11 +202,6 @@ private:
     uint32_t backColor_;
     int savedToolbarHeight_ = 0;
     int toolbarHeight_ = 0;
-    int columns_ = 1;
-    int colourDepth_ = 24;
-    int albumsInBatch_ = 0;
-    int wheelAngle_ = 0; // what the wheel turned short of a notch
-    bool newCancelled_ = false;
     bool firstShown_ = false;
     bool firstShowDone_ = false;
     bool closing_ = false;

@@ -3,6 +3,7 @@
 #include "image/TargetPath.h"
 #include "image/Conversions.h"
 #include "platform/Paths.h"
+#include "platform/TextCompare.h"
 
 #include <algorithm>
 #include <cctype>
@@ -42,14 +43,6 @@ std::string imageName(int place, const char* extension)
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-bool sameWithoutCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 class AlbumImageSave {
 public:
     AlbumImageSave(const std::vector<std::string>& sideFiles, const std::vector<int>& selected,
@@ -77,7 +70,7 @@ public:
             lastImagePath = *chosen;
             if (selected.size() == 1)
                 break;
-            if (sameWithoutCase(fileNameOf(*chosen), dialog.proposedName) &&
+            if (equalsIgnoringCase(fileNameOf(*chosen), dialog.proposedName) &&
                 windows.askYesNo(messageText("MSG_IMG_SAVE"))) {
                 saveBatch(i, folderOf(*chosen));
                 break;

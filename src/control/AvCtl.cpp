@@ -12,6 +12,7 @@
 #include "link/Quobdev.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
+#include "platform/Widgets.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -202,34 +203,49 @@ void TfrmAvCtl::createTransportGrid(QWidget* client)
 
 void TfrmAvCtl::createMenus()
 {
-    auto addMenu = [this](const char* name, const char* caption) {
-        QMenu* menu = menuBar()->addMenu(caption);
-        menu->setObjectName(name);
-        menu->menuAction()->setObjectName(QString(name) + "Item");
-        return menu;
-    };
-    auto addItem = [this](QWidget* menu, const char* name, const char* caption) {
-        auto* item = new QAction(caption, this);
-        item->setObjectName(name);
-        menu->addAction(item);
-        return item;
-    };
-    QMenu* file = addMenu("mnuFile", "&File");
-    mnuClose = addItem(file, "mnuClose", "&Close");
-    QMenu* setup = addMenu("mnuSet", "&Setup");
-    mnuCapt = addItem(setup, "mnuCapt", "&Capture");
-    setup->menuAction()->setVisible(false);
-    mnuDev = addItem(menuBar(), "mnuDev", "&Devices");
-    QMenu* window = addMenu("mnuWindow", "&Window");
-    mnuTop = addItem(window, "mnuTop", "&Always On Top");
+    static const std::array<MenuColumn<TfrmAvCtl, 3>, 5> controllerMenu = {{
+        {"mnuFile", "&File", {{{"mnuClose", "&Close", "", &TfrmAvCtl::mnuCloseClick}}}},
+        {"mnuSet", "&Setup", {{{"mnuCapt", "&Capture"}}}},
+        {"mnuDev", "&Devices", {}, &TfrmAvCtl::mnuDevClick},
+        {"mnuWindow", "&Window",
+         {{{"mnuTop", "&Always On Top", "", &TfrmAvCtl::mnuTopClick},
+           {"mnuMon", "&Quob Monitor", "", &TfrmAvCtl::mnuMonClick}}}},
+        {"mnuHelp", "&Help",
+         {{{"mnuCont", "&Contents", "F1", &TfrmAvCtl::mnuContClick},
+           {"mnuKeyword", "&Keyword", "", &TfrmAvCtl::mnuKeywordClick},
+           {"mnuAbout", "&About Vantrel", "", &TfrmAvCtl::mnuAboutClick}}}},
+    }};
+    buildMenuBar(this, menuBar(), controllerMenu);
+    for (auto [field, name] : {std::pair{&mnuClose, "mnuClose"}, {&mnuCapt, "mnuCapt"}, {&mnuDev, "mnuDev"},
+                               {&mnuTop, "mnuTop"}, {&mnuMon, "mnuMon"}, {&mnuCont, "mnuCont"},
+                               {&mnuKeyword, "mnuKeyword"}, {&mnuAbout, "mnuAbout"}})
+        *field = findChild<QAction*>(name);
+    findChild<QMenu*>("mnuSet")->menuAction()->setVisible(false);
     mnuTop->setCheckable(true);
-    mnuMon = addItem(window, "mnuMon", "&Quob Monitor");
     mnuMon->setVisible(false);
-    QMenu* help = addMenu("mnuHelp", "&Help");
-    mnuCont = addItem(help, "mnuCont", "&Contents");
-    mnuCont->setShortcut(Qt::Key_F1);
-    mnuKeyword = addItem(help, "mnuKeyword", "&Keyword");
-    mnuAbout = addItem(help, "mnuAbout", "&About Vantrel");
+}
+
+void TfrmAvCtl::mnuCloseClick()
+{
+    close();
+}
+
+void TfrmAvCtl::mnuContClick()
+{
+    if (mainWindow_)
+        mainWindow_->mnuContClick();
+}
+
+void TfrmAvCtl::mnuKeywordClick()
+{
+    if (mainWindow_)
+        mainWindow_->mnuKeywordClick();
+}
+
+void TfrmAvCtl::mnuAboutClick()
+{
+    if (mainWindow_)
+        mainWindow_->mnuAboutClick();
 }
 
 void TfrmAvCtl::connectControls()
@@ -251,13 +267,6 @@ void TfrmAvCtl::connectControls()
     connect(btnAuto, &QToolButton::clicked, this, &TfrmAvCtl::btnAutoClick);
     connect(TimerCpt, &QTimer::timeout, this, &TfrmAvCtl::TimerCptTimer);
     connect(TimerSlow, &QTimer::timeout, this, &TfrmAvCtl::TimerSlowTimer);
-    connect(mnuClose, &QAction::triggered, this, &QWidget::close);
-    connect(mnuDev, &QAction::triggered, this, &TfrmAvCtl::mnuDevClick);
-    connect(mnuTop, &QAction::triggered, this, &TfrmAvCtl::mnuTopClick);
-    connect(mnuMon, &QAction::triggered, this, &TfrmAvCtl::mnuMonClick);
-    connect(mnuCont, &QAction::triggered, this, [this] { if (mainWindow_) mainWindow_->mnuContClick(); });
-    connect(mnuKeyword, &QAction::triggered, this, [this] { if (mainWindow_) mainWindow_->mnuKeywordClick(); });
-    connect(mnuAbout, &QAction::triggered, this, [this] { if (mainWindow_) mainWindow_->mnuAboutClick(); });
     for (QToolButton* button : transportButtons_)
         button->installEventFilter(this);
     btnPower->installEventFilter(this);

@@ -132,9 +132,13 @@ private:
     void btnPowerClick();
     void btnCaptClick();
     void btnAutoClick();
+    void mnuCloseClick();
     void mnuDevClick();
     void mnuTopClick();
     void mnuMonClick();
+    void mnuContClick();
+    void mnuKeywordClick();
+    void mnuAboutClick();
     bool refuseCapture();
     void warnUser(std::string_view key, const QString& text);
 

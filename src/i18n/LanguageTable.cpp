@@ -3,6 +3,7 @@
 #include "Codepage.h"
 #include "LanguageFile.h"
 #include "platform/Paths.h"
+#include "platform/TextCompare.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -40,17 +41,6 @@ const LanguageColumns* columnsOf(int16_t code)
 // Screens denser than this get style sizes one point smaller.
 constexpr double denseScreenDotsPerInch = 108;
 constexpr std::string_view boldWord = "true";
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 std::atomic<LanguageTable*> registeredTable{nullptr};
 

@@ -17,6 +17,7 @@
 #include "platform/Paths.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
+#include "platform/Widgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,28 +56,18 @@ constexpr int lastEditorNumber = 99;
 
 using Handler = void (TfrmFullImage::*)();
 
-struct MenuItem {
-    const char* name; // null ends a column; "-" is a separator
-    const char* caption;
-    const char* shortcut;
-    Handler handler;
-};
-
-struct MenuColumn {
-    const char* name;
-    const char* caption;
-    std::array<MenuItem, 12> items;
-};
+using Item = MenuItem<TfrmFullImage>;
 
 // Items that stand for a submenu or a check mark are finished in createMenus.
-const std::array<MenuColumn, 6> mainMenu = {{
+const std::array<MenuColumn<TfrmFullImage, 12>, 6> mainMenu = {{
     {"mnuFile", "&File",
      {{{"mnuSaveImage", "Save &Image As...", "Ctrl+I", &TfrmFullImage::mnuSaveImageClick},
        {"-", "", "", nullptr},
        {"mnuClose", "&Close", "", nullptr}}}},
     {"mnuEdit", "&Edit",
      {{{"mnuCopy", "&Copy", "Ctrl+C", &TfrmFullImage::mnuCopyClick},
-       {"mnuOpenEdit", "&Open Editor", "", &TfrmFullImage::mnuOpenEditClick}}}},
+       {"mnuOpenEdit", "&Open Editor", "", &TfrmFullImage::mnuOpenEditClick}}},
+     &TfrmFullImage::mnuEditClick},
     {"mnuView", "&View",
      {{{"mnuBrdr", "&Border", "", &TfrmFullImage::mnuBrdrClick},
        {"mnuToolBar", "&Tool Bar", "", &TfrmFullImage::mnuToolBarClick},
@@ -104,7 +95,7 @@ const std::array<MenuColumn, 6> mainMenu = {{
        {"mnuAbout", "&About Vantrel", "", nullptr}}}},
 }};
 
-const std::array<MenuItem, 10> popupItems = {{
+const std::array<Item, 10> popupItems = {{
     {"pumBrdr", "&Border", "", &TfrmFullImage::mnuBrdrClick},
     {"pumToolBar", "&Tool Bar", "", &TfrmFullImage::mnuToolBarClick},
     {"pumSize", "&Size", "", nullptr},
@@ -172,12 +163,6 @@ QSize fullScreenDisplaySize()
         return {screen.height() / 3 * 4, screen.height()};
     return {screen.width(), screen.width() / 4 * 3};
 }
-
-// Holds the hourglass for one operation.
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-};
 
 std::string editorFilePath(bool bitmap)
 {
@@ -303,39 +288,6 @@ void TfrmFullImage::setChecked(std::initializer_list<const char*> names, bool ch
 
 namespace {
 
-QMenu* newMenu(QWidget* parent, const char* name, const char* caption)
-{
-    auto* menu = new QMenu(QString::fromUtf8(caption), parent);
-    menu->setObjectName(name);
-    return menu;
-}
-
-QAction* newItem(QMenu* menu, const char* name, const char* caption, const char* shortcut = "")
-{
-    QAction* item = menu->addAction(QString::fromUtf8(caption));
-    item->setObjectName(name);
-    item->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
-    return item;
-}
-
-} // namespace
-
-namespace {
-
-void addItems(TfrmFullImage* window, QMenu* menu, const MenuItem* items, size_t count)
-{
-    for (size_t i = 0; i < count && items[i].name; ++i) {
-        const MenuItem& item = items[i];
-        if (item.name[0] == '-') {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* entry = newItem(menu, item.name, item.caption, item.shortcut);
-        if (item.handler)
-            QObject::connect(entry, &QAction::triggered, window, item.handler);
-    }
-}
-
 // The Border and Tool Bar marks and the Size submenu, in the main menu ("mnu") and the
 // popup ("pum").
 void finishViewItems(TfrmFullImage* window, const QString& prefix)
@@ -345,10 +297,10 @@ void finishViewItems(TfrmFullImage* window, const QString& prefix)
         item->setCheckable(true);
         item->setChecked(true);
     }
-    QMenu* size = newMenu(window, qPrintable(prefix + "SizeMenu"), "&Size");
+    QMenu* size = makeMenu(window, qPrintable(prefix + "SizeMenu"), "&Size");
     window->findChild<QAction*>(prefix + "Size")->setMenu(size);
     for (int tag : {1, 2}) {
-        QAction* item = newItem(size, qPrintable(prefix + (tag == 1 ? "Normal" : "FullScreen")),
+        QAction* item = addMenuItem(size, qPrintable(prefix + (tag == 1 ? "Normal" : "FullScreen")),
                                 tag == 1 ? "&Normal" : "&Full Screen");
         item->setCheckable(true);
         item->setChecked(tag == 1);
@@ -360,17 +312,11 @@ void finishViewItems(TfrmFullImage* window, const QString& prefix)
 
 void TfrmFullImage::createMenus()
 {
-    menuBar()->setObjectName("MainMenu1");
-    for (const MenuColumn& column : mainMenu) {
-        QMenu* menu = newMenu(menuBar(), column.name, column.caption);
-        menuBar()->addMenu(menu);
-        addItems(this, menu, column.items.data(), column.items.size());
-    }
+    buildMenuBar(this, menuBar(), mainMenu);
     // Shortcuts keep working while the menu bar is hidden (no border).
     addActions(findChildren<QAction*>());
 
     connect(action("mnuClose"), &QAction::triggered, this, &QWidget::close);
-    connect(findChild<QMenu*>("mnuEdit"), &QMenu::aboutToShow, this, &TfrmFullImage::mnuEditClick);
     finishViewItems(this, "mnu");
 
     // Settings pages by tag.
@@ -381,11 +327,11 @@ void TfrmFullImage::createMenus()
         });
 
     // The codec choice only moves its check mark.
-    QMenu* codec = newMenu(this, "mnuCodecMenu", "&Codec");
+    QMenu* codec = makeMenu(this, "mnuCodecMenu", "&Codec");
     action("mnuCodec")->setMenu(codec);
     action("mnuCodec")->setVisible(false);
     for (const char* name : {"mnuAlternate", "mnuOrv"}) {
-        QAction* item = newItem(codec, name, name[3] == 'A' ? "&Alternate" : "&Orv");
+        QAction* item = addMenuItem(codec, name, name[3] == 'A' ? "&Alternate" : "&Orv");
         item->setCheckable(true);
         item->setChecked(name[3] == 'O');
         connect(item, &QAction::triggered, this, [this, name] {
@@ -404,8 +350,8 @@ void TfrmFullImage::createMenus()
 
 void TfrmFullImage::createPictureMenu()
 {
-    PopupMenu1 = newMenu(this, "PopupMenu1", "");
-    addItems(this, PopupMenu1, popupItems.data(), popupItems.size());
+    PopupMenu1 = makeMenu(this, "PopupMenu1", "");
+    addMenuItems(this, PopupMenu1, popupItems);
     finishViewItems(this, "pum");
     for (QWidget* area : {static_cast<QWidget*>(ScrollBox1), static_cast<QWidget*>(PaintBox1)}) {
         area->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -484,7 +430,7 @@ bool TfrmFullImage::showImage(int place)
     if (busy_)
         return false;
     busy_ = true;
-    Hourglass hourglass;
+    HourGlass hourGlass;
     bool wide = false;
     const bool shown = place >= 1 && decodePlace(place, wide);
     if (shown) {
@@ -803,10 +749,7 @@ void TfrmFullImage::showButtonBar()
 
 std::string TfrmFullImage::convertCurrentPlace(const std::string& path, bool ask)
 {
-    const TargetPathCheck check = [this](const std::string& target, const std::string& extension,
-                                         uint64_t bytes, bool askFirst) {
-        return targetPathCheck(target, extension, bytes, askFirst, host_.prompts());
-    };
+    const TargetPathCheck check = targetPathCheckWith(host_.prompts());
     const bool converted = convertPictureFile(host_.album().sideFilePath(currentPlace_), path,
                                               settings_.Format, ask, settings_, check);
     return converted ? path : std::string();
@@ -837,7 +780,7 @@ void TfrmFullImage::mnuCopyClick()
         return;
     host_.closeController();
     showImage(currentPlace_);
-    Hourglass hourglass;
+    HourGlass hourGlass;
     setEnabled(false);
     copyAspectToClipboard(bitmap_, shownWide_);
     setEnabled(true);
@@ -848,7 +791,7 @@ void TfrmFullImage::mnuOpenEditClick()
     if (settings_.Format == saveAsDvf || currentPlace_ < 1)
         return;
     host_.closeController();
-    Hourglass hourglass;
+    HourGlass hourGlass;
     const std::string path = convertCurrentPlace(editorFilePath(settings_.Format == saveAsBitmap), true);
     if (!path.empty())
         openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
@@ -892,7 +835,7 @@ bool readPreviewBitmap(const std::string& path, FrameBitmap& bitmap)
 
 void TfrmFullImage::previewReady()
 {
-    Hourglass hourglass;
+    HourGlass hourGlass;
     FrameBitmap preview;
     if (!readPreviewBitmap(programFile("preview.bmp"), preview))
         return;

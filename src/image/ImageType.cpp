@@ -431,10 +431,7 @@ void TfrmImageType::btnPreviewClick()
         viewer_->setCurrentPlace(place);
     const bool jpeg = edited.Format == saveAsJpeg;
     const std::string written = programFile(jpeg ? "preview.jpg" : "preview.bmp");
-    const TargetPathCheck check = [this](const std::string& path, const std::string& extension,
-                                         uint64_t bytes, bool ask) {
-        return targetPathCheck(path, extension, bytes, ask, host_.prompts());
-    };
+    const TargetPathCheck check = targetPathCheckWith(host_.prompts());
     ImageDocument picture;
     if (convertPictureFile(album.sideFilePath(place), written, jpeg ? saveAsJpeg : saveAsBitmap, false,
                            edited, check) &&

@@ -2,6 +2,7 @@
 
 #include "i18n/LanguageTable.h"
 #include "platform/Paths.h"
+#include "platform/TextCompare.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,14 +15,6 @@ namespace fs = std::filesystem;
 namespace vantrel {
 
 namespace {
-
-bool sameWithoutCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 // A folder on a read-only disk, or one the user may not write in, takes no file: saying so
 // before writing beats a write that fails half way.
@@ -39,7 +32,7 @@ QString joined(std::string_view first, std::string_view second)
 
 std::string pathWithForcedExtension(const std::string& path, const std::string& extension)
 {
-    if (sameWithoutCase(extensionOf(path), extension))
+    if (equalsIgnoringCase(extensionOf(path), extension))
         return path;
     return pathWithoutExtension(path) + "." + extension.substr(0, 3);
 }

@@ -1,6 +1,7 @@
 #include "IniFile.h"
 
 #include "platform/FileReplace.h"
+#include "platform/TextCompare.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,14 +20,6 @@ std::string trimmed(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
-bool equalNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 // The section name of a "[name]" line, or nothing for any other line.
 std::optional<std::string> sectionOf(const std::string& line)
 {
@@ -39,7 +32,7 @@ std::optional<std::string> sectionOf(const std::string& line)
 bool isKeyLine(const std::string& line, const std::string& key, std::string* value = nullptr)
 {
     const auto eq = line.find('=');
-    if (eq == std::string::npos || !equalNoCase(trimmed(line.substr(0, eq)), key))
+    if (eq == std::string::npos || !equalsIgnoringCase(trimmed(line.substr(0, eq)), key))
         return false;
     if (value)
         *value = trimmed(line.substr(eq + 1));
@@ -61,7 +54,7 @@ SectionRange findSection(const std::vector<std::string>& lines, const std::strin
             continue;
         if (range.header != std::string::npos)
             return {range.header, i};
-        if (equalNoCase(*name, section))
+        if (equalsIgnoringCase(*name, section))
             range.header = i;
     }
     range.end = lines.size();
