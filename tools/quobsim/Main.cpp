@@ -124,7 +124,7 @@ int writeTape(const std::string& text)
     }
     const DvSystem system = pal ? dvSystem625 : dvSystem525;
     std::string error;
-    if (!writeMovingTape(fields[0], system, int64_t(seconds) * (pal ? 25 : 30), 0, error)) {
+    if (!writeMovingTape(fields[0], system, int64_t(seconds) * factsOf(system).timeCodeFramesPerSecond, 0, error)) {
         std::fprintf(stderr, "quobsim: %s\n", error.c_str());
         return 1;
     }

@@ -21,7 +21,7 @@ constexpr uint8_t SubcodeSection = 0x20;
 constexpr uint8_t VauxSection = 0x40;
 constexpr uint8_t AudioSection = 0x60;
 constexpr uint8_t VideoSection = 0x80;
-constexpr uint8_t SystemBit = 0x80; // byte 3 of the header block: 625/50
+constexpr uint8_t SystemBit = 0x80; // of byte 3 of the header block
 constexpr size_t FrameStartBytes = 8 * dvBlockBytes;
 
 class FileDescriptor {
@@ -115,7 +115,10 @@ std::optional<DvSystem> systemOfFrameStart(const uint8_t* bytes, size_t count)
             return std::nullopt;
     if (bytes[2] != 0)
         return std::nullopt;
-    return (bytes[3] & SystemBit) ? dvSystem625 : dvSystem525;
+    for (const auto& facts : dvSystems)
+        if ((bytes[3] & SystemBit) == (facts.headerFlag & SystemBit))
+            return facts.system;
+    return std::nullopt;
 }
 
 std::optional<int64_t> subcodeTimeCode(const uint8_t* frame, size_t sequences, int framesPerSecond)

@@ -36,7 +36,7 @@ public:
     TapeFile(std::unique_ptr<FrameSource> source, TapeFormat format);
 
     DvSystem system() const { return format_.system; }
-    int framesPerSecond() const { return format_.system == dvSystem625 ? 25 : 30; }
+    int framesPerSecond() const { return factsOf(format_.system).timeCodeFramesPerSecond; }
     int64_t frameCount() const { return format_.frames; }
     size_t frameBytes() const { return static_cast<size_t>(frameBytesOf(format_.system)); }
 

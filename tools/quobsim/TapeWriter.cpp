@@ -28,12 +28,12 @@ constexpr double DiscTurnFrames = 90.0; // frames for one round of the disc
 
 AVRational frameTimeOf(DvSystem system)
 {
-    return system == dvSystem625 ? AVRational{1, 25} : AVRational{1001, 30000};
+    return AVRational{factsOf(system).frameRateDenominator, factsOf(system).frameRateNumerator};
 }
 
 int framesPerSecondOf(DvSystem system)
 {
-    return system == dvSystem625 ? 25 : 30;
+    return factsOf(system).timeCodeFramesPerSecond;
 }
 
 // A fully saturated colour of hue `hue` (0 to 1535), blue-green-red.
@@ -79,7 +79,7 @@ struct TapeWriter::Muxer {
         parameters->codec_id = AV_CODEC_ID_DVVIDEO;
         parameters->width = PictureWidth;
         parameters->height = linesOf(system);
-        parameters->format = system == dvSystem625 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
+        parameters->format = factsOf(system).chroma == DvChroma::Yuv420 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
         frameTime = frameTimeOf(system);
         stream->time_base = frameTime;
         stream->avg_frame_rate = av_inv_q(frameTime);
