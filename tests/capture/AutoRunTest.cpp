@@ -162,7 +162,7 @@ TEST(AutoRun, SeriesOverATapeFileTakesTheFramesAtItsTimeCodes)
     test::TempFolder folder;
     const std::string path = folder.file("tape.avi");
     std::string error;
-    ASSERT_TRUE(quobsim::writeMovingTape(path, dvSystem525, 22 * fps, 0, error)) << error;
+    ASSERT_TRUE(quobsim::writeMovingTape(path, dvSystem525, 28 * fps, 0, error)) << error;
     const auto tape = quobsim::TapeFile::open(path, error);
     ASSERT_TRUE(tape) << error;
     auto camcorder = quobsim::camcorder(1, fps);
