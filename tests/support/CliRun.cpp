@@ -13,6 +13,11 @@ QString programBesideTest(const char* program)
 CliRun runCli(const QStringList& arguments, const char* program)
 {
     QProcess process;
+    return runProcess(process, arguments, program);
+}
+
+CliRun runProcess(QProcess& process, const QStringList& arguments, const char* program)
+{
     process.start(programBesideTest(program), arguments);
     CliRun run;
     if (!process.waitForFinished(120000)) {

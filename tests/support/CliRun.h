@@ -1,6 +1,8 @@
 #pragma once
 #include <QStringList>
 
+class QProcess;
+
 #include <string>
 
 namespace vantrel::test {
@@ -13,6 +15,8 @@ struct CliRun {
 
 // Runs a program built beside the test program (vantrel-cli by default) to its end.
 CliRun runCli(const QStringList& arguments, const char* program = "vantrel-cli");
+// Runs the program with `process` as it was set up.
+CliRun runProcess(QProcess& process, const QStringList& arguments, const char* program);
 // The path of a program built beside the test program.
 QString programBesideTest(const char* program = "vantrel-cli");
 
