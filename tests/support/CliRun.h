@@ -1,9 +1,10 @@
 #pragma once
+#include <QProcessEnvironment>
 #include <QStringList>
 
-class QProcess;
-
 #include <string>
+
+class QProcess;
 
 namespace vantrel::test {
 
@@ -13,8 +14,10 @@ struct CliRun {
     std::string err;
 };
 
-// Runs a program built beside the test program (vantrel-cli by default) to its end.
-CliRun runCli(const QStringList& arguments, const char* program = "vantrel-cli");
+// Runs a program built beside the test program (vantrel-cli by default) to its end, in the
+// test's own environment or the one given.
+CliRun runCli(const QStringList& arguments, const char* program = "vantrel-cli",
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 // Runs the program with `process` as it was set up.
 CliRun runProcess(QProcess& process, const QStringList& arguments, const char* program);
 // The path of a program built beside the test program.

@@ -2,6 +2,7 @@
 // program without a camcorder.
 #include "Simulator.h"
 #include "SptpSide.h"
+#include "platform/Version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -17,6 +18,7 @@ namespace {
 constexpr const char* usage =
     "usage: quobsim [--link PATH] [--device ID:KIND[:NAME][:pal][:off]]... [--realtime]\n"
     "               [--fault ID:KIND[:AFTER[:TIMES[:CODE[:COMMAND]]]]]...\n"
+    "       quobsim --help | --version\n"
     "\n"
     "Serves simulated Quob devices on a new pseudo-terminal until interrupted.\n"
     "  --link PATH   make PATH a symbolic link to the terminal (a stable name)\n"
@@ -27,7 +29,9 @@ constexpr const char* usage =
     "  --fault ...   spoil the answers of device ID: KIND silence|checksum|echo|refuse|\n"
     "                completion|pending|garbage|short, after AFTER good answers, for TIMES\n"
     "                answers (-1: all), completion CODE for 'completion', only the answers to\n"
-    "                commands beginning with the 4 hex digits COMMAND (1642: the freeze)\n";
+    "                commands beginning with the 4 hex digits COMMAND (1642: the freeze)\n"
+    "Signals: SIGUSR1 hangs the line up (an adapter pulled out), SIGUSR2 brings it back at\n"
+    "the same link path; SIGINT, SIGTERM and SIGHUP end the run.\n";
 
 std::string usageText()
 {
@@ -123,6 +127,10 @@ int main(int argc, char** argv)
             std::fputs(usageText().c_str(), stdout);
             return 0;
         }
+        if (word == "--version") {
+            std::printf("quobsim %s\n", vantrel::programVersion());
+            return 0;
+        }
         if (word == "--realtime") {
             options.realtime = true;
         } else if (word == "--link" && hasValue) {
@@ -153,6 +161,8 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
+    sigaddset(&stopSignals, SIGUSR1);
+    sigaddset(&stopSignals, SIGUSR2);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr); // the serving thread inherits the mask
 
     Simulator simulator(devices, options);
@@ -170,8 +180,20 @@ int main(int argc, char** argv)
     std::printf("%s\n", options.realtime ? " (realtime)" : "");
     std::fflush(stdout);
 
-    int signalNumber = 0;
-    sigwait(&stopSignals, &signalNumber);
+    // SIGUSR1 pulls the adapter out, SIGUSR2 plugs it back in; the others end the run.
+    for (int signalNumber = 0; sigwait(&stopSignals, &signalNumber) == 0;) {
+        if (signalNumber == SIGUSR1) {
+            simulator.hangUp();
+        } else if (signalNumber == SIGUSR2) {
+            if (simulator.comeBack())
+                std::printf("quobsim: back at %s\n", simulator.slavePath().c_str());
+            else
+                std::fprintf(stderr, "quobsim: %s\n", simulator.error().c_str());
+            std::fflush(stdout);
+        } else {
+            break;
+        }
+    }
     simulator.stop();
     return 0;
 }
