@@ -263,7 +263,10 @@ bool Album::copySideFile(const std::string& from, const std::string& to) const
     if (!readWholeFile(from, bytes))
         return false;
     const FilePart part{bytes.data(), bytes.size()};
-    return replaceFileWhole(to, &part, 1);
+    if (!replaceFileWhole(to, &part, 1))
+        return false;
+    copyModificationTime(from, to); // the copy stays as old as the picture
+    return true;
 }
 
 bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
@@ -349,14 +352,17 @@ bool Album::openAlbum(const std::string& requested, PathPrompts& prompts)
         parseAlbumHeader(headerBytes, std::fread(headerBytes, 1, sizeof headerBytes, file.get()));
     if (!header.isAlbum || std::fseek(file.get(), header.firstRecord, SEEK_SET) != 0)
         return false;
-    if (!unpackRecords(file.get(), header.pictures, prompts))
+    if (!unpackRecords(file.get(), header.pictures, path, prompts))
         return false;
     IniFile(programFolder_ + "/" + albumIniName).write("Directories", "Album", path);
     lastAlbumPath_ = path;
     return true;
 }
 
-bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
+// An album file keeps no time for its pictures: each takes the album file's, the latest moment
+// it can have been captured or imported.
+bool Album::unpackRecords(std::FILE* file, int pictures, const std::string& albumPath,
+                          PathPrompts& prompts)
 {
     for (int record = 0; record < pictures; ++record) {
         if (full()) {
@@ -372,6 +378,7 @@ bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
         case unpackNotWritten:
             return false;
         case unpackWritten:
+            copyModificationTime(albumPath, picture.path);
             if (!addRecord(picture))
                 std::remove(picture.path.c_str());
         }

@@ -145,7 +145,8 @@ private:
     static void copyPicture(AlbumPlace& to, const AlbumPlace& from);
     AlbumPlace& placeAt(int place) { return places_.at(static_cast<size_t>(place - 1)); }
     SaveOutcome writeAlbumRecords(std::FILE* file) const;
-    bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
+    bool unpackRecords(std::FILE* file, int pictures, const std::string& albumPath,
+                       PathPrompts& prompts);
     UnpackOutcome unpackRecord(std::FILE* file, PictureRecord& picture);
     void notifyState();
     void markModified();

@@ -166,7 +166,13 @@ bool SptpSide::freezePicture(const FrozenMoment& moment)
     if (sourceFrame_.empty())
         return false;
     const size_t sequences = pal ? imgdata::Sequences625 : imgdata::Sequences525;
-    return makeSptpPicture(sourceFrame_.data(), sequences, options_.layout, pack, picture_);
+    std::optional<RecordingPacks> recording;
+    if (options_.unsetRecordingDate)
+        recording = RecordingPacks{unsetRecordingDatePack, unsetRecordingTimePack};
+    else if (!options_.noRecordingDate)
+        recording = recordingPacksAt(moment.position, moment.framesPerSecond);
+    return makeSptpPicture(sourceFrame_.data(), sequences, options_.layout, pack, picture_,
+                           recording);
 }
 
 void SptpSide::serve(Simulator& simulator, Device& device)
@@ -396,7 +402,9 @@ bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string
         const std::pair<const char*, bool*> flags[] = {
             {"nosignal", &f.noSignal},        {"refuse-freeze", &f.refuseFreeze},
             {"refuse-sptp", &f.refuseSptp},   {"refuse-rate", &f.refuseRate},
-            {"refuse-start", &f.refuseStart}, {"no-end-answer", &f.endUnanswered}};
+            {"refuse-start", &f.refuseStart}, {"no-end-answer", &f.endUnanswered},
+            {"no-recording-date", &options.noRecordingDate},
+            {"unset-recording-date", &options.unsetRecordingDate}};
         const std::pair<const char*, int*> numbers[] = {
             {"settle", &options.settlingSenses}, {"short", &f.shortBlock},
             {"long", &f.longBlock},              {"drop", &f.droppedBlock},
