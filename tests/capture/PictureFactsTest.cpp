@@ -18,20 +18,20 @@ using namespace vantrel;
 
 namespace {
 
-struct Run {
+struct CliResult {
     int exitCode = -1;
     std::string out;
     std::string err;
 };
 
-Run cli(const QStringList& arguments, const std::string& home)
+CliResult cli(const QStringList& arguments, const std::string& home)
 {
     QProcess process;
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert("VANTREL_HOME", QString::fromStdString(home));
     process.setProcessEnvironment(environment);
     process.start(VANTREL_CLI_PATH, arguments);
-    Run run;
+    CliResult run;
     if (!process.waitForFinished(120000))
         return run;
     run.exitCode = process.exitCode();
@@ -62,7 +62,7 @@ bool capture(const quobsim::SptpOptions& options, int64_t position, const std::s
         device.tape.setPosition(position, quobsim::Clock::now());
     });
     line.io.Close();
-    const Run run = cli({"capture", "--device", QString::fromStdString(line.sim.slavePath()), "--rate",
+    const CliResult run = cli({"capture", "--device", QString::fromStdString(line.sim.slavePath()), "--rate",
                          "3", "-o", QString::fromStdString(dvf)}, home);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     return run.exitCode == 0;
@@ -82,7 +82,7 @@ TEST(PictureFacts, CapturedImportedAndUnsetPicturesReadBackByExiftool)
     ASSERT_TRUE(capture(stamped, position, folder.file("shot.dvf"), folder.path()));
     ASSERT_TRUE(capture(unset, position, folder.file("unset.dvf"), folder.path()));
     ASSERT_TRUE(QImage(320, 240, QImage::Format_RGB32).save(QString::fromStdString(folder.file("in.jpg"))));
-    Run run = cli({"import", QString::fromStdString(folder.file("in.jpg")), "-o",
+    CliResult run = cli({"import", QString::fromStdString(folder.file("in.jpg")), "-o",
                    QString::fromStdString(folder.file("imported.dvf"))}, folder.path());
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
