@@ -1,4 +1,6 @@
 #pragma once
+#include "capture/CaptureWindows.h"
+
 #include <QImage>
 
 #include <cstdint>
@@ -11,7 +13,6 @@ namespace vantrel {
 class PathPrompts;
 struct PictureRecord;
 
-constexpr int albumMaxPictures = 99;
 constexpr int sideFilePlaces = 100; // New and the stale-file sweep clear lum001 .. lum100
 constexpr uint64_t albumBytesPerPicture = 150000;
 constexpr int thumbnailWidth = 80;

@@ -7,6 +7,7 @@
 #include "album/MainWindowSaves.h"
 #include "album/ToolbarArt.h"
 #include "album/WindowPosition.h"
+#include "capture/PictureRoom.h"
 #include "i18n/Localiser.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
@@ -516,7 +517,8 @@ bool TfrmCptMain::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
-// The capture thread has written the side files of places first .. first + count - 1.
+// The capture thread has written the side files of places first .. first + count - 1. The
+// capture that showed the wait dialog closes it.
 void TfrmCptMain::pictureCapturedMessage(intptr_t firstPlace, intptr_t count)
 {
     if (firstPlace > lastPlace) {
@@ -524,14 +526,13 @@ void TfrmCptMain::pictureCapturedMessage(intptr_t firstPlace, intptr_t count)
         return;
     }
     HourGlass hourGlass;
-    for (intptr_t i = 0; i < count; ++i) {
-        if (album.count() + 1 > lastPlace) {
+    for (intptr_t place = firstPlace; place < firstPlace + count; ++place) {
+        if (place > lastPlace) {
             warnOver();
             break;
         }
-        addPictureFile(album.sideFilePath(album.count() + 1));
+        addPictureFile(album.sideFilePath(static_cast<int>(place)));
     }
-    closeWait();
     showAllSlots();
     scrollToEnd();
 }
@@ -630,7 +631,10 @@ bool TfrmCptMain::openFile(const QString& path)
     const std::string extension = lowerCase(extensionOf(file));
     if (extension == "dvf") {
         const std::string side = album.sideFilePath(album.count() + 1);
-        if (refuseWhenFull() || !roomForSideFiles(side, dvfBytesNeeded, *dialogs_))
+        const PictureRoom room = roomForNewPicture(album.count(), side, targetPathCheckWith(*dialogs_));
+        if (room == PictureRoom::albumFull)
+            warnOver();
+        if (room != PictureRoom::free)
             return false;
         addPictureFile(file);
     } else if (extension == "zal") {

@@ -1,5 +1,6 @@
 #include "capture/Cptth.h"
 
+#include "capture/CaptureWindows.h"
 #include "capture/Quobcpt.h"
 #include "link/Quobio.h"
 #include "platform/Ticks.h"
@@ -14,7 +15,6 @@ constexpr int FirstBlockTimeoutMs = 5000;
 constexpr int NextBlockTimeoutMs = 4000;
 constexpr int IdleTimeoutMs = 2000;
 constexpr uint32_t AnnouncedPauseMs = 1000;
-constexpr int LastPlace = 99;
 
 } // namespace
 
@@ -74,7 +74,7 @@ bool CaptTh::finishPicture()
         return false;
     // A full album has no place for the picture; its side file name would not be one.
     const int place = capture_.album->pictureCount() + 1;
-    if (place > LastPlace || !capture_.SavePicture(place))
+    if (place > albumMaxPictures || !capture_.SavePicture(place))
         return false;
     sendMessage(capture_.album->albumWindow(), Msg::PictureCaptured, place, 1);
     serviceEvents();

@@ -23,7 +23,6 @@ constexpr int PrepareTries = 3;
 constexpr int SptpTries = 3;
 constexpr int FreezeFailed = 0x100;
 constexpr int FreezeNoSignal = 0x101;
-constexpr int FreezeSenseLimit = 202;
 constexpr uint8_t AnswerRefused = 1;
 constexpr uint32_t ModeSettleMs = 50;
 constexpr uint32_t FallBackMs = 3500;
@@ -60,7 +59,7 @@ QuobCpt::~QuobCpt() = default;
 
 bool QuobCpt::SetId(int id)
 {
-    if (id < 1 || id > 99)
+    if (!isDeviceId(id))
         return false;
     deviceId = id;
     return true;
@@ -161,7 +160,7 @@ int QuobCpt::Freeze()
     if (io.answerData(4) & FreezeBits::NoSignal)
         return FreezeNoSignal;
     for (int senses = 0; io.answerData(4) & FreezeBits::Settling; ++senses) {
-        if (senses == FreezeSenseLimit)
+        if (senses == settleExchangeLimit)
             return FreezeFailed;
         if (!freezeExchange(CaptureCmd::FreezeSense, result))
             return result;

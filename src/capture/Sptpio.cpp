@@ -36,7 +36,7 @@ void CSptpIO::Build(int id, const sptp::Command& command)
 int CSptpIO::Send()
 {
     const uint8_t id = frame[2];
-    if (id < 1 || id > 99)
+    if (!isDeviceId(id))
         return lastResult = SptpResult::BadId;
     CQuobIO::LineGuard guard(port_);
     if (!guard.owns())

@@ -33,6 +33,10 @@ struct Registration {
     explicit Registration(const Command& command);
 };
 
+// The exit status of a command line the program cannot read (no or an unknown command, an
+// option without its value).
+constexpr int exitUsage = 2;
+
 // Prints "vantrel-cli: <what>" on stderr and returns the failure status.
 int fail(const std::string& what);
 

@@ -1,6 +1,8 @@
 // vantrel-cli: the command-line companion. Commands live in the other files of this folder.
 #include "Cli.h"
 
+#include "platform/Version.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -40,7 +42,8 @@ void printUsage(const Command& command)
 
 void printOverview()
 {
-    std::printf("usage: vantrel-cli COMMAND [options]   (vantrel-cli COMMAND --help for more)\n\n");
+    std::printf("usage: vantrel-cli COMMAND [options]   (vantrel-cli COMMAND --help for more)\n"
+                "       vantrel-cli --help | --version\n\n");
     auto sorted = commands();
     std::sort(sorted.begin(), sorted.end(),
               [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
@@ -110,6 +113,16 @@ int fail(const std::string& what)
     return 1;
 }
 
+namespace {
+
+int refuseUsage(const std::string& what)
+{
+    fail(what);
+    return exitUsage;
+}
+
+} // namespace
+
 } // namespace vantrel::cli
 
 int main(int argc, char** argv)
@@ -117,15 +130,19 @@ int main(int argc, char** argv)
     using namespace vantrel::cli;
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "help") {
         printOverview();
-        return argc < 2 ? 2 : 0;
+        return argc < 2 ? exitUsage : 0;
+    }
+    if (std::string(argv[1]) == "--version") {
+        std::printf("vantrel-cli %s\n", vantrel::programVersion());
+        return 0;
     }
     const Command* command = findCommand(argv[1]);
     if (!command)
-        return fail(std::string("unknown command '") + argv[1] + "' (try --help)");
+        return refuseUsage(std::string("unknown command '") + argv[1] + "' (try --help)");
     Arguments arguments;
     std::string error;
     if (!parse(*command, argc, argv, arguments, error))
-        return fail(error);
+        return refuseUsage(error);
     if (arguments.hasFlag("help")) {
         printUsage(*command);
         return 0;

@@ -5,6 +5,7 @@
 #include "album/ImageWindowsLink.h"
 #include "control/Auto.h"
 #include "control/AvCtl.h"
+#include "control/CommandLine.h"
 #include "image/FullImage.h"
 #include "control/Title.h"
 #include "control/Wait.h"
@@ -20,17 +21,19 @@
 #include <QTimer>
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace vantrel {
 
 namespace {
 
-// One path per argument, made absolute.
-QStringList commandLineFiles(const QStringList& arguments)
+// One path per file named, made absolute.
+QStringList commandLineFiles(const std::vector<std::string>& files)
 {
     QStringList paths;
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        paths << QFileInfo(arguments[i]).absoluteFilePath();
+    for (const std::string& file : files)
+        paths << QFileInfo(QString::fromLocal8Bit(file.c_str())).absoluteFilePath();
     return paths;
 }
 
@@ -72,11 +75,17 @@ std::optional<int> endForRunningProgram(SingleInstance& instance, const QStringL
 
 int runProgram(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    // The desktop entry and the icon theme know the program as "vantrel".
-    QGuiApplication::setDesktopFileName("vantrel");
+    // Options are answered before the toolkit starts, so they need no display; the toolkit
+    // sees no argument of the user's, so a file's name is never taken for one of its options.
+    const ProgramRequest request = readProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (const int code = answerWithoutWindow(request); code >= 0)
+        return code;
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
+    // The desktop entry is named after the AppStream component; the icon theme knows "vantrel".
+    QGuiApplication::setDesktopFileName("org.vantrel.Vantrel");
     QApplication::setWindowIcon(QIcon::fromTheme("vantrel"));
-    const QStringList commandLine = commandLineFiles(QApplication::arguments());
+    const QStringList commandLine = commandLineFiles(request.files);
     // One program per program folder: a later one hands its files over and ends.
     SingleInstance instance(programFolder());
     if (const auto code = endForRunningProgram(instance, commandLine))
@@ -93,22 +102,23 @@ int runProgram(int argc, char** argv)
     // The controller owns the device link; the device list and the monitor work on it.
     TfrmAvCtl controller(mainWindow.profile);
     frmAvCtl = &controller;
-    TfrmQuobDev deviceList(controller.sys, mainWindow.profile);
+    TfrmQuobDev deviceList(controller.session(), mainWindow.profile);
     frmQuobDev = &deviceList;
     TfrmMonitor monitor;
     frmMonitor = &monitor;
-    TfrmAuto autoDialog(mainWindow.profile, controller, frmWait);
+    TfrmAuto autoDialog(mainWindow.profile, controller, &waitDialog);
     frmAuto = &autoDialog;
     controller.runAutoCaptureDialog = [&autoDialog] { return autoDialog.runModal(); };
     controller.setDeviceList(&deviceList);
-    controller.setAlbum(&mainWindow);
+    controller.setMainWindow(&mainWindow);
+    controller.setWaitDialog(&waitDialog);
     deviceList.waitWindow = &waitDialog;
-    deviceList.setGuardedWindows({&controller, frmCptMain});
+    deviceList.setGuardedWindows({&controller, &mainWindow});
     mainWindow.setControllerWindow(&controller);
     TfrmHtmTtl htmlTitleDialog(mainWindow.profile, &mainWindow);
     frmHtmTtl = &htmlTitleDialog;
     ImageWindows imageWindows(mainWindow);
-    waitDialog.setGuardedWindows({frmCptMain, &controller, &deviceList, frmFullImage});
+    waitDialog.setGuardedWindows({&mainWindow, &controller, &deviceList, frmFullImage});
     mainWindow.setWaitDialog(&waitDialog);
     mainWindow.setWaitStopFlag(&waitDialog.abortRequested);
     mainWindow.setTitleWindow(&titleWindow);

@@ -119,6 +119,23 @@ const std::array<MenuItem, 10> popupItems = {{
     {"pumSS", "&Slide Show", "", &TfrmFullImage::btnSSClick},
 }};
 
+// The keys every image viewer of the desktop answers. None takes a key the menus give
+// another meaning: F5 stays First Image, so the slide show keeps F9.
+struct SharedKey {
+    const char* name;
+    Qt::Key key;
+    Handler handler;
+};
+
+constexpr SharedKey sharedKeys[] = {
+    {"keyNext", Qt::Key_Space, &TfrmFullImage::spaceKeyPress},
+    {"keyPrev", Qt::Key_Backspace, &TfrmFullImage::backspaceKeyPress},
+    {"keyFirst", Qt::Key_Home, &TfrmFullImage::btnFirstClick},
+    {"keyLast", Qt::Key_End, &TfrmFullImage::btnLastClick},
+    {"keyFullScreen", Qt::Key_F11, &TfrmFullImage::fullScreenKeyPress},
+    {"keyLeave", Qt::Key_Escape, &TfrmFullImage::escapeKeyPress},
+};
+
 // In the order of navigationButtons.
 struct ToolbarButton {
     QToolButton* TfrmFullImage::*field;
@@ -236,6 +253,7 @@ void TfrmFullImage::createControls()
 
     createMenus();
     createPictureMenu();
+    createSharedKeys();
     client->installEventFilter(this);
 }
 
@@ -397,6 +415,17 @@ void TfrmFullImage::createPictureMenu()
     }
 }
 
+void TfrmFullImage::createSharedKeys()
+{
+    for (const SharedKey& shared : sharedKeys) {
+        auto* key = new QAction(this);
+        key->setObjectName(shared.name);
+        key->setShortcut(QKeySequence(shared.key));
+        connect(key, &QAction::triggered, this, shared.handler);
+        addAction(key);
+    }
+}
+
 void TfrmFullImage::FormCreate()
 {
     localise(languageTable(), this);
@@ -537,7 +566,7 @@ bool TfrmFullImage::toolbarShown() const
 void TfrmFullImage::layoutWindow()
 {
     const QSize client = centralWidget()->size();
-    const int toolbar = toolbarShown() ? toolbarHeight_ : 0;
+    const int toolbar = toolbarShown() && !windowFullScreen_ ? toolbarHeight_ : 0;
     pnlToolbar->setVisible(toolbar > 0);
     pnlToolbar->setGeometry(0, 0, client.width(), toolbar);
     const bool logos = client.width() > logoHideWidth;
@@ -583,6 +612,38 @@ void TfrmFullImage::btnLastClick()
     stopSlideShow();
     if (pictureCount() > 0)
         showImage(pictureCount());
+}
+
+// Space and Backspace never stop a running show: they step it and it goes on from there.
+void TfrmFullImage::spaceKeyPress()
+{
+    if (slideShowRunning())
+        stepSlideShow(1);
+    else
+        btnNextClick();
+}
+
+void TfrmFullImage::backspaceKeyPress()
+{
+    if (slideShowRunning())
+        stepSlideShow(-1);
+    else
+        btnPrevClick();
+}
+
+void TfrmFullImage::stepSlideShow(int step)
+{
+    const int count = pictureCount();
+    if (count == 0)
+        return;
+    const int place = (currentPlace_ - 1 + step + count) % count + 1;
+    Timer1->stop();
+    if (!showImage(place)) {
+        stopSlideShow();
+        return;
+    }
+    if (!stop_)
+        Timer1->start(slideShowInterval());
 }
 
 // ---- Slide show ----
@@ -702,11 +763,46 @@ void TfrmFullImage::mnuBrdrClick()
     setChecked({"mnuBrdr", "pumBrdr"}, border);
     toggled_ = true;
     const bool visible = isVisible();
-    menuBar()->setVisible(border);
+    menuBar()->setVisible(border && !windowFullScreen_);
     setWindowFlag(Qt::FramelessWindowHint, !border);
     if (visible)
         show();
     layoutWindow();
+}
+
+// ---- Full screen (F11) ----
+
+void TfrmFullImage::fullScreenKeyPress()
+{
+    if (windowFullScreen_)
+        leaveWindowFullScreen();
+    else
+        enterWindowFullScreen();
+}
+
+void TfrmFullImage::escapeKeyPress()
+{
+    stopSlideShow();
+    if (windowFullScreen_)
+        leaveWindowFullScreen();
+}
+
+// The picture takes the whole screen at the Full Screen size, without menu and tool bar.
+void TfrmFullImage::enterWindowFullScreen()
+{
+    windowFullScreen_ = true;
+    fullScreenSizeBefore_ = fullScreenSize_;
+    menuBar()->hide();
+    showFullScreen();
+    mnuSize0Click(2);
+}
+
+void TfrmFullImage::leaveWindowFullScreen()
+{
+    windowFullScreen_ = false;
+    menuBar()->setVisible(border_);
+    showNormal();
+    mnuSize0Click(fullScreenSizeBefore_ ? 2 : 1);
 }
 
 void TfrmFullImage::showButtonBar()
@@ -887,6 +983,8 @@ void TfrmFullImage::hideEvent(QHideEvent* event)
 
 void TfrmFullImage::closeEvent(QCloseEvent* event)
 {
+    if (windowFullScreen_)
+        leaveWindowFullScreen();
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     buttonBar_.hide();
     stopSlideShow();

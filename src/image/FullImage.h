@@ -71,6 +71,13 @@ public:
     void mnuBrdrClick();
     void mnuToolBarClick();
 
+    // The keys image viewers on the desktop share, beside the menu's own.
+    void spaceKeyPress();
+    void backspaceKeyPress();
+    void fullScreenKeyPress();
+    void escapeKeyPress();
+    bool windowFullScreen() const { return windowFullScreen_; }
+
     // The save dialog: folder, offered name, filter and default extension in; the chosen
     // path out, empty when cancelled. Tests answer it without a modal loop.
     std::function<QString(const QString& folder, const QString& name, const QString& filter,
@@ -113,6 +120,10 @@ private:
     void createToolbar(QWidget* client);
     void createMenus();
     void createPictureMenu();
+    void createSharedKeys();
+    void stepSlideShow(int step);
+    void enterWindowFullScreen();
+    void leaveWindowFullScreen();
     QAction* action(const char* name) const;
     void setChecked(std::initializer_list<const char*> names, bool checked);
     void FormCreate();
@@ -146,6 +157,8 @@ private:
     bool toggled_ = false;
     bool toolbarShown_ = true;
     bool border_ = true;
+    bool windowFullScreen_ = false;
+    bool fullScreenSizeBefore_ = false;
     bool busy_ = false;
     bool stop_ = false;
     int toolbarHeight_ = 41;

@@ -11,7 +11,7 @@ namespace {
 
 constexpr uint32_t spacingMs = 80;
 constexpr uint32_t busyWaitSliceMs = 10;
-constexpr int firstAddressedOnly = 100; // IDs from here on get no answer
+constexpr int firstAddressedOnly = lastDeviceId + 1; // IDs from here on get no answer
 
 struct ResultText {
     int code;

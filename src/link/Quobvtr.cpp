@@ -17,7 +17,6 @@ constexpr uint8_t pendingBit = 0x40;
 constexpr uint8_t flagBit = 0x40;
 constexpr uint8_t sixBits = 0x3F;
 constexpr int notAvailable = 5;
-constexpr int settleExchangeLimit = 202;
 
 struct SpeedDirection {
     uint8_t code;
@@ -75,7 +74,7 @@ void QuobVtr::SetNotifyWindow(QObject* window)
 
 bool QuobVtr::SetId(int id)
 {
-    if (id < 1 || id > 99)
+    if (!isDeviceId(id))
         return false;
     deviceId = id;
     return true;

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTest>
 #include <QTimer>
@@ -140,6 +141,62 @@ TEST(Viewer, NavigationStaysInsideTheAlbum)
     rig.host.pictures.pictures = 0;
     QTest::mouseClick(viewer.btnFirst, Qt::LeftButton);
     EXPECT_EQ(viewer.currentPlace(), 3) << "an empty album shows nothing";
+}
+
+// Typed on the active viewer, through the toolkit's shortcut handling as from a keyboard.
+TEST(Viewer, KeysTheDesktopsViewersShare)
+{
+    ImageWindowsRig rig;
+    for (int i = 0; i < 3; ++i)
+        rig.addPicture(dvSystem525, false);
+    rig.settings->active.IntervalTime = 30;
+    rig.settings->active.IntervalMin = 0;
+    TfrmFullImage& viewer = *rig.viewer;
+    ASSERT_TRUE(viewer.openAt(1));
+    viewer.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer));
+    const struct { const char* what; int from; bool inShow; Qt::Key key; int to; bool showRuns; } cases[] = {
+        {"Space: next", 2, false, Qt::Key_Space, 3, false},
+        {"Space on the last", 3, false, Qt::Key_Space, 3, false},
+        {"Backspace: previous", 2, false, Qt::Key_Backspace, 1, false},
+        {"Backspace on the first", 1, false, Qt::Key_Backspace, 1, false},
+        {"Home: first", 3, false, Qt::Key_Home, 1, false},
+        {"End: last", 1, false, Qt::Key_End, 3, false},
+        {"Space steps a running show round", 3, true, Qt::Key_Space, 1, true},
+        {"Backspace steps a running show back round", 1, true, Qt::Key_Backspace, 3, true},
+        {"Home stops the show", 2, true, Qt::Key_Home, 1, false},
+        {"Escape stops the show", 2, true, Qt::Key_Escape, 2, false},
+        {"F5 stays First Image", 3, false, Qt::Key_F5, 1, false},
+        {"F9 stays the slide show", 2, false, Qt::Key_F9, 2, true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(viewer.showImage(c.from));
+        if (c.inShow)
+            viewer.btnSSClick();
+        QTest::keyClick(&viewer, c.key);
+        EXPECT_EQ(viewer.currentPlace(), c.to) << c.what;
+        EXPECT_EQ(viewer.slideShowRunning(), c.showRuns) << c.what;
+        viewer.stopSlideShow();
+    }
+
+    // F11 gives the picture the whole screen; F11 or Escape gives the window back.
+    const QSize normal = viewer.PaintBox1->size();
+    for (Qt::Key leave : {Qt::Key_F11, Qt::Key_Escape}) {
+        QTest::keyClick(&viewer, Qt::Key_F11);
+        EXPECT_TRUE(viewer.windowFullScreen() && viewer.isFullScreen());
+        EXPECT_FALSE(viewer.menuBar()->isVisible());
+        EXPECT_FALSE(viewer.pnlToolbar->isVisible());
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        EXPECT_TRUE(viewer.PaintBox1->height() == screen.height() || viewer.PaintBox1->width() == screen.width())
+            << viewer.PaintBox1->width() << "x" << viewer.PaintBox1->height();
+        viewer.btnSSClick();
+        QTest::keyClick(&viewer, leave);
+        EXPECT_FALSE(viewer.windowFullScreen() || viewer.isFullScreen()) << leave;
+        EXPECT_TRUE(viewer.menuBar()->isVisible() && viewer.pnlToolbar->isVisible()) << leave;
+        EXPECT_EQ(viewer.PaintBox1->size(), normal) << leave;
+        EXPECT_EQ(viewer.slideShowRunning(), leave == Qt::Key_F11) << leave;
+        viewer.stopSlideShow();
+    }
 }
 
 TEST(Viewer, PaintSizeByAspectAndOnlyAnAspectChangeLaysOut)

@@ -10,9 +10,10 @@ QString programBesideTest(const char* program)
     return QCoreApplication::applicationDirPath() + "/" + program;
 }
 
-CliRun runCli(const QStringList& arguments, const char* program)
+CliRun runCli(const QStringList& arguments, const char* program, const QProcessEnvironment& environment)
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(programBesideTest(program), arguments);
     CliRun run;
     if (!process.waitForFinished(120000)) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QProcessEnvironment>
 #include <QStringList>
 
 #include <string>
@@ -11,8 +12,10 @@ struct CliRun {
     std::string err;
 };
 
-// Runs a program built beside the test program (vantrel-cli by default) to its end.
-CliRun runCli(const QStringList& arguments, const char* program = "vantrel-cli");
+// Runs a program built beside the test program (vantrel-cli by default) to its end, in the
+// test's own environment or the one given.
+CliRun runCli(const QStringList& arguments, const char* program = "vantrel-cli",
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 // The path of a program built beside the test program.
 QString programBesideTest(const char* program = "vantrel-cli");
 

@@ -2,6 +2,7 @@
 // program without a camcorder.
 #include "Simulator.h"
 #include "SptpSide.h"
+#include "platform/Version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -17,6 +18,7 @@ namespace {
 constexpr const char* usage =
     "usage: quobsim [--link PATH] [--device ID:KIND[:NAME][:pal][:off]]... [--realtime]\n"
     "               [--fault ID:KIND[:AFTER[:TIMES[:CODE[:COMMAND]]]]]...\n"
+    "       quobsim --help | --version\n"
     "\n"
     "Serves simulated Quob devices on a new pseudo-terminal until interrupted.\n"
     "  --link PATH   make PATH a symbolic link to the terminal (a stable name)\n"
@@ -121,6 +123,10 @@ int main(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (word == "--help" || word == "-h") {
             std::fputs(usageText().c_str(), stdout);
+            return 0;
+        }
+        if (word == "--version") {
+            std::printf("quobsim %s\n", vantrel::programVersion());
             return 0;
         }
         if (word == "--realtime") {
