@@ -26,30 +26,28 @@ using namespace vantrel::bench;
 
 namespace {
 
-struct Scene {
+// The picture every task saves, in a program folder of its own.
+struct Picture {
     std::string folder;
     std::string dvf;
     QuietPrompts prompts;
-    TargetPathCheck check;
+    TargetPathCheck check = targetPathCheckWith(prompts);
     std::string file(const char* name) const { return folder + "/" + name; }
 };
 
-Scene& scene()
+Picture& scene()
 {
-    static Scene s;
-    return s;
+    static Picture picture;
+    return picture;
 }
 
 void setUpScene()
 {
-    Scene& s = scene();
-    s.folder = benchProgramFolder();
-    s.check = [](const std::string& path, const std::string& extension, uint64_t bytes, bool ask) {
-        return targetPathCheck(path, extension, bytes, ask, scene().prompts);
-    };
-    s.dvf = s.file("picture.dvf");
-    const auto sequences = storedSequences525(encodedTestFrame(dvSystem525));
-    if (!writeDvfFile(sequences.data(), s.dvf, dvSystem525, false))
+    Picture& picture = scene();
+    picture.folder = benchProgramFolder();
+    picture.dvf = picture.file("picture.dvf");
+    const auto pattern = storedSequences525(encodedTestFrame(dvSystem525));
+    if (!writeDvfFile(pattern.data(), picture.dvf, dvSystem525, false))
         std::abort();
 }
 

@@ -158,8 +158,8 @@ void TfrmImageType::createControls()
 
 void TfrmImageType::createSaveImagePage()
 {
-    rgFmt = newRadioGroup(Sheet1, "rgFmt", "Image Format", {6, 4, 128, 124});
-    rgColor = newRadioGroup(Sheet1, "rgColor", "Bitmap Colors", {6, 132, 128, 108});
+    rgFmt = newRadioGroup(Sheet1, "rgFmt", "Image Format", {6, 4, 128, 116});
+    rgColor = newRadioGroup(Sheet1, "rgColor", "Bitmap Colors", {6, 124, 128, 116});
     rgSize = newRadioGroup(Sheet1, "rgSize", "Image Size (wide)", {140, 4, 130, 160});
     gbJpegQ = newGroupBox(Sheet1, "gbJpegQ", "JPEG Quality", {140, 168, 130, 72});
     tb1 = newControl<QSlider>(gbJpegQ, "tb1", {8, 24, 80, 30});

@@ -4,12 +4,11 @@
 #include "SptpPicture.h"
 
 #include "image/PictureFacts.h"
+#include "support/CliRun.h"
 #include "support/PictureTags.h"
 #include "support/TempFolder.h"
 
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -18,26 +17,9 @@ using namespace vantrel;
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliResult cli(const QStringList& arguments, const std::string& home)
+test::CliRun cli(const QStringList& arguments)
 {
-    QProcess process;
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("VANTREL_HOME", QString::fromStdString(home));
-    process.setProcessEnvironment(environment);
-    process.start(VANTREL_CLI_PATH, arguments);
-    CliResult run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return test::runCli(arguments);
 }
 
 std::string modifiedAt(const std::string& path)
@@ -52,8 +34,7 @@ std::string modifiedAt(const std::string& path)
 }
 
 // Captures the picture at `position` (25 frames a second) into `dvf`.
-bool capture(const quobsim::SptpOptions& options, int64_t position, const std::string& dvf,
-             const std::string& home)
+bool capture(const quobsim::SptpOptions& options, int64_t position, const std::string& dvf)
 {
     test::CaptureLine line(options, quobsim::camcorder(1, 25));
     if (!line.ready)
@@ -62,29 +43,29 @@ bool capture(const quobsim::SptpOptions& options, int64_t position, const std::s
         device.tape.setPosition(position, quobsim::Clock::now());
     });
     line.io.Close();
-    const CliResult run = cli({"capture", "--device", QString::fromStdString(line.sim.slavePath()), "--rate",
-                         "3", "-o", QString::fromStdString(dvf)}, home);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    return run.exitCode == 0;
+    const test::CliRun run = cli({"capture", "--device", QString::fromStdString(line.sim.slavePath()),
+                                  "--rate", "3", "-o", QString::fromStdString(dvf)});
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.status == 0;
 }
 
 } // namespace
 
 TEST(PictureFacts, CapturedImportedAndUnsetPicturesReadBackByExiftool)
 {
-    test::TempFolder folder;
+    test::TempProgramFolder folder;
     const int64_t position = ((1 * 60 + 2) * 60 + 3) * 25 + 4; // 01:02:03:04
     const std::string shotAt =
         exifDateTimeText(quobsim::simulatedRecordingDate(position, 25));
     quobsim::SptpOptions stamped;
     quobsim::SptpOptions unset;
     unset.unsetRecordingDate = true;
-    ASSERT_TRUE(capture(stamped, position, folder.file("shot.dvf"), folder.path()));
-    ASSERT_TRUE(capture(unset, position, folder.file("unset.dvf"), folder.path()));
+    ASSERT_TRUE(capture(stamped, position, folder.file("shot.dvf")));
+    ASSERT_TRUE(capture(unset, position, folder.file("unset.dvf")));
     ASSERT_TRUE(QImage(320, 240, QImage::Format_RGB32).save(QString::fromStdString(folder.file("in.jpg"))));
-    CliResult run = cli({"import", QString::fromStdString(folder.file("in.jpg")), "-o",
-                   QString::fromStdString(folder.file("imported.dvf"))}, folder.path());
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    test::CliRun run = cli({"import", QString::fromStdString(folder.file("in.jpg")), "-o",
+                            QString::fromStdString(folder.file("imported.dvf"))});
+    ASSERT_EQ(run.status, 0) << run.err;
 
     const struct {
         const char* dvf;
@@ -98,13 +79,13 @@ TEST(PictureFacts, CapturedImportedAndUnsetPicturesReadBackByExiftool)
     };
     for (const auto& c : cases) {
         const std::string dvf = folder.file(std::string(c.dvf) + ".dvf");
-        run = cli({"info", QString::fromStdString(dvf)}, folder.path());
+        run = cli({"info", QString::fromStdString(dvf)});
         EXPECT_EQ(run.out.find("recorded=") != std::string::npos, !c.original.empty()) << run.out;
         for (const char* format : {"jpeg", "png"}) {
             const std::string out = folder.file(std::string(c.dvf) + "-" + format);
             run = cli({"convert", QString::fromStdString(dvf), "-o", QString::fromStdString(out),
-                       "--format", format}, folder.path());
-            ASSERT_EQ(run.exitCode, 0) << run.err;
+                       "--format", format});
+            ASSERT_EQ(run.status, 0) << run.err;
             const std::string written = run.out.substr(0, run.out.find('\n'));
             auto tags = test::pictureTags(written);
             const std::string what = written;
