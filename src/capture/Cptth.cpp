@@ -42,8 +42,7 @@ bool CaptTh::Execute()
     if (!capture_.sptpIO.SendTries(StartTries))
         return false;
     capture_.io.SetTimeouts(FirstBlockTimeoutMs);
-    if (capture_.windows)
-        sendMessage(capture_.windows->waitDialog(), Msg::WaitStopEnabled, 1);
+    capture_.sendToWait(Msg::WaitStopEnabled, 1);
     serviceEvents();
     // The start command makes the device send the first block unasked.
     capture_.firstBlockRequested = 1;
@@ -85,10 +84,10 @@ bool CaptTh::finishPicture()
 void CaptTh::sendProgress()
 {
     const uint32_t total = capture_.header.totalSize;
-    if (total == 0 || !capture_.windows)
+    if (total == 0)
         return;
     const auto percent = static_cast<intptr_t>(uint64_t(capture_.pictureLength) * 100 / total);
-    sendMessage(capture_.windows->waitDialog(), Msg::WaitPercent, percent);
+    capture_.sendToWait(Msg::WaitPercent, percent);
     serviceEvents();
 }
 

@@ -67,8 +67,7 @@ bool QuobCpt::SetId(int id)
 
 void QuobCpt::sendToWait(int number, intptr_t wParam, intptr_t lParam)
 {
-    if (windows)
-        sendMessage(windows->waitDialog(), number, wParam, lParam);
+    sendMessage(waitDialog_, number, wParam, lParam);
 }
 
 void QuobCpt::setControllerEnabled(bool enabled)
@@ -88,6 +87,7 @@ int QuobCpt::Capture()
 {
     if (pollCompetes())
         return CaptureOutcome::EnterFailed;
+    waitDialog_ = windows ? windows->waitDialog() : nullptr;
     // The capture owns the line from the freeze to the closing command.
     CQuobIO::LineGuard guard(io);
     if (!guard.owns())
@@ -118,6 +118,8 @@ int QuobCpt::Transfer()
     sendToWait(Msg::WaitStopEnabled, 0);
     if (!LeaveTransfer())
         outcome |= CaptureOutcome::LeaveFailed;
+    if (io.lineLost())
+        return outcome; // no device to resume
     io.SetCommand(deviceId, CaptureCmd::Resume);
     io.Command(PrepareTries);
     return outcome;
@@ -210,7 +212,9 @@ bool QuobCpt::LeaveTransfer()
     sptpIO.Build(deviceId, sptp::Cmd::End);
     const bool ended = sptpIO.SendTries(SptpTries);
     io.SetControlMode();
-    if (!ended)
+    // A device that missed the end command falls back to Quob on its own; one that has gone
+    // is not waited for.
+    if (!ended && !io.lineLost())
         Delay(FallBackMs);
     return ended;
 }
@@ -220,8 +224,9 @@ bool QuobCpt::ReceiveBlock()
     for (int attempt = 0; attempt < BlockAttempts; ++attempt) {
         if (receiveAttempt(attempt))
             return true;
-        // No repetition brings a picture that cannot fit into the picture buffer.
-        if (pictureTooLarge())
+        // No repetition brings a picture that cannot fit into the picture buffer, nor a
+        // block over a line that hung up.
+        if (pictureTooLarge() || io.lineLost())
             return false;
     }
     return false;
@@ -274,6 +279,8 @@ void QuobCpt::readBlockBody()
         if (got) {
             receiveCount += static_cast<int>(io.bytesRead);
             quiet = 0;
+        } else if (io.lineLost()) {
+            return;
         } else {
             if (receiveCount > static_cast<int>(sptp::BlockDataLength) && previousEmpty)
                 return;

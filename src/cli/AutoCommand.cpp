@@ -225,6 +225,8 @@ int autoCapture(const Arguments& args)
     vtr.StartPolling();
     serveRun(run, vtr, host.abortFlag());
     serviceEvents();
+    if (session.io.lineLost())
+        return fail(std::string("auto: ") + lineLostText);
     if (!pictureDelivered(host.lastOutcome))
         return fail("capture failed: outcome " + std::to_string(host.lastOutcome) + " ("
                     + CaptureOutcome::describe(host.lastOutcome) + ")");

@@ -106,8 +106,9 @@ int capture(const Arguments& args)
     session.setAlbum(&album);
     const int outcome = session.capture(progress);
     if (outcome != CaptureOutcome::Captured)
-        return fail("capture failed: outcome " + std::to_string(outcome) + " ("
-                    + CaptureOutcome::describe(outcome) + ")");
+        return fail(lineFailure("capture", session.io,
+                                "capture failed: outcome " + std::to_string(outcome) + " ("
+                                    + CaptureOutcome::describe(outcome) + ")"));
     PictureRecord record;
     record.path = *output;
     if (!readPictureFile(record))

@@ -20,4 +20,9 @@ bool deviceIdOf(const Arguments& arguments, int& id, std::string& error);
 // `error` set when an option is wrong or the line does not open.
 bool openSession(const Arguments& arguments, DeviceSession& session, std::string& error);
 
+// What a command says when its line hung up (an adapter pulled out).
+constexpr const char* lineLostText = "the line was lost";
+// "WHAT: the line was lost" when the line hung up, else `otherwise`.
+std::string lineFailure(const std::string& what, const CQuobIO& io, const std::string& otherwise);
+
 } // namespace vantrel::cli

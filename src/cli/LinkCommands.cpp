@@ -2,8 +2,11 @@
 // the device through the program's own link classes.
 #include "Cli.h"
 #include "LineOptions.h"
+#include "CommandLinePrompts.h"
 #include "capture/DeviceSession.h"
 #include "platform/Profile.h"
+#include "link/ComPorts.h"
+#include "link/PortDiagnosis.h"
 #include "link/QuobCommands.h"
 
 #include <cstdio>
@@ -26,6 +29,8 @@ std::string twoDigits(int id)
 // What went wrong on the line, with the exchange's result code.
 std::string exchangeFailure(const std::string& what, const CQuobIO& io)
 {
+    if (io.lineLost())
+        return what + ": " + lineLostText;
     const int result = io.lastResult;
     std::string text = what + " (exchange result " + std::to_string(result);
     if (result != QuobResult::Ok)
@@ -57,7 +62,11 @@ bool openLine(const Arguments& arguments, CQuobIO& io, std::string& error)
     const std::string path = device ? *device : comPortPath(*port);
     const bool opened = device ? io.OpenDevice(*device) : io.Open(*port);
     if (!opened) {
-        error = "cannot open " + path + ": " + std::strerror(static_cast<int>(io.lastError.load()));
+        loadLanguage();
+        const PortRefusal refusal = diagnosePortRefusal(path, static_cast<int>(io.lastError.load()));
+        error = describePortRefusal(refusal).toStdString();
+        if (error.empty()) // no language file to say it with
+            error = "cannot open " + path + ": " + std::strerror(refusal.error);
         return false;
     }
     if (!io.SetControlMode()) {
@@ -65,6 +74,11 @@ bool openLine(const Arguments& arguments, CQuobIO& io, std::string& error)
         return false;
     }
     return true;
+}
+
+std::string lineFailure(const std::string& what, const CQuobIO& io, const std::string& otherwise)
+{
+    return io.lineLost() ? what + ": " + lineLostText : otherwise;
 }
 
 // --id, else INIT/ID of wyb30.ini, else 1.
@@ -92,10 +106,21 @@ bool openSession(const Arguments& arguments, DeviceSession& session, std::string
 
 namespace {
 
+// One line a device found: its COM name (or -), its path and its name; then the COM names
+// the settings give a path that is not among them.
 int runPorts(const Arguments&)
 {
-    for (int port = 1; port <= 4; ++port)
-        std::printf("COM%d\t%s\n", port, comPortPath(port).c_str());
+    const auto found = serialDevicesPresent();
+    const auto mappings = comPortMappings(CProfile(), found);
+    for (const SerialDevice& device : found) {
+        const int port = comPortOf(mappings, device.path);
+        const std::string com = port ? "COM" + std::to_string(port) : "-";
+        const std::string name = device.adapterName.empty() ? "" : device.label();
+        std::printf("%s\t%s\t%s\n", com.c_str(), device.path.c_str(), name.c_str());
+    }
+    for (const ComPortMapping& mapping : mappings)
+        if (mapping.fromSettings && !mapping.found)
+            std::printf("COM%d\t%s\t(set in wyb30.ini)\n", mapping.port, mapping.path.c_str());
     return 0;
 }
 
@@ -242,8 +267,11 @@ int runSetId(const Arguments& arguments)
     "wyb30.ini), else INIT/COM; the device is --id N, else INIT/ID, else 1."
 
 const Registration ports({"ports", "ports",
-                          "Prints the four COM names and the device paths they stand for (section\n"
-                          "\"Ports\" of wyb30.ini, /dev/ttyS0 to /dev/ttyS3 when a key is missing).",
+                          "Lists the serial devices found (/dev/serial/by-id first, then ttyUSB,\n"
+                          "ttyACM and ttyS ports with a UART), one a line: COM name (or -), path\n"
+                          "and name. COM1 to COM4 are the keys of section \"Ports\" of wyb30.ini,\n"
+                          "else the devices found in that order; COM names set to a path that\n"
+                          "is not found follow.",
                           "", runPorts});
 
 const Registration scan({"scan", "scan [--device PATH | --port N]",

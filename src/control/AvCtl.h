@@ -39,9 +39,6 @@ public:
     // The main window: the album the pictures go to, whose count and room limit Capture; the
     // owner of the message boxes; the help.
     void setMainWindow(TfrmCptMain* window);
-    // Another album in the main window's place (tests).
-    void setAlbum(CaptureAlbum* album) { session_.setAlbum(album); }
-    CaptureAlbum* album() const { return session_.album(); }
     // The wait dialog of a capture, with its Stop button.
     void setWaitDialog(TfrmWait* dialog);
     // The auto-capture dialog, shown modally; true when the user started a run there.

@@ -111,6 +111,17 @@ void QuobVtr::StopPolling()
     flags.pollRunning = false;
 }
 
+void QuobVtr::noteLineLost()
+{
+    if (AutoCaptureHook* hook = runningAutoCapture())
+        hook->stop(*this);
+    power = 0;
+    powerChanged = 1;
+    state = VtrState::Unknown;
+    stateChanged = 1;
+    notifyWindow.post(Msg::StatusChanged);
+}
+
 bool QuobVtr::Poll()
 {
     CQuobIO::LineGuard guard(io);

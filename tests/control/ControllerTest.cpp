@@ -285,7 +285,7 @@ TEST(Controller, CaptureRefusalsAndFailures)
         if (album == &noRoom && !smallDisk)
             continue; // mounting needs root
         rig.warnings->warned.clear();
-        c.setAlbum(album);
+        c.session().setAlbum(album);
         c.setCaptureEnabled(true);
         for (QToolButton* button : {c.btnCapt, c.btnAuto}) {
             c.session().vtr.StopPolling();
