@@ -236,9 +236,9 @@ int album(const Arguments& arguments)
 
 const Registration albumCommand({
     "album",
-    "album list FILE.zal | album pack DVF... -o FILE.zal [--force] | album unpack FILE.zal -o DIR\n"
-    "  | album export FILE.zal -o DIR [--format jpeg|bmp|png] [--select 2,4]\n"
-    "    [--name number|timecode|recorded] [--force]",
+    "album list FILE.zal | album pack DVF... -o FILE.zal [--force] | album unpack FILE.zal -o DIR "
+    "| album export FILE.zal -o DIR [--format jpeg|bmp|png] [--select 2,4] "
+    "[--name number|timecode|recorded] [--force]",
     "Album files as the program reads and writes them.\n"
     "  list    one line per picture: place=N system=525|625 timecode=hh:mm:ss:ff wide=0|1\n"
     "  pack    makes an album of up to 99 DVF pictures and writes its cut list (.qob) beside\n"
