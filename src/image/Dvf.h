@@ -32,7 +32,7 @@ struct PictureRecord {
     bool wide = false;
     std::optional<RecordingDate> recorded; // when the frame's packs say it was shot
 
-    DvSystem videoSystem() const { return system == 6 ? dvSystem625 : dvSystem525; }
+    DvSystem videoSystem() const { return systemOfNumber(system); }
     void releaseFrame() { frame.reset(); }
 };
 

@@ -63,9 +63,11 @@ void putXmp(Exiv2::XmpData& xmp, const PictureFacts& facts)
             std::to_string(timeCodeRate(facts.system)) + "Timecode";
         xmp["Xmp.xmpDM.startTimeCode/xmpDM:timeValue"] = facts.timeCode;
     }
-    xmp["Xmp.xmpDM.videoFrameRate"] = facts.system == dvSystem625 ? "PAL" : "NTSC";
+    const DvSystemFacts& system = factsOf(facts.system);
+    // The frame-rate choices of the XMP schema name the two television systems.
+    xmp["Xmp.xmpDM.videoFrameRate"] = system.timeCodeFramesPerSecond == 25 ? "PAL" : "NTSC";
     xmp[std::string("Xmp.") + factsPrefix + ".videoSystem"] =
-        facts.system == dvSystem625 ? "625 lines/50 Hz" : "525 lines/60 Hz";
+        std::string(system.name) + " lines/" + std::to_string(2 * system.timeCodeFramesPerSecond) + " Hz";
     xmp[std::string("Xmp.") + factsPrefix + ".wide"] = facts.wide ? "True" : "False";
 }
 
@@ -82,7 +84,7 @@ PictureFacts pictureFactsOf(const PictureRecord& record)
     return facts;
 }
 
-int timeCodeRate(DvSystem system) { return system == dvSystem625 ? 25 : 30; }
+int timeCodeRate(DvSystem system) { return factsOf(system).timeCodeFramesPerSecond; }
 
 std::string timeCodeComment(const std::string& timeCode) { return "Time code " + timeCode; }
 

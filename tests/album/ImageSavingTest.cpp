@@ -3,7 +3,7 @@
 #include "../image/Frames.h"
 #include "RecordingPrompts.h"
 #include "album/ImageSaving.h"
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/Conversions.h"
 #include "i18n/LanguageTable.h"
 #include "platform/Paths.h"

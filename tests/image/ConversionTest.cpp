@@ -3,7 +3,7 @@
 #include "support/PictureTags.h"
 #include "support/TempFolder.h"
 
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/Conversions.h"
 #include "image/Dvf.h"
 #include "image/PictureFacts.h"
