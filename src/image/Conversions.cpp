@@ -129,8 +129,7 @@ bool encodeToDvf(const std::vector<uint8_t>& pixels, DvSystem system, bool wide,
     return ok;
 }
 
-// The source is opened first, so one that cannot be read leaves the target alone; a copy that
-// cannot be finished (a full disk) is removed, as every writer does.
+// The source is read whole first, so one that cannot be read leaves the target alone.
 bool copyDvfFile(const std::string& dvfPath, const std::string& target)
 {
     FilePtr in(std::fopen(dvfPath.c_str(), "rb"));
@@ -140,7 +139,7 @@ bool copyDvfFile(const std::string& dvfPath, const std::string& target)
     uint8_t chunk[65536];
     for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0;)
         bytes.insert(bytes.end(), chunk, chunk + got);
-    return !std::ferror(in.get()) && writeWholeFile(target, {{bytes.data(), bytes.size()}});
+    return !std::ferror(in.get()) && replaceFileWhole(target, {{bytes.data(), bytes.size()}});
 }
 
 bool writePictureOfFormat(ImageDocument& picture, const std::string& path, int format,
@@ -161,12 +160,11 @@ bool savePicture(ImageDocument& picture, const std::string& chosenPath, int form
         check(chosenPath, saveFormatRow(format)->extension, picture.memorySize(), ask);
     if (path.empty())
         return false;
-    // The save's own result counts: a write that failed must not be reported as saved.
-    const bool saved = writePictureOfFormat(picture, path, format, settings) &&
-                       (!facts || !carriesFacts(format) || writePictureFacts(path, *facts));
-    if (!saved)
-        removeFile(path);
-    return saved;
+    // The facts go into the work file, so the target is replaced only by a whole picture.
+    return replaceFileThrough(path, [&](const std::string& workFile) {
+        return writePictureOfFormat(picture, workFile, format, settings) &&
+               (!facts || !carriesFacts(format) || writePictureFacts(workFile, *facts));
+    });
 }
 
 // The pictures of one decode; with `withFacts` JPEG and PNG files carry the picture's facts.
@@ -174,6 +172,9 @@ bool convertToSizes(const std::string& dvfPath, const std::vector<SizedSave>& sa
                     bool ask, const ImageSettings& settings, const TargetPathCheck& check,
                     bool withFacts)
 {
+    // A format that names no picture file writes nothing, and says so.
+    if (format != saveAsJpeg && format != saveAsBitmap && format != saveAsPng)
+        return false;
     PictureRecord record;
     if (!decodeToBitmapFile(dvfPath, workFile(), settings, check, record))
         return false;
@@ -188,8 +189,6 @@ bool convertToSizes(const std::string& dvfPath, const std::vector<SizedSave>& sa
         const PictureSize size = savedPictureSize(save.imgSize, record.wide, record.videoSystem());
         if (!picture.resize(size.width, size.height))
             return false;
-        if (format != saveAsJpeg && format != saveAsBitmap && format != saveAsPng)
-            continue;
         if (!savePicture(picture, save.path, format, ask, settings, check, withFacts ? &facts : nullptr))
             return false;
     }

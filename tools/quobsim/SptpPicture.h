@@ -18,6 +18,8 @@ struct SptpPicture {
     uint8_t layoutByte = 0;
 };
 
+// A DV header block: its identifier, the system flag, the track application IDs.
+void writeHeaderBlock(uint8_t* block, size_t sequence, bool pal);
 struct RecordingPacks {
     DvPack date;
     DvPack time;
