@@ -171,10 +171,11 @@ bool SptpSide::freezePicture(const FrozenMoment& moment)
     if (sourceFrame_.empty())
         return false;
     const size_t sequences = pal ? imgdata::Sequences625 : imgdata::Sequences525;
+    // A DV file as the tape brings the camera's own packs, which stay as they are.
     std::optional<RecordingPacks> recording;
     if (options_.unsetRecordingDate)
         recording = RecordingPacks{unsetRecordingDatePack, unsetRecordingTimePack};
-    else if (!options_.noRecordingDate)
+    else if (!options_.noRecordingDate && !moment.tape)
         recording = recordingPacksAt(moment.position, moment.framesPerSecond);
     return makeSptpPicture(sourceFrame_.data(), sequences, options_.layout, pack, picture_,
                            recording);
