@@ -1,4 +1,6 @@
 #pragma once
+#include "capture/CaptureWindows.h"
+
 #include <QImage>
 
 #include <cstdint>
@@ -11,7 +13,6 @@ namespace vantrel {
 class PathPrompts;
 struct PictureRecord;
 
-constexpr int albumMaxPictures = 99;
 constexpr int sideFilePlaces = 100; // New and the stale-file sweep clear lum001 .. lum100
 constexpr uint64_t albumBytesPerPicture = 150000;
 constexpr int thumbnailWidth = 80;
@@ -102,8 +103,10 @@ public:
     bool saveAlbum(const std::string& path, bool ask, PathPrompts& prompts);
     // The cut list beside `path` (extension "qob").
     bool writeCutList(const std::string& path, PathPrompts& prompts);
-    // Appends the pictures of an album file after the current ones. Stops with "MSG_OVER" at
-    // 99 pictures and at a truncated record, keeping what was added before.
+    // Appends the pictures of an album file after the current ones. A record that is not a
+    // usable picture is passed over and "MSG_INPUT" said once after the others are in. Stops,
+    // keeping what was added before, at 99 pictures ("MSG_OVER") and at a truncated record
+    // ("MSG_INPUT").
     bool openAlbum(const std::string& path, PathPrompts& prompts);
 
     // The side files lum001 .. lum099 that exist, in place order, then the pictures an edit
@@ -137,8 +140,8 @@ public:
     void deleteStaleSideFiles();
 
 private:
-    enum SaveOutcome { saveWritten, saveSideFileUnreadable, saveWriteFailed };
-    enum UnpackOutcome { unpackWritten, unpackBroken, unpackNotWritten };
+    enum SaveOutcome { saveWritten, saveNotCreated, saveSideFileUnreadable, saveWriteFailed };
+    enum UnpackOutcome { unpackWritten, unpackNoPicture, unpackTruncated, unpackNotWritten };
 
     bool readWithRetries(PictureRecord& record);
     QImage decodeThumbnail(PictureRecord& record) const;
@@ -149,6 +152,7 @@ private:
     // The picture of a place without its flags: what moves and parks carry.
     static void copyPicture(AlbumPlace& to, const AlbumPlace& from);
     AlbumPlace& placeAt(int place) { return places_.at(static_cast<size_t>(place - 1)); }
+    SaveOutcome writeAlbumFile(const std::string& path) const;
     SaveOutcome writeAlbumRecords(std::FILE* file) const;
     bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
     UnpackOutcome unpackRecord(std::FILE* file, PictureRecord& picture);

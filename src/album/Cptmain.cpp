@@ -7,7 +7,8 @@
 #include "album/MainDialogs.h"
 #include "album/MainWindowSaves.h"
 #include "album/ToolbarArt.h"
-#include "album/WindowPosition.h"
+#include "capture/PictureRoom.h"
+#include "platform/WindowPosition.h"
 #include "i18n/Localiser.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
@@ -434,7 +435,8 @@ void TfrmCptMain::readSettings()
         setBackColor(static_cast<uint32_t>(std::strtoll(text.c_str(), nullptr, 10)));
     slowTimer = profile.intOr("Setup", "SlowTimer", slowTimer);
     imageSettings = loadImageSettings(profile);
-    imageSettings.EncFormat = profile.intOr("Setup", "EncodeFormat", 0);
+    const int encodeFormat = profile.intOr("Setup", "EncodeFormat", 0);
+    imageSettings.EncFormat = imageSettingOr(&ImageSettings::EncFormat, encodeFormat, 0);
 }
 
 void TfrmCptMain::writeSettings()
@@ -522,7 +524,8 @@ bool TfrmCptMain::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
-// The capture thread has written the side files of places first .. first + count - 1.
+// The capture thread has written the side files of places first .. first + count - 1. The
+// capture that showed the wait dialog closes it.
 void TfrmCptMain::pictureCapturedMessage(intptr_t firstPlace, intptr_t count)
 {
     if (firstPlace > lastPlace) {
@@ -530,14 +533,13 @@ void TfrmCptMain::pictureCapturedMessage(intptr_t firstPlace, intptr_t count)
         return;
     }
     HourGlass hourGlass;
-    for (intptr_t i = 0; i < count; ++i) {
-        if (album.count() + 1 > lastPlace) {
+    for (intptr_t place = firstPlace; place < firstPlace + count; ++place) {
+        if (place > lastPlace) {
             warnOver();
             break;
         }
-        addPictureFile(album.sideFilePath(album.count() + 1));
+        addPictureFile(album.sideFilePath(static_cast<int>(place)));
     }
-    closeWait();
     showAllSlots();
     scrollToEnd();
 }
@@ -636,7 +638,10 @@ bool TfrmCptMain::openFile(const QString& path)
     const std::string extension = lowerCase(extensionOf(file));
     if (extension == "dvf") {
         const std::string side = album.sideFilePath(album.count() + 1);
-        if (refuseWhenFull() || !roomForSideFiles(side, dvfBytesNeeded, *dialogs_))
+        const PictureRoom room = roomForNewPicture(album.count(), side, targetPathCheckWith(*dialogs_));
+        if (room == PictureRoom::albumFull)
+            warnOver();
+        if (room != PictureRoom::free)
             return false;
         addPictureFile(file);
     } else if (extension == "zal") {

@@ -1,6 +1,7 @@
 #include "capture/AutoRun.h"
 
 #include "capture/CaptureCommands.h"
+#include "capture/CaptureWindows.h"
 #include "capture/Quobcpt.h"
 #include "link/Defvtrcmd.h"
 #include "platform/Ticks.h"
@@ -233,7 +234,7 @@ bool AutoRun::captureAt(int32_t target)
         end();
         return false;
     }
-    if (host_.pictureCount() >= fullAlbum) {
+    if (host_.pictureCount() >= albumMaxPictures) {
         end();
         return true;
     }

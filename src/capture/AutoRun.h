@@ -39,8 +39,6 @@ bool pictureDelivered(int outcome);
 // The run's counters are the transport object's automatic-capture fields.
 class AutoRun : public AutoCaptureHook {
 public:
-    static constexpr int fullAlbum = 99;
-
     AutoRun(QuobVtr& vtr, AutoRunHost& host);
     ~AutoRun() override;
     AutoRun(const AutoRun&) = delete;

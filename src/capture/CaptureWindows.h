@@ -18,6 +18,9 @@ public:
     virtual void setControllerEnabled(bool enabled) = 0;
 };
 
+// An album holds up to 99 pictures; a capture takes place count + 1.
+constexpr int albumMaxPictures = 99;
+
 // The window that owns the album: it names the side file of a place and takes message 1139
 // when the picture of a new place has been written.
 class CaptureAlbum {

@@ -1,5 +1,6 @@
 #include "capture/Cptth.h"
 
+#include "capture/CaptureWindows.h"
 #include "capture/Quobcpt.h"
 #include "link/Quobio.h"
 #include "platform/Ticks.h"
@@ -14,7 +15,6 @@ constexpr int FirstBlockTimeoutMs = 5000;
 constexpr int NextBlockTimeoutMs = 4000;
 constexpr int IdleTimeoutMs = 2000;
 constexpr uint32_t AnnouncedPauseMs = 1000;
-constexpr int LastPlace = 99;
 
 } // namespace
 
@@ -42,8 +42,7 @@ bool CaptTh::Execute()
     if (!capture_.sptpIO.SendTries(StartTries))
         return false;
     capture_.io.SetTimeouts(FirstBlockTimeoutMs);
-    if (capture_.windows)
-        sendMessage(capture_.windows->waitDialog(), Msg::WaitStopEnabled, 1);
+    capture_.sendToWait(Msg::WaitStopEnabled, 1);
     serviceEvents();
     // The start command makes the device send the first block unasked.
     capture_.firstBlockRequested = 1;
@@ -74,7 +73,7 @@ bool CaptTh::finishPicture()
         return false;
     // A full album has no place for the picture; its side file name would not be one.
     const int place = capture_.album->pictureCount() + 1;
-    if (place > LastPlace || !capture_.SavePicture(place))
+    if (place > albumMaxPictures || !capture_.SavePicture(place))
         return false;
     sendMessage(capture_.album->albumWindow(), Msg::PictureCaptured, place, 1);
     serviceEvents();
@@ -85,10 +84,10 @@ bool CaptTh::finishPicture()
 void CaptTh::sendProgress()
 {
     const uint32_t total = capture_.header.totalSize;
-    if (total == 0 || !capture_.windows)
+    if (total == 0)
         return;
     const auto percent = static_cast<intptr_t>(uint64_t(capture_.pictureLength) * 100 / total);
-    sendMessage(capture_.windows->waitDialog(), Msg::WaitPercent, percent);
+    capture_.sendToWait(Msg::WaitPercent, percent);
     serviceEvents();
 }
 

@@ -23,7 +23,6 @@ constexpr int PrepareTries = 3;
 constexpr int SptpTries = 3;
 constexpr int FreezeFailed = 0x100;
 constexpr int FreezeNoSignal = 0x101;
-constexpr int FreezeSenseLimit = 202;
 constexpr uint8_t AnswerRefused = 1;
 constexpr uint32_t ModeSettleMs = 50;
 constexpr uint32_t FallBackMs = 3500;
@@ -31,7 +30,7 @@ constexpr uint32_t BlockRequestWaitMs = 150;
 constexpr uint32_t QuietMs = 500;
 constexpr int BlockAttempts = 4;
 constexpr size_t MinimumBlockFrame = 800;
-constexpr intptr_t WaitFlagsTransfer = 7; // gauge and Stop visible, Stop disabled
+constexpr intptr_t WaitFlagsTransfer = WaitShowFlag::Gauge | WaitShowFlag::Stop | WaitShowFlag::StopDisabled;
 constexpr uint32_t ThreadWaitSliceMs = 100;
 
 } // namespace
@@ -60,7 +59,7 @@ QuobCpt::~QuobCpt() = default;
 
 bool QuobCpt::SetId(int id)
 {
-    if (id < 1 || id > 99)
+    if (!isDeviceId(id))
         return false;
     deviceId = id;
     return true;
@@ -68,8 +67,7 @@ bool QuobCpt::SetId(int id)
 
 void QuobCpt::sendToWait(int number, intptr_t wParam, intptr_t lParam)
 {
-    if (windows)
-        sendMessage(windows->waitDialog(), number, wParam, lParam);
+    sendMessage(waitDialog_, number, wParam, lParam);
 }
 
 void QuobCpt::setControllerEnabled(bool enabled)
@@ -89,6 +87,7 @@ int QuobCpt::Capture()
 {
     if (pollCompetes())
         return CaptureOutcome::EnterFailed;
+    waitDialog_ = windows ? windows->waitDialog() : nullptr;
     // The capture owns the line from the freeze to the closing command.
     CQuobIO::LineGuard guard(io);
     if (!guard.owns())
@@ -119,6 +118,8 @@ int QuobCpt::Transfer()
     sendToWait(Msg::WaitStopEnabled, 0);
     if (!LeaveTransfer())
         outcome |= CaptureOutcome::LeaveFailed;
+    if (io.lineLost())
+        return outcome; // no device to resume
     io.SetCommand(deviceId, CaptureCmd::Resume);
     io.Command(PrepareTries);
     return outcome;
@@ -161,7 +162,7 @@ int QuobCpt::Freeze()
     if (io.answerData(4) & FreezeBits::NoSignal)
         return FreezeNoSignal;
     for (int senses = 0; io.answerData(4) & FreezeBits::Settling; ++senses) {
-        if (senses == FreezeSenseLimit)
+        if (senses == settleExchangeLimit)
             return FreezeFailed;
         if (!freezeExchange(CaptureCmd::FreezeSense, result))
             return result;
@@ -211,7 +212,9 @@ bool QuobCpt::LeaveTransfer()
     sptpIO.Build(deviceId, sptp::Cmd::End);
     const bool ended = sptpIO.SendTries(SptpTries);
     io.SetControlMode();
-    if (!ended)
+    // A device that missed the end command falls back to Quob on its own; one that has gone
+    // is not waited for.
+    if (!ended && !io.lineLost())
         Delay(FallBackMs);
     return ended;
 }
@@ -221,8 +224,9 @@ bool QuobCpt::ReceiveBlock()
     for (int attempt = 0; attempt < BlockAttempts; ++attempt) {
         if (receiveAttempt(attempt))
             return true;
-        // No repetition brings a picture that cannot fit into the picture buffer.
-        if (pictureTooLarge())
+        // No repetition brings a picture that cannot fit into the picture buffer, nor a
+        // block over a line that hung up.
+        if (pictureTooLarge() || io.lineLost())
             return false;
     }
     return false;
@@ -275,6 +279,8 @@ void QuobCpt::readBlockBody()
         if (got) {
             receiveCount += static_cast<int>(io.bytesRead);
             quiet = 0;
+        } else if (io.lineLost()) {
+            return;
         } else {
             if (receiveCount > static_cast<int>(sptp::BlockDataLength) && previousEmpty)
                 return;

@@ -45,6 +45,8 @@ public:
 
     // Assemble and write the side file of `place`.
     bool SavePicture(int place);
+    // A message to the wait dialog of the capture that runs, when it has one.
+    void sendToWait(int number, intptr_t wParam = 0, intptr_t lParam = 0);
 
     int deviceId = 1;
     int receiveCount = 0;
@@ -81,9 +83,9 @@ private:
     bool pictureTooLarge() const { return header.totalSize > PictureBufferBytes; }
     bool freezeExchange(const QuobCommand& command, int& result);
     bool writeSideFile(const std::string& path, size_t sequences);
-    void sendToWait(int number, intptr_t wParam = 0, intptr_t lParam = 0);
     void setControllerEnabled(bool enabled);
 
+    QObject* waitDialog_ = nullptr; // the windows' wait dialog, taken once per capture
     bool receiveOverflow_ = false;
     bool nextBlockAgain_ = false; // the device answered a repeat with a block already kept
     bool repeatAsked_ = false;    // the last request was a repeat

@@ -36,7 +36,7 @@ void CSptpIO::Build(int id, const sptp::Command& command)
 int CSptpIO::Send()
 {
     const uint8_t id = frame[2];
-    if (id < 1 || id > 99)
+    if (!isDeviceId(id))
         return lastResult = SptpResult::BadId;
     CQuobIO::LineGuard guard(port_);
     if (!guard.owns())
@@ -49,6 +49,8 @@ int CSptpIO::Send()
 
 int CSptpIO::exchange()
 {
+    if (port_.lineLost())
+        return SptpResult::LineLost;
     if (lastSendTime != 0) {
         const uint32_t since = ticksSince(lastSendTime);
         if (since < SpacingMs)
@@ -56,14 +58,14 @@ int CSptpIO::exchange()
     }
     lastSendTime = tickCount();
     if (!port_.Write(frame.data(), frameLength))
-        return SptpResult::WriteFailed;
+        return port_.lineLost() ? SptpResult::LineLost : SptpResult::WriteFailed;
     if (!sptp::expectsAnswer(frame[6])) {
         lastSendTime = 0;
         return SptpResult::Ok;
     }
     if (!port_.ReadExact(answer.data(), answer.size())) {
         answer.fill(0);
-        return SptpResult::NoAnswer;
+        return port_.lineLost() ? SptpResult::LineLost : SptpResult::NoAnswer;
     }
     lastSendTime = 0;
     if (!sptp::answerStartsRight(answer.data(), frame[2])) {
@@ -75,9 +77,13 @@ int CSptpIO::exchange()
 
 bool CSptpIO::SendTries(int tries)
 {
-    for (int i = 0; i < tries; ++i)
-        if (Send() == SptpResult::Ok && sptp::answerAccepts(answer.data()))
+    for (int i = 0; i < tries; ++i) {
+        const int result = Send();
+        if (result == SptpResult::Ok && sptp::answerAccepts(answer.data()))
             return true;
+        if (result == SptpResult::LineLost)
+            return false;
+    }
     return false;
 }
 

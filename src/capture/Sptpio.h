@@ -17,6 +17,7 @@ constexpr int NoAnswer = 3;
 constexpr int BadStart = 4;
 constexpr int BadId = 6;
 constexpr int Busy = 7; // the line is held by another exchange; nothing was sent
+constexpr int LineLost = 8; // the line hung up: nothing was sent, and nothing waits
 } // namespace SptpResult
 
 // The SPTP framer: builds one command frame, sends it over the port and reads the device's

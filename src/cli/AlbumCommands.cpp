@@ -75,9 +75,8 @@ int withAlbum(Work work)
     ScratchFolder scratch;
     if (scratch.path.empty())
         return fail("no temporary folder can be made");
-    if (!loadCodec())
+    if (!loadLanguage() || !loadCodec())
         return 1;
-    loadLanguage();
     Album album(scratch.path);
     const int status = work(album);
     DvcRelease();
@@ -94,7 +93,7 @@ int list(const Arguments& arguments)
         for (int p = 1; p <= album.count(); ++p) {
             const AlbumPlace& place = album.place(p);
             std::printf("place=%d system=%s timecode=%s wide=%d\n", p,
-                        place.system == 6 ? "625" : "525", place.timeCode.c_str(),
+                        factsOf(systemOfNumber(place.system)).name, place.timeCode.c_str(),
                         place.wide ? 1 : 0);
         }
         return 0;

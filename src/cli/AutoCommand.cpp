@@ -8,10 +8,8 @@
 #include "capture/AutoSettings.h"
 #include "capture/CaptureCommands.h"
 #include "capture/CaptureWindows.h"
-#include "capture/Quobcpt.h"
+#include "capture/DeviceSession.h"
 #include "image/Dvf.h"
-#include "link/Quobio.h"
-#include "link/Quobvtr.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
 
@@ -198,9 +196,9 @@ int autoCapture(const Arguments& args)
     if (!std::filesystem::is_directory(*output))
         return fail("cannot make the folder " + *output);
     const auto application = eventApplication();
-    CaptureSession session;
+    DeviceSession session;
     std::string error;
-    if (!session.open(args, error))
+    if (!openCaptureSession(args, session, error))
         return fail(error);
     QuobVtr& vtr = session.vtr;
     QuobCpt& cpt = session.cpt;
@@ -218,8 +216,8 @@ int autoCapture(const Arguments& args)
     PlainAutoHost host(vtr, cpt);
     QuietCapture windows(host.abortFlag());
     PictureFolder album(*output);
-    cpt.windows = &windows;
-    cpt.album = &album;
+    session.setAlbum(&album);
+    session.prepareCapture(windows);
     AutoRun run(vtr, host);
     InterruptToAbort interrupt(host.abortFlag());
     run.begin(settings, fps);
@@ -227,6 +225,8 @@ int autoCapture(const Arguments& args)
     vtr.StartPolling();
     serveRun(run, vtr, host.abortFlag());
     serviceEvents();
+    if (session.io.lineLost())
+        return fail(std::string("auto: ") + lineLostText);
     if (!pictureDelivered(host.lastOutcome))
         return fail("capture failed: outcome " + std::to_string(host.lastOutcome) + " ("
                     + CaptureOutcome::describe(host.lastOutcome) + ")");

@@ -5,13 +5,8 @@
 
 #include "capture/CaptureCommands.h"
 #include "capture/CaptureWindows.h"
-#include "capture/Quobcpt.h"
+#include "capture/DeviceSession.h"
 #include "image/Dvf.h"
-#include "platform/Profile.h"
-#include "link/Quobio.h"
-#include "link/Quobsys.h"
-#include "link/Quobvtr.h"
-#include "platform/Paths.h"
 #include "platform/WindowMessage.h"
 
 #include <QCoreApplication>
@@ -32,48 +27,20 @@ std::unique_ptr<QCoreApplication> eventApplication()
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-namespace {
-
-constexpr int defaultRateIndex = 2;
-
-// The settings' value for an INIT key when it lies in [low, high], else the fallback.
-int settingOr(const char* key, int low, int high, int fallback)
-{
-    const int value = CProfile().intOr("INIT", key, fallback);
-    return value >= low && value <= high ? value : fallback;
-}
-
-// Reads the device's model codes for the capture's two model rules.
-void classifyDevice(CQuobIO& io, int id, QuobCpt& capture)
-{
-    QuobSys sys(io);
-    DeviceEntry entry;
-    entry.id = static_cast<uint8_t>(id);
-    if (!sys.ReadModel(entry))
-        return;
-    capture.stopsTape = QuobSys::IsModelGroupB(entry);
-    if (QuobSys::IsModelGroupA(entry) && capture.rateIndex == 3) {
-        std::fprintf(stderr, "vantrel-cli: this device does not take 115200 bit/s; using 38400\n");
-        capture.rateIndex = 2;
-    }
-}
-
-} // namespace
-
-bool CaptureSession::open(const Arguments& args, std::string& error)
+bool openCaptureSession(const Arguments& args, DeviceSession& session, std::string& error)
 {
     std::optional<int> rate;
     if (!args.intValue("rate", 0, 3, rate)) {
         error = "--rate takes 0 to 3";
         return false;
     }
-    int deviceId = 1;
-    if (!deviceIdOf(args, deviceId, error) || !openLine(args, io, error))
+    if (!openSession(args, session, error))
         return false;
-    vtr.SetId(deviceId);
-    cpt.SetId(deviceId);
-    cpt.rateIndex = rate.value_or(settingOr("BAUD_RATE", 0, 3, defaultRateIndex));
-    classifyDevice(io, deviceId, cpt);
+    session.addressDevice(session.vtr.deviceId);
+    const int wanted = rate.value_or(session.savedRateIndex());
+    session.setRateIndex(wanted);
+    if (session.rateIndex() != wanted)
+        std::fprintf(stderr, "vantrel-cli: this device does not take 115200 bit/s; using 38400\n");
     return true;
 }
 
@@ -128,21 +95,20 @@ int capture(const Arguments& args)
         return fail("capture needs -o FILE.dvf");
     // The capture thread's messages are served by this thread's event loop.
     const auto application = eventApplication();
-    CaptureSession session;
+    DeviceSession session;
     std::string error;
-    if (!session.open(args, error))
+    if (!openCaptureSession(args, session, error))
         return fail(error);
-    QuobCpt& capture = session.cpt;
     session.vtr.Poll(); // the time code of the picture comes from the last status
 
     ProgressLine progress;
     OutputFile album(*output);
-    capture.windows = &progress;
-    capture.album = &album;
-    const int outcome = capture.Capture();
+    session.setAlbum(&album);
+    const int outcome = session.capture(progress);
     if (outcome != CaptureOutcome::Captured)
-        return fail("capture failed: outcome " + std::to_string(outcome) + " ("
-                    + CaptureOutcome::describe(outcome) + ")");
+        return fail(lineFailure("capture", session.io,
+                                "capture failed: outcome " + std::to_string(outcome) + " ("
+                                    + CaptureOutcome::describe(outcome) + ")"));
     PictureRecord record;
     record.path = *output;
     if (!readPictureFile(record))

@@ -2,11 +2,12 @@
 // the device through the program's own link classes.
 #include "Cli.h"
 #include "LineOptions.h"
+#include "CommandLinePrompts.h"
+#include "capture/DeviceSession.h"
 #include "platform/Profile.h"
+#include "link/ComPorts.h"
+#include "link/PortDiagnosis.h"
 #include "link/QuobCommands.h"
-#include "link/Quobio.h"
-#include "link/Quobsys.h"
-#include "link/Quobvtr.h"
 
 #include <cstdio>
 #include <cstring>
@@ -17,8 +18,6 @@ namespace vantrel::cli {
 namespace {
 
 constexpr const char* lineOptions = "device port id";
-constexpr int firstId = 1;
-constexpr int lastId = 99;
 
 std::string twoDigits(int id)
 {
@@ -30,6 +29,8 @@ std::string twoDigits(int id)
 // What went wrong on the line, with the exchange's result code.
 std::string exchangeFailure(const std::string& what, const CQuobIO& io)
 {
+    if (io.lineLost())
+        return what + ": " + lineLostText;
     const int result = io.lastResult;
     std::string text = what + " (exchange result " + std::to_string(result);
     if (result != QuobResult::Ok)
@@ -61,7 +62,11 @@ bool openLine(const Arguments& arguments, CQuobIO& io, std::string& error)
     const std::string path = device ? *device : comPortPath(*port);
     const bool opened = device ? io.OpenDevice(*device) : io.Open(*port);
     if (!opened) {
-        error = "cannot open " + path + ": " + std::strerror(static_cast<int>(io.lastError.load()));
+        loadLanguage();
+        const PortRefusal refusal = diagnosePortRefusal(path, static_cast<int>(io.lastError.load()));
+        error = describePortRefusal(refusal).toStdString();
+        if (error.empty()) // no language file to say it with
+            error = "cannot open " + path + ": " + std::strerror(refusal.error);
         return false;
     }
     if (!io.SetControlMode()) {
@@ -71,48 +76,63 @@ bool openLine(const Arguments& arguments, CQuobIO& io, std::string& error)
     return true;
 }
 
+std::string lineFailure(const std::string& what, const CQuobIO& io, const std::string& otherwise)
+{
+    return io.lineLost() ? what + ": " + lineLostText : otherwise;
+}
+
 // --id, else INIT/ID of wyb30.ini, else 1.
 bool deviceIdOf(const Arguments& arguments, int& id, std::string& error)
 {
     std::optional<int> given;
-    if (!arguments.intValue("id", firstId, lastId, given)) {
+    if (!arguments.intValue("id", firstDeviceId, lastDeviceId, given)) {
         error = "--id takes 1 to 99";
         return false;
     }
     const int saved = CProfile().intOr("INIT", "ID", 0);
-    id = given ? *given : (saved >= firstId && saved <= lastId ? saved : 1);
+    id = given ? *given : (isDeviceId(saved) ? saved : 1);
+    return true;
+}
+
+bool openSession(const Arguments& arguments, DeviceSession& session, std::string& error)
+{
+    int id = 1;
+    if (!deviceIdOf(arguments, id, error) || !openLine(arguments, session.io, error))
+        return false;
+    session.vtr.SetId(id);
+    session.sys.SetId(id);
     return true;
 }
 
 namespace {
 
-// The line and the addressed device, ready for a command.
-struct Session {
-    CQuobIO io;
-    int id = 1;
-    std::string error;
-
-    bool open(const Arguments& arguments)
-    {
-        return deviceIdOf(arguments, id, error) && openLine(arguments, io, error);
-    }
-};
-
+// One line a device found: its COM name (or -), its path and its name; then the COM names
+// the settings give a path that is not among them.
 int runPorts(const Arguments&)
 {
-    for (int port = 1; port <= 4; ++port)
-        std::printf("COM%d\t%s\n", port, comPortPath(port).c_str());
+    const auto found = serialDevicesPresent();
+    const auto mappings = comPortMappings(CProfile(), found);
+    for (const SerialDevice& device : found) {
+        const int port = comPortOf(mappings, device.path);
+        const std::string com = port ? "COM" + std::to_string(port) : "-";
+        const std::string name = device.adapterName.empty() ? "" : device.label();
+        std::printf("%s\t%s\t%s\n", com.c_str(), device.path.c_str(), name.c_str());
+    }
+    for (const ComPortMapping& mapping : mappings)
+        if (mapping.fromSettings && !mapping.found)
+            std::printf("COM%d\t%s\t(set in wyb30.ini)\n", mapping.port, mapping.path.c_str());
     return 0;
 }
 
 int runScan(const Arguments& arguments)
 {
-    Session session;
-    if (!session.open(arguments))
-        return fail(session.error);
-    QuobSys sys(session.io);
+    DeviceSession session;
+    std::string error;
+    if (!openSession(arguments, session, error))
+        return fail(error);
+    QuobSys& sys = session.sys;
     std::vector<DeviceEntry> found;
-    for (int id = firstId; id <= lastId; ++id)
+    for (int id = firstDeviceId; id <= lastDeviceId; ++id)
         if (sys.Probe(id)) {
             DeviceEntry entry;
             entry.id = static_cast<uint8_t>(id);
@@ -131,14 +151,14 @@ int runScan(const Arguments& arguments)
 
 int runStatus(const Arguments& arguments)
 {
-    Session session;
-    if (!session.open(arguments))
-        return fail(session.error);
-    QuobVtr vtr(session.io);
-    vtr.SetId(session.id);
+    DeviceSession session;
+    std::string error;
+    if (!openSession(arguments, session, error))
+        return fail(error);
+    QuobVtr& vtr = session.vtr;
     vtr.Poll();
     if (session.io.lastResult != QuobResult::Ok)
-        return fail(exchangeFailure("status: no status from device " + twoDigits(session.id), session.io));
+        return fail(exchangeFailure("status: no status from device " + twoDigits(session.vtr.deviceId), session.io));
     if (vtr.variableSpeed)
         vtr.ExtendedSense(); // what the poll thread asks when the tape moves at a variable speed
     vtr.PowerSense();
@@ -158,13 +178,13 @@ int runTransport(const Arguments& arguments)
             command = &row;
     if (!command)
         return fail("transport: unknown motion '" + word + "' (try --help)");
-    Session session;
-    if (!session.open(arguments))
-        return fail(session.error);
-    QuobVtr vtr(session.io);
-    vtr.SetId(session.id);
+    DeviceSession session;
+    std::string error;
+    if (!openSession(arguments, session, error))
+        return fail(error);
+    QuobVtr& vtr = session.vtr;
     if (!vtr.SetState(command->state, true))
-        return fail(exchangeFailure("transport " + word + ": device " + twoDigits(session.id)
+        return fail(exchangeFailure("transport " + word + ": device " + twoDigits(session.vtr.deviceId)
                                         + " did not accept or settle",
                                     session.io));
     return 0;
@@ -188,13 +208,13 @@ int runStep(const Arguments& arguments)
     if (!choice)
         return fail("step needs fwd or rev");
     const bool forward = *choice;
-    Session session;
-    if (!session.open(arguments))
-        return fail(session.error);
-    QuobVtr vtr(session.io);
-    vtr.SetId(session.id);
+    DeviceSession session;
+    std::string error;
+    if (!openSession(arguments, session, error))
+        return fail(error);
+    QuobVtr& vtr = session.vtr;
     if (!vtr.Step(forward))
-        return fail(exchangeFailure("step: device " + twoDigits(session.id) + " did not step", session.io));
+        return fail(exchangeFailure("step: device " + twoDigits(session.vtr.deviceId) + " did not step", session.io));
     return 0;
 }
 
@@ -204,14 +224,13 @@ int runPower(const Arguments& arguments)
     if (!choice)
         return fail("power needs on or off");
     const bool on = *choice;
-    Session session;
-    if (!session.open(arguments))
-        return fail(session.error);
-    QuobSys sys(session.io);
-    sys.SetId(session.id);
-    if (!sys.Power(on, true))
+    DeviceSession session;
+    std::string error;
+    if (!openSession(arguments, session, error))
+        return fail(error);
+    if (!session.sys.Power(on, true))
         return fail(exchangeFailure(std::string("power ") + (on ? "on" : "off") + ": device "
-                                        + twoDigits(session.id) + " did not switch",
+                                        + twoDigits(session.vtr.deviceId) + " did not switch",
                                     session.io));
     return 0;
 }
@@ -220,7 +239,7 @@ bool parseId(const std::string& text, int& id)
 {
     char* end = nullptr;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < firstId || value > lastId)
+    if (text.empty() || *end != '\0' || value < firstDeviceId || value > lastDeviceId)
         return false;
     id = static_cast<int>(value);
     return true;
@@ -232,11 +251,11 @@ int runSetId(const Arguments& arguments)
     int newId = 0;
     if (arguments.words.size() != 2 || !parseId(arguments.words[0], oldId) || !parseId(arguments.words[1], newId))
         return fail("set-id needs OLD and NEW, each 1 to 99");
-    Session session;
-    if (!session.open(arguments))
-        return fail(session.error);
-    QuobSys sys(session.io);
-    if (!sys.ChangeId(oldId, newId))
+    DeviceSession session;
+    std::string error;
+    if (!openSession(arguments, session, error))
+        return fail(error);
+    if (!session.sys.ChangeId(oldId, newId))
         return fail(exchangeFailure("set-id: device " + twoDigits(oldId) + " did not take ID " + twoDigits(newId),
                                     session.io));
     return 0;
@@ -248,8 +267,11 @@ int runSetId(const Arguments& arguments)
     "wyb30.ini), else INIT/COM; the device is --id N, else INIT/ID, else 1."
 
 const Registration ports({"ports", "ports",
-                          "Prints the four COM names and the device paths they stand for (section\n"
-                          "\"Ports\" of wyb30.ini, /dev/ttyS0 to /dev/ttyS3 when a key is missing).",
+                          "Lists the serial devices found (/dev/serial/by-id first, then ttyUSB,\n"
+                          "ttyACM and ttyS ports with a UART), one a line: COM name (or -), path\n"
+                          "and name. COM1 to COM4 are the keys of section \"Ports\" of wyb30.ini,\n"
+                          "else the devices found in that order; COM names set to a path that\n"
+                          "is not found follow.",
                           "", runPorts});
 
 const Registration scan({"scan", "scan [--device PATH | --port N]",

@@ -1,7 +1,7 @@
 #include "control/Auto.h"
 
 #include "control/AvCtl.h"
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/Localiser.h"
 #include "platform/Profile.h"
@@ -47,11 +47,11 @@ void showModalUntilDone(QDialog& dialog)
 
 } // namespace
 
-TfrmAuto::TfrmAuto(CProfile& profile, TfrmAvCtl& controller, TfrmWait*& waitDialog, QWidget* parent)
+TfrmAuto::TfrmAuto(CProfile& profile, TfrmAvCtl& controller, TfrmWait* waitDialog, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint),
       profile_(profile), controller_(controller), windows_(controller, waitDialog),
-      run_(controller.vtr, windows_)
+      run_(controller.session().vtr, windows_)
 {
     setObjectName("frmAuto");
     setWindowTitle("Auto Capture");
@@ -206,7 +206,7 @@ void TfrmAuto::FormShow()
     saved = loadAutoSettings(profile_);
     edited = saved;
     executeChosen = false;
-    framesPerSecond = controller_.vtr.framesPerSecond;
+    framesPerSecond = controller_.session().vtr.framesPerSecond;
     (saved.mode != AutoSettings::TimeCode ? rbInterval : rbTimecode)->setChecked(true);
     radioClick();
     fillSpinEdits();
@@ -268,7 +268,7 @@ int32_t TfrmAuto::targetFromSpinEdits() const
 
 void TfrmAuto::applyExecuteRule(int mode)
 {
-    const QuobVtr& vtr = controller_.vtr;
+    const QuobVtr& vtr = controller_.session().vtr;
     if (!pausedOrPlaying(vtr.state)) {
         btnExR->setEnabled(false);
         return;

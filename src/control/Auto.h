@@ -24,7 +24,7 @@ class TfrmWait;
 class TfrmAuto : public QDialog {
     Q_OBJECT
 public:
-    TfrmAuto(CProfile& profile, TfrmAvCtl& controller, TfrmWait*& waitDialog, QWidget* parent = nullptr);
+    TfrmAuto(CProfile& profile, TfrmAvCtl& controller, TfrmWait* waitDialog, QWidget* parent = nullptr);
     ~TfrmAuto() override;
 
     // Shows the dialog modally and, when Execute was chosen, marks the run active.

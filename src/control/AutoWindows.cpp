@@ -25,7 +25,7 @@ void onWindowThread(QObject* window, const std::function<void()>& work)
 
 } // namespace
 
-AutoRunWindows::AutoRunWindows(TfrmAvCtl& controller, TfrmWait*& waitDialog)
+AutoRunWindows::AutoRunWindows(TfrmAvCtl& controller, TfrmWait* waitDialog)
     : controller_(controller), wait_(waitDialog)
 {
 }
@@ -34,7 +34,7 @@ bool AutoRunWindows::sendTransport(uint8_t code)
 {
     if (controller_.thread() == QThread::currentThread())
         return controller_.sendTransport(code);
-    if (!controller_.vtr.SetState(code, false))
+    if (!controller_.session().vtr.SetState(code, false))
         return false;
     QMetaObject::invokeMethod(&controller_, [this, code] { controller_.showState(code); },
                               Qt::QueuedConnection);
@@ -45,7 +45,7 @@ bool AutoRunWindows::sendTransport(uint8_t code)
 // controller on its own thread, without holding the run up.
 bool AutoRunWindows::capture()
 {
-    const int outcome = controller_.captureWith(*this);
+    const int outcome = controller_.session().capture(*this);
     QMetaObject::invokeMethod(&controller_, [this, outcome] { controller_.tellCaptureOutcome(outcome); },
                               Qt::QueuedConnection);
     return pictureDelivered(outcome);
@@ -53,7 +53,7 @@ bool AutoRunWindows::capture()
 
 int AutoRunWindows::pictureCount()
 {
-    CaptureAlbum* album = controller_.album();
+    CaptureAlbum* album = controller_.session().album();
     return album ? album->pictureCount() : 0;
 }
 
@@ -65,7 +65,7 @@ bool AutoRunWindows::waitShowing()
 void AutoRunWindows::showWait()
 {
     const QString title = textForKey("MB_TI_AUTO");
-    sendMessage(wait_, Msg::WaitShow, reinterpret_cast<intptr_t>(&title), TfrmWait::ShowStop);
+    sendMessage(wait_, Msg::WaitShow, reinterpret_cast<intptr_t>(&title), WaitShowFlag::Stop);
 }
 
 void AutoRunWindows::closeWait()

@@ -16,7 +16,7 @@ class TfrmWait;
 // capture stays on the poll thread, which holds the line during its step.
 class AutoRunWindows : public AutoRunHost, public CaptureWindows {
 public:
-    AutoRunWindows(TfrmAvCtl& controller, TfrmWait*& waitDialog);
+    AutoRunWindows(TfrmAvCtl& controller, TfrmWait* waitDialog);
 
     // AutoRunHost
     bool sendTransport(uint8_t code) override;
@@ -35,7 +35,7 @@ public:
 
 private:
     TfrmAvCtl& controller_;
-    TfrmWait*& wait_;
+    TfrmWait* const wait_;
     std::atomic<bool> noDialogAbort_{false};
 };
 

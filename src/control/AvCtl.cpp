@@ -2,9 +2,8 @@
 
 #include "album/Cptmain.h"
 #include "album/MainDialogs.h"
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "capture/AutoRun.h"
-#include "capture/CaptureCommands.h"
 #include "control/TransportArt.h"
 #include "control/Wait.h"
 #include "i18n/Localiser.h"
@@ -47,13 +46,24 @@ struct LightRow {
 };
 
 constexpr LightRow lightRows[] = {
-    {0, {0, 0, 0, 0, 0, 0, 1}, true},  {1, {0, 0, 0, 0, 0, 0, 1}, true},
-    {2, {0, 0, 1, 0, 0, 0, 0}, true},  {3, {1, 0, 0, 0, 0, 0, 0}, true},
-    {5, {0, 0, 0, 0, 1, 0, 0}, false}, {6, {0, 1, 0, 0, 0, 0, 0}, false},
-    {7, {0, 2, 0, 0, 0, 0, 0}, false}, {22, {0, 1, 0, 0, 0, 1, 0}, false},
-    {23, {0, 2, 0, 1, 0, 0, 0}, false}, {38, {0, 1, 1, 0, 0, 0, 0}, false},
-    {39, {1, 2, 0, 0, 0, 0, 0}, false},
+    {VtrState::Zero, {0, 0, 0, 0, 0, 0, 1}, true},
+    {VtrState::Stop, {0, 0, 0, 0, 0, 0, 1}, true},
+    {VtrState::FastForward, {0, 0, 1, 0, 0, 0, 0}, true},
+    {VtrState::Rewind, {1, 0, 0, 0, 0, 0, 0}, true},
+    {VtrState::Pause, {0, 0, 0, 0, 1, 0, 0}, false},
+    {VtrState::Play, {0, 1, 0, 0, 0, 0, 0}, false},
+    {VtrState::ReversePlay, {0, 2, 0, 0, 0, 0, 0}, false},
+    {VtrState::SlowForward, {0, 1, 0, 0, 0, 1, 0}, false},
+    {VtrState::SlowReverse, {0, 2, 0, 1, 0, 0, 0}, false},
+    {VtrState::SearchForward, {0, 1, 1, 0, 0, 0, 0}, false},
+    {VtrState::SearchReverse, {1, 2, 0, 0, 0, 0, 0}, false},
 };
+
+// The kind of a state code, its low four bits.
+uint8_t kindOf(uint8_t code)
+{
+    return code & 0x0F;
+}
 
 const LightRow* lightRowOf(uint8_t code)
 {
@@ -65,14 +75,14 @@ const LightRow* lightRowOf(uint8_t code)
 
 bool playLikeOrPause(uint8_t code)
 {
-    return (code & 0x0F) == 6 || code == 5;
+    return kindOf(code) == VtrState::Play || code == VtrState::Pause;
 }
 
 // Paused, playing or reverse playing: the search keys search instead of winding.
 bool moving(uint8_t code)
 {
-    const int kind = code & 0x0F;
-    return kind == 5 || kind == 6 || kind == 7;
+    const uint8_t kind = kindOf(code);
+    return kind == VtrState::Pause || kind == VtrState::Play || kind == VtrState::ReversePlay;
 }
 
 QIcon pictureIcon(const char* resource)
@@ -86,7 +96,7 @@ TfrmAvCtl::TfrmAvCtl(CProfile& profile, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                               | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                               | Qt::WindowCloseButtonHint),
-      vtr(io), sys(io), cpt(io, vtr), profile_(profile)
+      profile_(profile), session_(profile)
 {
     setObjectName("frmAvCtl");
     setWindowTitle("VCR Controller");
@@ -95,15 +105,14 @@ TfrmAvCtl::TfrmAvCtl(CProfile& profile, QWidget* parent)
     connectControls();
     localise(languageTable(), this);
     nameControlsForScreenReaders();
-    vtr.state = stateUnknown;
-    vtr.SetNotifyWindow(this);
-    cpt.windows = this;
+    session_.vtr.state = VtrState::Unknown;
+    session_.vtr.SetNotifyWindow(this);
 }
 
 TfrmAvCtl::~TfrmAvCtl()
 {
-    vtr.SetNotifyWindow(nullptr);
-    vtr.StopPolling();
+    session_.vtr.SetNotifyWindow(nullptr);
+    session_.stopLink();
     if (frmAvCtl == this)
         frmAvCtl = nullptr;
 }
@@ -229,8 +238,9 @@ void TfrmAvCtl::connectControls()
         QToolButton* button;
         uint8_t code;
     };
-    for (const Send& send : {Send{btnPlay, 6}, Send{btnPause, 5}, Send{btnStop, 1},
-                             Send{btnSlow, 22}, Send{btnSlowR, 23}})
+    for (const Send& send : {Send{btnPlay, VtrState::Play}, Send{btnPause, VtrState::Pause},
+                             Send{btnStop, VtrState::Stop}, Send{btnSlow, VtrState::SlowForward},
+                             Send{btnSlowR, VtrState::SlowReverse}})
         connect(send.button, &QToolButton::clicked, this, [this, code = send.code] { sendTransport(code); });
     connect(btnFF, &QToolButton::clicked, this, &TfrmAvCtl::btnFFClick);
     connect(btnRev, &QToolButton::clicked, this, &TfrmAvCtl::btnRevClick);
@@ -245,9 +255,9 @@ void TfrmAvCtl::connectControls()
     connect(mnuDev, &QAction::triggered, this, &TfrmAvCtl::mnuDevClick);
     connect(mnuTop, &QAction::triggered, this, &TfrmAvCtl::mnuTopClick);
     connect(mnuMon, &QAction::triggered, this, &TfrmAvCtl::mnuMonClick);
-    connect(mnuCont, &QAction::triggered, this, [] { if (frmCptMain) frmCptMain->mnuContClick(); });
-    connect(mnuKeyword, &QAction::triggered, this, [] { if (frmCptMain) frmCptMain->mnuKeywordClick(); });
-    connect(mnuAbout, &QAction::triggered, this, [] { if (frmCptMain) frmCptMain->mnuAboutClick(); });
+    connect(mnuCont, &QAction::triggered, this, [this] { if (mainWindow_) mainWindow_->mnuContClick(); });
+    connect(mnuKeyword, &QAction::triggered, this, [this] { if (mainWindow_) mainWindow_->mnuKeywordClick(); });
+    connect(mnuAbout, &QAction::triggered, this, [this] { if (mainWindow_) mainWindow_->mnuAboutClick(); });
     for (QToolButton* button : transportButtons_)
         button->installEventFilter(this);
     btnPower->installEventFilter(this);
@@ -279,14 +289,25 @@ int TfrmAvCtl::lightOf(const QToolButton* button) const
     return 0;
 }
 
-DeviceEntry& TfrmAvCtl::selectedEntry()
+void TfrmAvCtl::setMainWindow(TfrmCptMain* window)
 {
-    return deviceList_ ? deviceList_->selectedEntry : ownEntry_;
+    mainWindow_ = window;
+    session_.setAlbum(window);
+    // The main window's questions and warnings, as they are when the check runs.
+    session_.setSideFileCheck([this](const std::string& path, const std::string& extension,
+                                     uint64_t bytes, bool ask) {
+        return mainWindow_ ? targetPathCheck(path, extension, bytes, ask, mainWindow_->dialogs()) : path;
+    });
+}
+
+void TfrmAvCtl::setWaitDialog(TfrmWait* dialog)
+{
+    wait_ = dialog;
 }
 
 bool TfrmAvCtl::sendTransport(uint8_t code)
 {
-    if (!vtr.SetState(code, false))
+    if (!session_.vtr.SetState(code, false))
         return false;
     showState(code);
     return true;
@@ -299,7 +320,7 @@ void TfrmAvCtl::setTransportEnabled(bool enabled)
     if (!enabled)
         setCaptureEnabled(false);
     transportEnabled_ = enabled;
-    vtr.state = stateUnknown;
+    session_.vtr.state = VtrState::Unknown;
 }
 
 void TfrmAvCtl::setCaptureEnabled(bool enabled)
@@ -327,7 +348,7 @@ void TfrmAvCtl::showState(uint8_t code)
         if (row->captureOff)
             setCaptureEnabled(false);
     }
-    if (!playLikeOrPause(shownState_) && playLikeOrPause(code) && !vtr.autoCaptureRunning()
+    if (!playLikeOrPause(shownState_) && playLikeOrPause(code) && !session_.vtr.autoCaptureRunning()
         && !TimerCpt->isActive())
         TimerCpt->start();
     shownState_ = code;
@@ -348,13 +369,14 @@ void TfrmAvCtl::showPower(bool on)
         return;
     for (size_t i = 0; i < lights_.size(); ++i)
         setLight(i, 0);
-    shownState_ = stateUnknown;
+    shownState_ = VtrState::Unknown;
 }
 
 // The poll thread's notice; each flag is taken before its value is read, so a change that
 // arrives meanwhile brings another notice.
 void TfrmAvCtl::statusChangedMessage()
 {
+    QuobVtr& vtr = session_.vtr;
     if (vtr.timeCodeChanged.exchange(0))
         pnlCounter->setText(QString::fromStdString(vtr.timeCodeText()));
     if (vtr.powerChanged.exchange(0))
@@ -379,32 +401,32 @@ bool TfrmAvCtl::event(QEvent* event)
 
 void TfrmAvCtl::btnFFClick()
 {
-    sendTransport(moving(vtr.state) ? 38 : 2);
+    sendTransport(moving(session_.vtr.state) ? VtrState::SearchForward : VtrState::FastForward);
 }
 
 void TfrmAvCtl::btnRevClick()
 {
-    sendTransport(moving(vtr.state) ? 39 : 3);
+    sendTransport(moving(session_.vtr.state) ? VtrState::SearchReverse : VtrState::Rewind);
 }
 
 // A frame step the device refuses becomes a moment of slow motion, then pause.
 void TfrmAvCtl::stepClick(bool forward)
 {
-    if (vtr.Step(forward))
+    if (session_.vtr.Step(forward))
         return;
-    sendTransport(forward ? 22 : 23);
+    sendTransport(forward ? VtrState::SlowForward : VtrState::SlowReverse);
     TimerSlow->start();
 }
 
 void TfrmAvCtl::TimerSlowTimer()
 {
     TimerSlow->stop();
-    sendTransport(5);
+    sendTransport(VtrState::Pause);
 }
 
 void TfrmAvCtl::btnPowerClick()
 {
-    sys.Power(vtr.power == 0, true);
+    session_.sys.Power(session_.vtr.power == 0, true);
 }
 
 void TfrmAvCtl::transportAction(QToolButton* button)
@@ -439,37 +461,30 @@ bool TfrmAvCtl::eventFilter(QObject* watched, QEvent* event)
 
 QObject* TfrmAvCtl::waitDialog()
 {
-    return frmWait;
+    return wait_;
 }
 
 bool TfrmAvCtl::stopRequested()
 {
-    return frmWait && frmWait->abortRequested;
+    return wait_ && wait_->abortRequested;
 }
 
 void TfrmAvCtl::clearStopRequest()
 {
-    if (frmWait)
-        frmWait->abortRequested = false;
+    if (wait_)
+        wait_->abortRequested = false;
 }
 
 void TfrmAvCtl::stopLink()
 {
-    vtr.StopPolling();
-    vtr.power = 0;
+    session_.stopLink();
     showPower(false);
 }
 
 void TfrmAvCtl::startLink(int deviceId)
 {
-    if (deviceId < 1 || deviceId > 99)
-        return;
-    io.SetControlMode();
-    vtr.state = stateUnknown;
-    vtr.SetId(deviceId);
-    sys.SetId(deviceId);
-    vtr.StartPolling();
-    btnPower->setEnabled(!QuobSys::IsModelGroupB(selectedEntry()));
+    if (session_.startLink(deviceId))
+        btnPower->setEnabled(session_.powerSwitchable());
 }
 
 void TfrmAvCtl::showEvent(QShowEvent* event)
@@ -485,61 +500,39 @@ void TfrmAvCtl::FormShow()
     mnuMon->setVisible(marker.isFile());
     restoreWindowPosition(profile_, *this, false);
     if (frmMonitor) {
-        frmMonitor->setPacketObject(&io);
-        io.SetMonitorWindow(frmMonitor);
+        frmMonitor->setPacketObject(&session_.io);
+        session_.io.SetMonitorWindow(frmMonitor);
     }
     setWindowTitle(textForKey("TI_DVCTL"));
     // The port and the device may take a modal dialog: after the window has appeared.
     QMetaObject::invokeMethod(this, &TfrmAvCtl::openLinkOnShow, Qt::QueuedConnection);
 }
 
+// The saved port and device, else the device list's choice.
 void TfrmAvCtl::openLinkOnShow()
 {
-    if (!isVisible() || vtr.pollThread)
+    if (!isVisible() || session_.linkStarted())
         return;
-    int rate = 2;
-    if (!profile_.ReadInt("INIT", "BAUD_RATE", rate) || rate < 0 || rate > 3)
-        rate = 2;
+    const int rate = session_.savedRateIndex();
     if (deviceList_)
         deviceList_->rateIndex = rate;
-    cpt.rateIndex = rate;
-    int port = 0;
-    const bool portOpen = profile_.ReadInt("INIT", "COM", port) && port >= 1 && port <= 4
-                          && (io.port == port && io.isOpen() ? true : io.Open(port));
-    int deviceId = 0;
-    if (portOpen) {
-        io.SetControlMode();
-        deviceId = deviceIdFromSettings();
-    } else {
-        io.Close();
+    session_.cpt.rateIndex = rate;
+    int deviceId = session_.openSavedPort() ? session_.identifySavedDevice() : 0;
+    if (deviceId == 0)
         deviceId = chooseDevice();
-    }
     startLink(deviceId);
 }
 
-// The saved device when it identifies itself, else the one chosen in the device list.
-int TfrmAvCtl::deviceIdFromSettings()
-{
-    int id = 0;
-    DeviceEntry& entry = selectedEntry();
-    if (profile_.ReadInt("INIT", "ID", id) && id >= 1 && id <= 99) {
-        entry = DeviceEntry{};
-        entry.id = static_cast<uint8_t>(id);
-        sys.Sense(id);
-        if (sys.ReadEntry(entry))
-            return id;
-    }
-    entry = DeviceEntry{};
-    return chooseDevice();
-}
-
+// The device list's choice; a list closed with Cancel leaves the device selected before.
 int TfrmAvCtl::chooseDevice()
 {
     if (!deviceList_)
         return 0;
     deviceList_->exec();
-    cpt.rateIndex = deviceList_->rateIndex;
-    return deviceList_->selectedEntry.id;
+    if (!deviceList_->cancelled)
+        session_.selectedEntry = deviceList_->selectedEntry;
+    session_.cpt.rateIndex = deviceList_->rateIndex;
+    return session_.selectedEntry.id;
 }
 
 void TfrmAvCtl::hideEvent(QHideEvent* event)
@@ -552,7 +545,7 @@ void TfrmAvCtl::hideEvent(QHideEvent* event)
 void TfrmAvCtl::closeEvent(QCloseEvent* event)
 {
     stopLink();
-    io.Close();
+    session_.closeLink();
     QMainWindow::closeEvent(event);
 }
 
@@ -578,74 +571,50 @@ void TfrmAvCtl::mnuMonClick()
 
 void TfrmAvCtl::warnUser(std::string_view key, const QString& text)
 {
-    if (frmCptMain)
-        frmCptMain->dialogs().warn(key, textForKey("TI_MAIN"), text);
+    if (mainWindow_)
+        mainWindow_->dialogs().warn(key, textForKey("TI_MAIN"), text);
     else
         QMessageBox::warning(this, textForKey("TI_MAIN"), text);
 }
 
-bool TfrmAvCtl::refuseWhenFull()
+// A full album takes no picture; one whose side file had no room would be lost after its
+// whole transfer (the room check has told the user).
+bool TfrmAvCtl::refuseCapture()
 {
-    if (!album_ || album_->pictureCount() < 99)
-        return false;
-    warnUser("MSG_OVER", textForKey("MSG_OVER"));
-    return true;
-}
-
-// A picture is stored as a side file in the program folder before it joins the album; one
-// that had no room there would be lost after its whole transfer.
-bool TfrmAvCtl::refuseWithoutRoom()
-{
-    if (!album_ || !frmCptMain)
-        return false;
-    const std::string next = album_->sideFileName(album_->pictureCount() + 1);
-    return !roomForSideFiles(next, dvfBytesNeeded, frmCptMain->dialogs());
+    const PictureRoom room = session_.roomForCapture();
+    if (room == PictureRoom::albumFull)
+        warnUser("MSG_OVER", textForKey("MSG_OVER"));
+    return room != PictureRoom::free;
 }
 
 void TfrmAvCtl::btnCaptClick()
 {
-    if (refuseWhenFull() || refuseWithoutRoom())
+    if (refuseCapture())
         return;
     stopLink();
     capture();
-    startLink(vtr.deviceId);
+    startLink(session_.vtr.deviceId);
 }
 
 bool TfrmAvCtl::capture()
 {
-    const int outcome = captureWith(*this);
+    const int outcome = session_.capture(*this);
     tellCaptureOutcome(outcome);
     return pictureDelivered(outcome);
 }
 
-int TfrmAvCtl::captureWith(CaptureWindows& windows)
-{
-    cpt.SetId(vtr.deviceId);
-    cpt.album = album_;
-    cpt.stopsTape = QuobSys::IsModelGroupB(selectedEntry());
-    cpt.windows = &windows;
-    const int outcome = cpt.Capture();
-    cpt.windows = this;
-    return outcome;
-}
-
 void TfrmAvCtl::tellCaptureOutcome(int outcome)
 {
-    if ((outcome & 0xF0) == 0)
-        return;
-    if (outcome == CaptureOutcome::NoSignal)
-        warnUser("MSG_NOSIG", textForKey("MSG_NOSIG"));
-    else if (outcome == CaptureOutcome::FreezeFailed)
-        warnUser("MSG_CANTCPT", textForKey("MSG_CANTCPT"));
-    else
-        warnUser("MSG_COMERR", textForKey("MSG_COMERR") + QString("[%1]").arg(outcome));
+    const CaptureMessage message = DeviceSession::outcomeMessage(outcome);
+    if (!message.key.empty())
+        warnUser(message.key, message.text);
 }
 
 void TfrmAvCtl::btnAutoClick()
 {
-    if (refuseWhenFull() || refuseWithoutRoom())
+    if (refuseCapture())
         return;
-    sendTransport(5);
+    sendTransport(VtrState::Pause);
     if (runAutoCaptureDialog && runAutoCaptureDialog())
         setCaptureEnabled(false);
 }

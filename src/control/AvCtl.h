@@ -1,10 +1,7 @@
 #pragma once
 
 #include "capture/CaptureWindows.h"
-#include "capture/Quobcpt.h"
-#include "link/Quobio.h"
-#include "link/Quobsys.h"
-#include "link/Quobvtr.h"
+#include "capture/DeviceSession.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -21,30 +18,29 @@ class QToolButton;
 namespace vantrel {
 
 class CProfile;
+class TfrmCptMain;
 class TfrmQuobDev;
+class TfrmWait;
 
 // The DV controller: counter, power, the transport grid with its lights, Capture and Auto
-// Capture. It owns the device link for the whole program (packet line, transport, device
-// commands, capture object) and runs the status poll while it shows.
+// Capture. It owns the device session for the whole program and runs the status poll while
+// it shows.
 class TfrmAvCtl : public QMainWindow, public CaptureWindows {
     Q_OBJECT
 public:
-    static constexpr uint8_t stateUnknown = 15;
-
     explicit TfrmAvCtl(CProfile& profile, QWidget* parent = nullptr);
     ~TfrmAvCtl() override;
 
-    // The link objects, created in this order and kept for the program's lifetime.
-    CQuobIO io;
-    QuobVtr vtr;
-    QuobSys sys;
-    QuobCpt cpt;
+    // The device link of the whole program.
+    DeviceSession& session() { return session_; }
 
     // The device list shown when the saved port or device is not usable and by Devices.
     void setDeviceList(TfrmQuobDev* dialog) { deviceList_ = dialog; }
-    // The album the pictures go to and whose count limits Capture (the main window).
-    void setAlbum(CaptureAlbum* album) { album_ = album; }
-    CaptureAlbum* album() const { return album_; }
+    // The main window: the album the pictures go to, whose count and room limit Capture; the
+    // owner of the message boxes; the help.
+    void setMainWindow(TfrmCptMain* window);
+    // The wait dialog of a capture, with its Stop button.
+    void setWaitDialog(TfrmWait* dialog);
     // The auto-capture dialog, shown modally; true when the user started a run there.
     std::function<bool()> runAutoCaptureDialog;
     // The auto-capture dialog while it shows; it receives the status notices too.
@@ -55,9 +51,7 @@ public:
     void setCaptureEnabled(bool enabled);
     void showState(uint8_t code);
     bool capture();
-    // One capture with `windows` around it (an automatic run's own, on the poll thread);
-    // the outcome is told by tellCaptureOutcome.
-    int captureWith(CaptureWindows& windows);
+    // A warning with the message of a capture's outcome, when it has one.
     void tellCaptureOutcome(int outcome);
     void startLink(int deviceId);
     void stopLink();
@@ -66,8 +60,6 @@ public:
     bool transportEnabled() const { return transportEnabled_; }
     // The light of a transport button: 0 unlit, 1 lit (btnPlay: 2 lit for reverse).
     int lightOf(const QToolButton* button) const;
-    // The device the controller addresses, from the device list when there is one.
-    DeviceEntry& selectedEntry();
 
     // CaptureWindows
     QObject* waitDialog() override;
@@ -124,7 +116,6 @@ private:
 
     void FormShow();
     void openLinkOnShow();
-    int deviceIdFromSettings();
     int chooseDevice();
     void statusChangedMessage();
     void showPower(bool on);
@@ -144,14 +135,14 @@ private:
     void mnuDevClick();
     void mnuTopClick();
     void mnuMonClick();
-    bool refuseWhenFull();
-    bool refuseWithoutRoom();
+    bool refuseCapture();
     void warnUser(std::string_view key, const QString& text);
 
     CProfile& profile_;
+    DeviceSession session_;
     TfrmQuobDev* deviceList_ = nullptr;
-    CaptureAlbum* album_ = nullptr;
-    DeviceEntry ownEntry_;
+    QPointer<TfrmCptMain> mainWindow_;
+    QPointer<TfrmWait> wait_;
     std::array<Light, 7> lights_{};
     std::vector<QToolButton*> transportButtons_;
     uint8_t shownState_ = 0;

@@ -1,6 +1,6 @@
 #include "Comm.h"
 
-#include "platform/Profile.h"
+#include "link/ComPorts.h"
 #include "platform/Ticks.h"
 
 #include <fcntl.h>
@@ -70,17 +70,6 @@ constexpr CComm::LineMode controlMode{true, 80};
 constexpr CComm::LineMode transferMode{false, 2000};
 } // namespace
 
-std::string comPortPath(int portNumber)
-{
-    if (portNumber < 1 || portNumber > 4)
-        return {};
-    const std::string key = "COM" + std::to_string(portNumber);
-    std::string path;
-    if (CProfile().ReadString("Ports", key, path) && !path.empty())
-        return path;
-    return "/dev/ttyS" + std::to_string(portNumber - 1);
-}
-
 CComm::~CComm()
 {
     Close();
@@ -90,6 +79,18 @@ bool CComm::fail(int error)
 {
     lastError = static_cast<uint32_t>(error);
     return false;
+}
+
+bool CComm::hangUp()
+{
+    lineLost_ = true;
+    return fail(EIO);
+}
+
+// A read or write that fails with EIO finds the line hung up; any other error is only itself.
+bool CComm::failOnLine(int error)
+{
+    return error == EIO ? hangUp() : fail(error);
 }
 
 bool CComm::Open(int portNumber)
@@ -119,6 +120,7 @@ bool CComm::OpenDevice(const std::string& path, int portNumber)
     handle = fd;
     port = portNumber;
     devicePath = path;
+    lineLost_ = false;
     return true;
 }
 
@@ -243,6 +245,8 @@ bool CComm::Write(const uint8_t* buffer, size_t length)
 {
     if (!isOpen() || !buffer)
         return false;
+    if (lineLost_)
+        return fail(EIO);
     clearQueues();
     const uint32_t start = tickCount();
     const uint32_t total = writeConstantMs + perByteMs * static_cast<uint32_t>(length);
@@ -256,7 +260,7 @@ bool CComm::Write(const uint8_t* buffer, size_t length)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN)
-            return fail(errno);
+            return failOnLine(errno);
         const uint32_t left = remainingOf(start, total);
         if (left == 0)
             return fail(ETIMEDOUT);
@@ -277,7 +281,7 @@ bool CComm::waitForInput(uint32_t timeoutMs)
         if (ready > 0 && (request.revents & POLLIN))
             return true;
         if (ready > 0 && (request.revents & (POLLHUP | POLLERR | POLLNVAL)))
-            return fail(EIO);
+            return hangUp();
         if (ready < 0 && errno != EINTR)
             return fail(errno);
         if (left == 0)
@@ -298,16 +302,18 @@ bool CComm::readUntil(uint8_t* buffer, size_t length, uint32_t totalMs)
             continue;
         }
         if (n == 0)
-            return fail(EIO); // the other end hung up
+            return hangUp();
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN)
-            return fail(errno);
+            return failOnLine(errno);
         const uint32_t left = remainingOf(start, totalMs);
         if (left == 0)
             return fail(ETIMEDOUT);
         pollfd request{handle, POLLIN, 0};
         ::poll(&request, 1, static_cast<int>(std::min(left, pollSliceMs)));
+        if (request.revents & (POLLHUP | POLLERR | POLLNVAL))
+            return hangUp();
         serviceEvents();
     }
     return true;
@@ -318,6 +324,8 @@ bool CComm::ReadExact(uint8_t* buffer, size_t length)
     bytesRead = 0;
     if (!isOpen() || !buffer)
         return false;
+    if (lineLost_)
+        return fail(EIO);
     if (!waitForInput(firstByteWaitMs))
         return false;
     const uint32_t total = static_cast<uint32_t>(readTimeout) + perByteMs * static_cast<uint32_t>(length);
@@ -329,20 +337,36 @@ bool CComm::ReadAvailable(uint8_t* buffer, size_t capacity)
     bytesRead = 0;
     if (!isOpen() || !buffer)
         return false;
+    if (lineLost_)
+        return fail(EIO);
     int queued = 0;
     if (ioctl(handle, FIONREAD, &queued) != 0)
-        return fail(errno);
-    if (queued <= 0 || capacity == 0)
+        return failOnLine(errno);
+    if (queued <= 0 || capacity == 0) {
+        markHangUp();
         return false;
+    }
     const size_t wanted = std::min(static_cast<size_t>(queued), capacity);
     const ssize_t n = ::read(handle, buffer, wanted);
     if (n > 0) {
         bytesRead = static_cast<uint32_t>(n);
         return true;
     }
-    fail(n == 0 ? EIO : errno);
+    if (n == 0)
+        hangUp();
+    else
+        failOnLine(errno);
     tcflush(handle, TCIFLUSH);
     return false;
+}
+
+// An empty queue and a line that has hung up look alike: a poll that does not wait tells them
+// apart.
+void CComm::markHangUp()
+{
+    pollfd request{handle, POLLIN, 0};
+    if (::poll(&request, 1, 0) > 0 && (request.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        hangUp();
 }
 
 void CComm::Purge()

@@ -8,10 +8,6 @@
 
 namespace vantrel {
 
-// The device path of COM1 to COM4: section "Ports" of wyb30.ini, keys "COM1" to "COM4",
-// /dev/ttyS0 to /dev/ttyS3 when a key is missing. Empty for any other number.
-std::string comPortPath(int port);
-
 // One serial port over termios on a non-blocking descriptor. Reads wait in short slices and
 // serve the calling thread's events between them, so a wait on the window thread keeps the
 // windows alive.
@@ -22,7 +18,7 @@ public:
     CComm(const CComm&) = delete;
     CComm& operator=(const CComm&) = delete;
 
-    // COM1 to COM4, mapped to a device path through comPortPath.
+    // COM1 to COM4, mapped to a device path through comPortPath (ComPorts.h).
     bool Open(int portNumber);
     // Any tty path; `portNumber` is what the port field shows while it is open (0 for a path
     // that is not one of the four COM ports).
@@ -47,6 +43,11 @@ public:
     int bitRate() const;
     bool isPseudoTerminal() const;
 
+    // The line hung up: a read or a poll gave EIO or a hang-up (a USB adapter pulled out; on a
+    // pty, the other end closed). Every exchange then fails at once, without touching the
+    // device, until the port is opened again.
+    bool lineLost() const { return lineLost_; }
+
     int port = 0;
     termios lineSettings{};
     std::atomic<uint32_t> lastError{0};
@@ -54,6 +55,7 @@ public:
     int readTimeout = 0;
     int handle = -1;
     std::string devicePath;
+    std::atomic<bool> lineLost_{false};
 
     struct LineMode; // framing and read time-out of one configuration
 
@@ -63,6 +65,9 @@ private:
     bool waitForInput(uint32_t timeoutMs);
     bool readUntil(uint8_t* buffer, size_t length, uint32_t totalMs);
     bool fail(int error);
+    bool hangUp();
+    bool failOnLine(int error);
+    void markHangUp();
     void raiseModemLines();
     void clearQueues();
 };

@@ -53,6 +53,11 @@ void DefVtrCmd::run()
     int variablePolls = 0;
     uint8_t lastRawState = 0; // none yet: a tape found playing is sensed on the first poll
     while (!flags.pollStopRequest) {
+        // A dead line is not polled again: the owner reopens it.
+        if (vtr_.io.lineLost()) {
+            vtr_.noteLineLost();
+            break;
+        }
         bool entered = false;
         if (flags.commandLock) {
             while (flags.commandLock && !flags.pollStopRequest)

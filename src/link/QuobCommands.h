@@ -7,6 +7,17 @@ namespace vantrel {
 // A Quob command: seven bytes, trailing bytes beyond the command are 00.
 using QuobCommand = std::array<uint8_t, 7>;
 
+// IDs 1 to 99 address single devices, which always answer; 100 to 127 get no answer.
+constexpr int firstDeviceId = 1;
+constexpr int lastDeviceId = 99;
+constexpr bool isDeviceId(int id)
+{
+    return id >= firstDeviceId && id <= lastDeviceId;
+}
+
+// A pending answer is asked again at most this many times before the wait gives up.
+constexpr int settleExchangeLimit = 202;
+
 // The Quob command table. Rows marked "not sent" are kept as protocol constants.
 namespace QuobCmd {
 constexpr QuobCommand StatusSense{0x08, 0x4E, 0x20, 0, 0, 0, 0};

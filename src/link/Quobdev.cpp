@@ -25,8 +25,6 @@ namespace {
 
 constexpr int firstDeviceRow = 2;
 constexpr int idColumn = 1;
-constexpr int rateIndex115200 = 3;
-constexpr int rateIndex38400 = 2;
 
 QString twoDigits(int id)
 {
@@ -73,8 +71,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const char* text, QRe
 
 } // namespace
 
-TfrmQuobDev::TfrmQuobDev(QuobSys& sys, CProfile& profile, QWidget* parent)
-    : QDialog(parent), sys_(sys), profile_(profile)
+TfrmQuobDev::TfrmQuobDev(DeviceListLink& link, CProfile& profile, QWidget* parent)
+    : QDialog(parent), link_(link), sys_(link.devices()), profile_(profile)
 {
     setObjectName("frmQuobDev");
     setWindowTitle("Quob Devices");
@@ -165,9 +163,8 @@ void TfrmQuobDev::FormShow()
     closed_ = false;
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    const CQuobIO& io = sys_.io;
-    const bool portOpen = io.isOpen() && io.port >= 1 && io.port <= 4;
-    currentPort = previousPort = portOpen ? io.port : 0;
+    const bool portOpen = link_.portInUse() != 0;
+    currentPort = previousPort = link_.portInUse();
     shownPortIndex_ = currentPort;
     cbCom->setCurrentIndex(currentPort);
     btnScan->setEnabled(portOpen);
@@ -202,7 +199,7 @@ void TfrmQuobDev::readDeviceKeys()
         int id = 0;
         profile_.ReadInt("INIT", "ID" + std::to_string(n), id);
         entries[n] = DeviceEntry{};
-        entries[n].id = static_cast<uint8_t>(std::clamp(id, 0, 99));
+        entries[n].id = static_cast<uint8_t>(std::clamp(id, 0, lastDeviceId));
     }
 }
 
@@ -298,8 +295,8 @@ void TfrmQuobDev::Select(int row)
         edSel->setText(textForKey("LB_CANTUSE"));
     if (entry)
         btnOk->setEnabled(usable);
-    if (usable && QuobSys::IsModelGroupA(*entry) && cbRate->currentIndex() == rateIndex115200)
-        cbRate->setCurrentIndex(rateIndex38400);
+    if (usable)
+        cbRate->setCurrentIndex(QuobSys::UsableRateIndex(*entry, cbRate->currentIndex()));
     cbRate->setEnabled(usable);
     Label3->setEnabled(usable);
 }
@@ -307,14 +304,13 @@ void TfrmQuobDev::Select(int row)
 void TfrmQuobDev::cbRateChange(int index)
 {
     const DeviceEntry* entry = entryOfRow(rowOfSelection());
-    if (entry && QuobSys::IsModelGroupA(*entry) && index == rateIndex115200)
-        cbRate->setCurrentIndex(rateIndex38400);
+    if (entry)
+        cbRate->setCurrentIndex(QuobSys::UsableRateIndex(*entry, index));
 }
 
 void TfrmQuobDev::cbComChange(int index)
 {
-    CQuobIO& io = sys_.io;
-    io.Close();
+    link_.releasePort();
     if (index == 0) {
         currentPort = 0;
         shownPortIndex_ = 0;
@@ -322,11 +318,10 @@ void TfrmQuobDev::cbComChange(int index)
         showNoDevice();
         return;
     }
-    if (!io.Open(index)) {
+    if (!link_.usePort(index)) {
         cbCom->setCurrentIndex(shownPortIndex_);
         return;
     }
-    io.SetControlMode();
     btnScan->setEnabled(true);
     currentPort = shownPortIndex_ = index;
     Refresh();
@@ -351,7 +346,7 @@ void TfrmQuobDev::Scan()
     }
     sys_.Sense(1);
     deviceCount = 0;
-    for (int id = 1; id <= 99; ++id) {
+    for (int id = firstDeviceId; id <= lastDeviceId; ++id) {
         if (sys_.Probe(id)) {
             entries[deviceCount] = DeviceEntry{};
             entries[deviceCount].id = static_cast<uint8_t>(id);
@@ -495,11 +490,10 @@ void TfrmQuobDev::FormClose()
     btnOk->setEnabled(true);
     cbCom->setEnabled(true);
     setRowSelection(true);
-    CQuobIO& io = sys_.io;
     if (cancelled) {
-        io.Close();
-        if (previousPort >= 1 && previousPort <= 4)
-            io.Open(previousPort);
+        link_.releasePort();
+        if (previousPort != 0)
+            link_.usePort(previousPort);
     } else if (const DeviceEntry* entry = entryOfRow(rowOfSelection())) {
         selectedId = entry->id;
         selectedEntry = *entry;
@@ -509,7 +503,7 @@ void TfrmQuobDev::FormClose()
         selectedEntry = DeviceEntry{};
     }
     profile_.WriteInt("INIT", "ID", selectedId);
-    profile_.WriteInt("INIT", "COM", io.isOpen() ? io.port : 0);
+    profile_.WriteInt("INIT", "COM", link_.portInUse());
     profile_.WriteInt("INIT", "BAUD_RATE", cbRate->currentIndex());
     rateIndex = cbRate->currentIndex();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/Quobsys.h"
+#include "link/DeviceListLink.h"
 
 #include <QDialog>
 
@@ -20,13 +20,14 @@ class CProfile;
 
 // The device list: the serial port, the devices found on it (ID, category, name), Change ID,
 // the picture transfer rate and the device to control. Shown modally by the controller, which
-// reads selectedEntry.id (0 for none) and rateIndex afterwards.
+// reads selectedEntry.id (0 for none) and rateIndex afterwards. It works on the port and the
+// devices of the device session.
 class TfrmQuobDev : public QDialog {
     Q_OBJECT
 public:
     static constexpr int maxEntries = 100;
 
-    TfrmQuobDev(QuobSys& sys, CProfile& profile, QWidget* parent = nullptr);
+    TfrmQuobDev(DeviceListLink& link, CProfile& profile, QWidget* parent = nullptr);
 
     // The windows disabled during a scan and enabled again on close (controller, main, viewer).
     void setGuardedWindows(std::vector<QWidget*> windows) { guarded_ = std::move(windows); }
@@ -91,6 +92,7 @@ private:
     int rowOfSelection() const;
     bool clashes(int id) const;
 
+    DeviceListLink& link_;
     QuobSys& sys_;
     CProfile& profile_;
     std::vector<QWidget*> guarded_;

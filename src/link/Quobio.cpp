@@ -11,7 +11,7 @@ namespace {
 
 constexpr uint32_t spacingMs = 80;
 constexpr uint32_t busyWaitSliceMs = 10;
-constexpr int firstAddressedOnly = 100; // IDs from here on get no answer
+constexpr int firstAddressedOnly = lastDeviceId + 1; // IDs from here on get no answer
 
 struct ResultText {
     int code;
@@ -26,6 +26,7 @@ constexpr ResultText resultTexts[] = {
     {QuobResult::BadChecksum, "the answer's checksum is wrong"},
     {QuobResult::BadId, "invalid device ID"},
     {QuobResult::Busy, "the line is held by another exchange"},
+    {QuobResult::LineLost, "the line was lost"},
 };
 
 } // namespace
@@ -201,17 +202,19 @@ int CQuobIO::exchange()
         sendBuffer[10] = quobChecksum(sendBuffer);
         packet = sendBuffer;
     }
+    if (lineLost())
+        return QuobResult::LineLost;
     holdSpacing();
     lastSendTime = tickCount();
     if (!Write(packet.data(), packet.size()))
-        return QuobResult::WriteFailed;
+        return lineLost() ? QuobResult::LineLost : QuobResult::WriteFailed;
     if (packet[2] >= firstAddressedOnly)
         return QuobResult::Ok;
 
     QuobPacket answer{};
     if (!ReadExact(answer.data(), answer.size())) {
         storeAnswer(QuobPacket{});
-        return QuobResult::NoAnswer;
+        return lineLost() ? QuobResult::LineLost : QuobResult::NoAnswer;
     }
     lastSendTime = 0;
     storeAnswer(answer);

@@ -24,6 +24,7 @@ constexpr int BadStart = 4;
 constexpr int BadChecksum = 5;
 constexpr int BadId = 6;
 constexpr int Busy = 7; // the line is held by another exchange; nothing was sent
+constexpr int LineLost = 8; // the line hung up (CComm::lineLost): nothing more goes over it
 // A short text for the code, for messages.
 const char* describe(int result);
 } // namespace QuobResult

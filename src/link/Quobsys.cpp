@@ -8,12 +8,13 @@ namespace vantrel {
 
 namespace {
 
-constexpr int settleExchangeLimit = 202;
 constexpr uint32_t powerLockWaitMs = 1000;
 constexpr uint8_t nameEnd = 0x7F;
 constexpr size_t namePartLength = 6;
 constexpr size_t nameLength = 12;
 constexpr uint8_t captureCategory = 0x16;
+constexpr int rateIndex115200 = 3;
+constexpr int rateIndex38400 = 2;
 
 struct CategoryLabel {
     uint8_t category;
@@ -61,7 +62,7 @@ QuobSys::QuobSys(CQuobIO& packetObject) : io(packetObject) {}
 
 bool QuobSys::SetId(int id)
 {
-    if (id < 1 || id > 99)
+    if (!isDeviceId(id))
         return false;
     deviceId = id;
     return true;
@@ -182,7 +183,7 @@ bool QuobSys::ReadEntry(DeviceEntry& entry)
 // New IDs outside 1 to 99 are refused: the device could not be addressed any more.
 bool QuobSys::ChangeId(int oldId, int newId)
 {
-    if (newId < 1 || newId > 99)
+    if (!isDeviceId(newId))
         return false;
     QuobCommand command = QuobCmd::ChangeId;
     command[2] = static_cast<uint8_t>(newId);
@@ -210,6 +211,11 @@ bool QuobSys::IsModelGroupA(const DeviceEntry& entry)
 bool QuobSys::IsModelGroupB(const DeviceEntry& entry)
 {
     return inGroup(entry, groupB);
+}
+
+int QuobSys::UsableRateIndex(const DeviceEntry& entry, int rateIndex)
+{
+    return IsModelGroupA(entry) && rateIndex == rateIndex115200 ? rateIndex38400 : rateIndex;
 }
 
 } // namespace vantrel

@@ -51,6 +51,9 @@ public:
     static bool HasCaptureCategory(const DeviceEntry& entry);
     static bool IsModelGroupA(const DeviceEntry& entry);
     static bool IsModelGroupB(const DeviceEntry& entry);
+    // The transfer rate index the device takes: model group A goes no faster than 38400
+    // bit/s, so 115200 (3) becomes 38400 (2).
+    static int UsableRateIndex(const DeviceEntry& entry, int rateIndex);
 
     CQuobIO& io;
     int deviceId = 0;

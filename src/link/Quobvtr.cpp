@@ -17,7 +17,6 @@ constexpr uint8_t pendingBit = 0x40;
 constexpr uint8_t flagBit = 0x40;
 constexpr uint8_t sixBits = 0x3F;
 constexpr int notAvailable = 5;
-constexpr int settleExchangeLimit = 202;
 
 struct SpeedDirection {
     uint8_t code;
@@ -75,7 +74,7 @@ void QuobVtr::SetNotifyWindow(QObject* window)
 
 bool QuobVtr::SetId(int id)
 {
-    if (id < 1 || id > 99)
+    if (!isDeviceId(id))
         return false;
     deviceId = id;
     return true;
@@ -110,6 +109,17 @@ void QuobVtr::StopPolling()
         return;
     pollThread.reset();
     flags.pollRunning = false;
+}
+
+void QuobVtr::noteLineLost()
+{
+    if (AutoCaptureHook* hook = runningAutoCapture())
+        hook->stop(*this);
+    power = 0;
+    powerChanged = 1;
+    state = VtrState::Unknown;
+    stateChanged = 1;
+    notifyWindow.post(Msg::StatusChanged);
 }
 
 bool QuobVtr::Poll()

@@ -44,6 +44,9 @@ public:
     bool Step(bool forward);
     bool ExtendedSense();
     bool PowerSense();
+    // The line hung up: a running automatic capture ends, the device shows as off and gone,
+    // and the notify window hears of it.
+    void noteLineLost();
 
     // Sign character then hh:mm:ss:ff, twelve characters.
     std::string timeCodeText() const;

@@ -14,6 +14,8 @@
 
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -225,6 +227,24 @@ TEST_F(Capture, LineThatDiesMidTransferFailsWithoutAPicture)
     EXPECT_EQ(rig.line.side->log().blocksSent, 5);
     EXPECT_FALSE(fileExists(rig.album.sideFileName(1)));
     EXPECT_TRUE(rig.album.announced.empty());
+}
+
+// A hang-up (the adapter pulled out) in the middle of the transfer ends the capture within a
+// second, with no picture and no file; a line that merely dies waits out its time-outs.
+TEST_F(Capture, HangUpMidTransferEndsTheCaptureAtOnceWithNoFileLeft)
+{
+    quobsim::SptpFaults faults;
+    faults.hangUpAt = 5;
+    CaptureRig rig(layoutWith(6, faults));
+    ASSERT_TRUE(rig.parkTape(0));
+    const int outcome = rig.cpt.Capture();
+    const auto ended = quobsim::Clock::now();
+    EXPECT_EQ(outcome, CaptureOutcome::TransferFailed | CaptureOutcome::LeaveFailed);
+    ASSERT_TRUE(rig.line.sim.hungUp());
+    EXPECT_TRUE(rig.line.io.lineLost());
+    EXPECT_LT(ended - rig.line.sim.hungUpAt(), std::chrono::seconds(1));
+    EXPECT_TRUE(rig.album.announced.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(rig.album.folder.path())) << "no side file, no work file";
 }
 
 TEST_F(Capture, PictureLargerThanTheBufferIsRefused)

@@ -3,6 +3,7 @@
 
 #include "support/TempFolder.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -74,4 +75,24 @@ TEST(CliCapture, FailureNamesTheOutcomeAndExitsNonZero)
     const CliRun bad = runCli({"capture", "--rate", "4", "-o", "x.dvf"}, folder.path());
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_TRUE(bad.err.contains("--rate takes 0 to 3"));
+}
+
+TEST(CliCapture, HangUpDuringTheTransferEndsWithinASecondWithTheLineLost)
+{
+    vantrel::quobsim::SptpOptions options;
+    options.faults.hangUpAt = 4;
+    CaptureLine line(options);
+    ASSERT_TRUE(line.ready);
+    line.io.Close();
+    vantrel::test::TempFolder folder;
+    const std::string output = folder.file("none.dvf");
+    const CliRun run = runCli({"capture", "--device", QString::fromStdString(line.sim.slavePath()), "-o",
+                               QString::fromStdString(output)},
+                              folder.path());
+    const auto ended = vantrel::quobsim::Clock::now();
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(run.err.toStdString(), "vantrel-cli: capture: the line was lost\n");
+    ASSERT_TRUE(line.sim.hungUp());
+    EXPECT_LT(ended - line.sim.hungUpAt(), std::chrono::seconds(1));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(output)));
 }

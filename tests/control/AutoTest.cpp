@@ -61,12 +61,13 @@ struct AutoRig {
         wait = std::make_unique<TfrmWait>();
         frmWait = wait.get();
         controller = std::make_unique<TfrmAvCtl>(main->profile);
-        controller->setAlbum(main.get());
+        controller->setMainWindow(main.get());
+        controller->setWaitDialog(wait.get());
         wait->setGuardedWindows({main.get(), controller.get()});
         dialog = std::make_unique<TfrmAuto>(main->profile, *controller, frmWait);
         controller->runAutoCaptureDialog = [this] { return dialog->runModal(); };
         controller->show();
-        running = QTest::qWaitFor([&] { return controller->vtr.power && controller->shownState() == 1; }, 10000);
+        running = QTest::qWaitFor([&] { return controller->session().vtr.power && controller->shownState() == 1; }, 10000);
     }
     ~AutoRig()
     {
@@ -87,7 +88,7 @@ struct AutoRig {
         });
         const uint8_t state = motion == Motion::Pause ? 5 : 1;
         return QTest::qWaitFor([&] {
-            return controller->vtr.state == state && controller->vtr.timeCode / fps == seconds;
+            return controller->session().vtr.state == state && controller->session().vtr.timeCode / fps == seconds;
         }, 5000);
     }
     Motion motion()
@@ -133,7 +134,7 @@ struct AutoRig {
         });
         driver.start(20);
         QTest::mouseClick(controller->btnAuto, Qt::LeftButton);
-        return executed && controller->vtr.autoCaptureRunning();
+        return executed && controller->session().vtr.autoCaptureRunning();
     }
 
     int fps;
@@ -289,7 +290,7 @@ TEST(AutoCapture, TimeCodeRunsEndOnTheTargetFromEveryDirection)
         ASSERT_TRUE(rig.startRun(atTarget)) << test.targetSeconds;
         EXPECT_EQ(rig.main->profile.intOr("AUTO", "TIMECODE", 0), target);
         EXPECT_TRUE(QTest::qWaitFor([&] { return rig.wait->shown(); }, 5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.controller->vtr.autoCaptureRunning(); }, runLimitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.controller->session().vtr.autoCaptureRunning(); }, runLimitMs));
         ASSERT_EQ(rig.main->album.count(), 1) << test.targetSeconds;
         EXPECT_EQ(rig.main->album.place(1).timeCode, timeCodeText(target, test.fps));
         EXPECT_TRUE(QTest::qWaitFor([&] { return rig.motion() == Motion::Stop && rig.controller->shownState() == 1; }));
@@ -305,10 +306,10 @@ TEST(AutoCapture, IntervalSeriesIsStampedExactlyAndStopEndsARun)
     AutoRig rig(25);
     ASSERT_TRUE(rig.running);
     ASSERT_TRUE(rig.tapeAt(40, Motion::Pause));
-    const int base = rig.controller->vtr.timeCode;
+    const int base = rig.controller->session().vtr.timeCode;
     ASSERT_TRUE(rig.startRun({.interval = true, .intervalSeconds = 6, .pictures = 3}, true));
-    EXPECT_EQ(rig.controller->vtr.autoBasePosition, base);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.controller->vtr.autoCaptureRunning(); }, 2 * runLimitMs));
+    EXPECT_EQ(rig.controller->session().vtr.autoBasePosition, base);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.controller->session().vtr.autoCaptureRunning(); }, 2 * runLimitMs));
     ASSERT_EQ(rig.main->album.count(), 3);
     for (int k = 0; k < 3; ++k)
         EXPECT_EQ(rig.main->album.place(k + 1).timeCode, timeCodeText(base + k * 6 * 25, 25)) << k;
@@ -319,7 +320,7 @@ TEST(AutoCapture, IntervalSeriesIsStampedExactlyAndStopEndsARun)
     ASSERT_TRUE(rig.startRun({.minutes = 1, .seconds = 30}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return rig.wait->shown() && rig.motion() == Motion::SearchForward; }, 5000));
     QTest::mouseClick(rig.wait->btnAbort, Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.controller->vtr.autoCaptureRunning(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.controller->session().vtr.autoCaptureRunning(); }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return rig.motion() == Motion::Stop; }));
     EXPECT_EQ(rig.main->album.count(), 3);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.wait->shown(); }, 5000));

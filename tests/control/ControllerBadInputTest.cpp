@@ -88,8 +88,8 @@ struct BadInputRig {
         main = std::make_unique<TfrmCptMain>();
         frmCptMain = main.get();
         controller = std::make_unique<TfrmAvCtl>(main->profile);
-        controller->setAlbum(main.get());
-        deviceList = std::make_unique<TfrmQuobDev>(controller->sys, main->profile);
+        controller->setMainWindow(main.get());
+        deviceList = std::make_unique<TfrmQuobDev>(controller->session(), main->profile);
         controller->setDeviceList(deviceList.get());
     }
     ~BadInputRig()
@@ -113,7 +113,7 @@ struct BadInputRig {
             box->done(QMessageBox::Ok);
         }
     }
-    bool linkRuns() { return controller->vtr.power && controller->transportEnabled(); }
+    bool linkRuns() { return controller->session().vtr.power && controller->transportEnabled(); }
 
     test::TempProgramFolder folder;
     std::shared_ptr<quobsim::SptpSide> side;

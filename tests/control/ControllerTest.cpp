@@ -79,10 +79,10 @@ struct ControllerRig {
         warnings = dialogs.get();
         main->setDialogs(std::move(dialogs));
         controller = std::make_unique<TfrmAvCtl>(main->profile);
-        controller->setAlbum(main.get());
+        controller->setMainWindow(main.get());
         controller->show();
         running = waitFor([&] {
-            return controller->vtr.power && controller->transportEnabled() && controller->shownState() == 1;
+            return controller->session().vtr.power && controller->transportEnabled() && controller->shownState() == 1;
         }, 10000);
     }
     ~ControllerRig()
@@ -177,7 +177,7 @@ TEST(Controller, ButtonsAndKeypadDriveTheTape)
     };
     for (const Case& test : cases) {
         rig.setMotion(test.from);
-        ASSERT_TRUE(waitFor([&] { return c.vtr.state == [&] {
+        ASSERT_TRUE(waitFor([&] { return c.session().vtr.state == [&] {
             return uint8_t(test.from == Motion::Stop ? 1 : test.from == Motion::Pause ? 5
                            : test.from == Motion::Play ? 6 : 7); }(); }));
         QTest::mouseClick(test.button, Qt::LeftButton);
@@ -203,15 +203,15 @@ TEST(Controller, PowerOffGreysTheCounterAndStopsTheTransport)
     TfrmAvCtl& c = *rig.controller;
     EXPECT_EQ(c.pnlCounter->palette().color(QPalette::WindowText), QColor(0, 255, 255));
     // A report of the state already shown changes nothing.
-    c.vtr.state = 1;
-    c.vtr.stateChanged = 1;
+    c.session().vtr.state = 1;
+    c.session().vtr.stateChanged = 1;
     WindowMessage report(Msg::StatusChanged, 0, 0);
     QCoreApplication::sendEvent(&c, &report);
     EXPECT_EQ(c.lightOf(c.btnStop), 1);
     QTest::mouseClick(c.btnPower, Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return !c.transportEnabled(); }));
     EXPECT_EQ(c.pnlCounter->palette().color(QPalette::WindowText), QColor(128, 128, 128));
-    EXPECT_EQ(c.shownState(), TfrmAvCtl::stateUnknown);
+    EXPECT_EQ(c.shownState(), VtrState::Unknown);
     for (QToolButton* button : {c.btnRev, c.btnPlay, c.btnStop, c.btnStep, c.btnCapt})
         EXPECT_FALSE(button->isEnabled());
     EXPECT_EQ(c.lightOf(c.btnStop), 0);
@@ -254,7 +254,7 @@ TEST(Controller, CaptureLandsInTheAlbumAndTheLinkRunsAgain)
     ASSERT_NE(rig.main->slotAt(place), nullptr);
     EXPECT_EQ(rig.main->album.place(place).timeCode.size(), 11u);
     EXPECT_NE(rig.main->album.place(place).timeCode, "--:--:--:--");
-    EXPECT_TRUE(waitFor([&] { return c.transportEnabled() && c.vtr.pollThread; }));
+    EXPECT_TRUE(waitFor([&] { return c.transportEnabled() && c.session().vtr.pollThread; }));
     EXPECT_TRUE(rig.warnings->warned.empty());
     rig.setMotion(Motion::Play);
     if (rig.shows(6) && waitFor([&] { return c.btnCapt->isEnabled(); }))
@@ -285,10 +285,10 @@ TEST(Controller, CaptureRefusalsAndFailures)
         if (album == &noRoom && !smallDisk)
             continue; // mounting needs root
         rig.warnings->warned.clear();
-        c.setAlbum(album);
+        c.session().setAlbum(album);
         c.setCaptureEnabled(true);
         for (QToolButton* button : {c.btnCapt, c.btnAuto}) {
-            c.vtr.StopPolling();
+            c.session().vtr.StopPolling();
             rig.line.sim.clearLog();
             QTest::mouseClick(button, Qt::LeftButton);
             EXPECT_TRUE(rig.line.sim.received().empty()) << key;
@@ -409,6 +409,7 @@ TEST(FaultMatrix, EveryCaptureFaultEndsWithItsMessageAndLeavesTheWindowsUsable)
     TfrmAvCtl& c = *rig.controller;
     TfrmWait wait;
     frmWait = &wait;
+    c.setWaitDialog(&wait);
     wait.setGuardedWindows({rig.main.get(), &c});
     const int threads = threadCount();
     for (const FaultRow& row : faultRows) {
@@ -458,7 +459,7 @@ TEST(FaultMatrix, EveryCaptureFaultEndsWithItsMessageAndLeavesTheWindowsUsable)
             EXPECT_FALSE(powered);
             QTest::mouseClick(c.btnPower, Qt::LeftButton);
         }
-        ASSERT_TRUE(waitFor([&] { return c.vtr.power && c.transportEnabled(); }, 10000));
+        ASSERT_TRUE(waitFor([&] { return c.session().vtr.power && c.transportEnabled(); }, 10000));
         EXPECT_EQ(threadCount(), threads) << "a thread of the capture is left";
     }
     EXPECT_TRUE(readyToCapture(rig));

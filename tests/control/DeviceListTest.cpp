@@ -1,6 +1,7 @@
 // The device list on the real dialog against simulated devices over a pty.
 #include "SimulatedLine.h"
 
+#include "capture/DeviceSession.h"
 #include "i18n/LanguageTable.h"
 #include "platform/Profile.h"
 #include "link/Quobdev.h"
@@ -62,9 +63,10 @@ struct DeviceListRig {
     test::TempProgramFolder folder;
     LanguageTable language;
     quobsim::Simulator sim;
-    CQuobIO io;
-    QuobSys sys{io};
     CProfile profile{folder.file("wyb30.ini")};
+    DeviceSession session{profile};
+    CQuobIO& io = session.io;
+    QuobSys& sys = session.sys;
     bool started = false;
 };
 
@@ -79,7 +81,7 @@ TEST(DeviceList, ScanEditIdsAndRate)
 {
     DeviceListRig rig;
     ASSERT_TRUE(rig.started && rig.io.Open(1) && rig.io.SetControlMode());
-    TfrmQuobDev dialog(rig.sys, rig.profile);
+    TfrmQuobDev dialog(rig.session, rig.profile);
     rig.run(dialog, [&] {
         QTest::mouseClick(dialog.btnScan, Qt::LeftButton);
         ASSERT_EQ(dialog.SG1->rowCount(), 4);
@@ -139,7 +141,7 @@ TEST(DeviceList, NotUseAndCancelKeepTheRate)
 {
     DeviceListRig rig;
     ASSERT_TRUE(rig.started);
-    TfrmQuobDev dialog(rig.sys, rig.profile);
+    TfrmQuobDev dialog(rig.session, rig.profile);
     rig.run(dialog, [&] {
         EXPECT_EQ(dialog.cbCom->currentIndex(), 0);
         EXPECT_FALSE(dialog.btnScan->isEnabled());
@@ -157,7 +159,7 @@ TEST(DeviceList, PortThatCannotOpenLeavesTheListAlone)
 {
     DeviceListRig rig;
     rig.profile.WriteString("Ports", "COM2", "/dev/vantrel-no-such-port");
-    TfrmQuobDev dialog(rig.sys, rig.profile);
+    TfrmQuobDev dialog(rig.session, rig.profile);
     rig.run(dialog, [&] {
         dialog.cbCom->setCurrentIndex(2);
         emit dialog.cbCom->activated(2);

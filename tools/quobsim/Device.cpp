@@ -1,5 +1,7 @@
 #include "Device.h"
 
+#include "link/QuobCommands.h"
+
 #include <algorithm>
 
 namespace vantrel::quobsim {
@@ -272,7 +274,7 @@ Answer Device::namePart(const Command& command, Clock::time_point)
 Answer Device::changeId(const Command& command, Clock::time_point)
 {
     const int newId = command[2];
-    if (newId < 1 || newId > 99)
+    if (!isDeviceId(newId))
         return withCode(Completion::Refused);
     id = newId;
     return withCode(Completion::Done);

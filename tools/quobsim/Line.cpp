@@ -102,7 +102,7 @@ Clock::duration Line::byteTime() const
 bool Line::fill(int timeoutMs)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!stop_ && master_ >= 0) {
+    while (!stopRequested() && master_ >= 0) {
         const ssize_t n = ::read(master_, buffer_, sizeof buffer_);
         if (n > 0) {
             head_ = 0;
@@ -159,7 +159,7 @@ bool Line::writeNow(const uint8_t* bytes, size_t count)
 {
     size_t written = 0;
     while (written < count) {
-        if (stop_ || master_ < 0)
+        if (stopRequested() || master_ < 0)
             return false;
         const ssize_t n = ::write(master_, bytes + written, count - written);
         if (n > 0) {

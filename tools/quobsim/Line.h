@@ -56,8 +56,13 @@ public:
     Clock::duration byteTime() const;
 
     void requestStop() { stop_ = true; }
-    void clearStop() { stop_ = false; }
-    bool stopRequested() const { return stop_; }
+    void clearStop() { stop_ = false; hangUp_ = false; }
+    // True when the serving should end: a stop, or a hang-up asked for.
+    bool stopRequested() const { return stop_ || hangUp_; }
+    // Asks the serving thread to pull the plug: it closes the line (both ends of the pty it
+    // holds, and the link), so the host's reads fail as after a USB adapter was pulled out.
+    void requestHangUp() { hangUp_ = true; }
+    bool hangUpRequested() const { return hangUp_; }
 
 private:
     bool fill(int timeoutMs);
@@ -71,6 +76,7 @@ private:
     std::atomic<int> rate_{9600};
     std::atomic<bool> realtime_{false};
     std::atomic<bool> stop_{false};
+    std::atomic<bool> hangUp_{false};
     uint8_t buffer_[1024] = {};
     size_t head_ = 0;
     size_t tail_ = 0;

@@ -29,7 +29,9 @@ constexpr const char* usage =
     "  --fault ...   spoil the answers of device ID: KIND silence|checksum|echo|refuse|\n"
     "                completion|pending|garbage|short, after AFTER good answers, for TIMES\n"
     "                answers (-1: all), completion CODE for 'completion', only the answers to\n"
-    "                commands beginning with the 4 hex digits COMMAND (1642: the freeze)\n";
+    "                commands beginning with the 4 hex digits COMMAND (1642: the freeze)\n"
+    "Signals: SIGUSR1 hangs the line up (an adapter pulled out), SIGUSR2 brings it back at\n"
+    "the same link path; SIGINT, SIGTERM and SIGHUP end the run.\n";
 
 std::string usageText()
 {
@@ -159,6 +161,8 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGHUP);
+    sigaddset(&stopSignals, SIGUSR1);
+    sigaddset(&stopSignals, SIGUSR2);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr); // the serving thread inherits the mask
 
     Simulator simulator(devices, options);
@@ -176,8 +180,20 @@ int main(int argc, char** argv)
     std::printf("%s\n", options.realtime ? " (realtime)" : "");
     std::fflush(stdout);
 
-    int signalNumber = 0;
-    sigwait(&stopSignals, &signalNumber);
+    // SIGUSR1 pulls the adapter out, SIGUSR2 plugs it back in; the others end the run.
+    for (int signalNumber = 0; sigwait(&stopSignals, &signalNumber) == 0;) {
+        if (signalNumber == SIGUSR1) {
+            simulator.hangUp();
+        } else if (signalNumber == SIGUSR2) {
+            if (simulator.comeBack())
+                std::printf("quobsim: back at %s\n", simulator.slavePath().c_str());
+            else
+                std::fprintf(stderr, "quobsim: %s\n", simulator.error().c_str());
+            std::fflush(stdout);
+        } else {
+            break;
+        }
+    }
     simulator.stop();
     return 0;
 }

@@ -125,9 +125,11 @@ void Simulator::serve()
     Packet packet{};
     Clock::time_point firstByte;
     while (!line_.stopRequested()) {
-        if (readPacket(packet, firstByte))
+        if (readPacket(packet, firstByte) && !hangsUpNow())
             handle(packet, firstByte);
     }
+    if (line_.hangUpRequested())
+        pullPlug();
 }
 
 // Finds FF FF and takes the nine bytes after it. Anything else on the line is skipped.

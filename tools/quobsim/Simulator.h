@@ -60,6 +60,17 @@ public:
 
     void setTransferMode(std::shared_ptr<TransferMode> mode);
 
+    // The adapter pulled out (Unplug.cpp): the serving thread closes the line and its link at
+    // once, or, after hangUpAfter(n), in place of answering the n-th packet from now. The
+    // host's reads then fail as on a real unplug.
+    void hangUp() { line_.requestHangUp(); }
+    void hangUpAfter(int packets) { hangUpCountdown_ = packets; }
+    bool hungUp() const { return hungUp_; }
+    // When the line was closed by a hang-up.
+    Clock::time_point hungUpAt() const;
+    // Plugged back in: a new pseudo-terminal at the same link path, served as before.
+    bool comeBack();
+
     // Guards the devices and the log against the serving thread.
     std::unique_lock<std::mutex> lock() { return std::unique_lock(mutex_); }
     // The device that answers `id` now, or nullptr. Hold lock() while using it.
@@ -89,6 +100,8 @@ private:
     void handle(const Packet& packet, Clock::time_point firstByte);
     std::vector<uint8_t> frame(Device& device, const Packet& received, Answer answer);
     void log(const Packet& packet, bool checksumGood);
+    bool hangsUpNow();
+    void pullPlug();
 
     Line line_;
     Options options_;
@@ -100,6 +113,9 @@ private:
     unsigned noise_ = 0x2545F491u;
     std::atomic<int> malformed_{0};
     bool straying_ = false;
+    std::atomic<int> hangUpCountdown_{0};
+    std::atomic<bool> hungUp_{false};
+    std::atomic<Clock::rep> hungUpAt_{0};
 };
 
 // The checksum of a Quob packet: bytes 0 to 9 summed, negated, low seven bits.

@@ -336,6 +336,10 @@ void SptpSide::sendBlock(Line& line, Session& session)
         const SptpFaults& faults = options_.faults;
         if (faults.lineDiesAt >= 0 && number >= faults.lineDiesAt)
             session.dead = true;
+        if (faults.hangUpAt >= 0 && number >= faults.hangUpAt) {
+            line.requestHangUp();
+            session.dead = true;
+        }
         if (faults.switchedOffAt >= 0 && number >= faults.switchedOffAt && !session.dead)
             session.dead = session.switchedOff = true;
         if (session.dead)
@@ -380,6 +384,7 @@ const char* const SptpOptionsHelp =
     "                dies before block B), garbage=B (noise sent once\n"
     "                instead of block B), off=B (the device is switched off before block B),\n"
     "                late=B (block B sent again, late, before the next one),\n"
+    "                hangup=B (the line hangs up, as an adapter pulled out, before block B),\n"
     "                no-end-answer, extra=N\n";
 
 bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string& error)
@@ -403,7 +408,7 @@ bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string
             {"unheard", &f.unheardNext},
             {"die", &f.lineDiesAt},              {"extra", &f.extraBlocks},
             {"garbage", &f.garbageBlock},        {"off", &f.switchedOffAt},
-            {"late", &f.lateCopy}};
+            {"late", &f.lateCopy},               {"hangup", &f.hangUpAt}};
         bool known = false;
         for (const auto& [flagName, flag] : flags)
             if (name == flagName && value.empty())

@@ -27,6 +27,7 @@ struct SptpFaults {
     int garbageBlock = -1;      // sent once as noise of a block frame's length
     int switchedOffAt = -1;     // the device is switched off instead of sending this block
     int lateCopy = -1;          // sent again, late, before the block after it
+    int hangUpAt = -1;          // the line hangs up (adapter pulled out) instead of this block
     bool endUnanswered = false; // the end command gets no answer
     int extraBlocks = 0;        // blocks beyond the picture: a picture larger than it should be
 };
