@@ -184,7 +184,10 @@ bool DeviceSession::usePort(int port)
     io.Close();
     portRefusal_.clear();
     if (!io.Open(port)) {
-        portRefusal_ = describePortRefusal(diagnosePortRefusal(comPortPath(port), static_cast<int>(io.lastError.load())));
+        const std::string path = comPortPath(port); // empty: the COM name stands for nothing
+        const auto refusal = diagnosePortRefusal(path.empty() ? "COM" + std::to_string(port) : path,
+                                                 static_cast<int>(io.lastError.load()));
+        portRefusal_ = describePortRefusal(refusal);
         return false;
     }
     io.SetControlMode();

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -359,6 +360,9 @@ void TfrmQuobDev::listPorts()
     cbDevice->clear();
     for (const SerialDevice& device : devicesFound_)
         cbDevice->addItem(QString::fromStdString(device.label()));
+    // The names are longer than the boxes: the open list shows them whole.
+    for (QComboBox* box : {cbCom, cbDevice})
+        box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + 8);
     showPortDevice();
 }
 
@@ -367,6 +371,8 @@ void TfrmQuobDev::showPortDevice()
     const int port = cbCom->currentIndex();
     const SerialDevice* device = port > 0 ? deviceForPath(devicesFound_, comPortPath(port)) : nullptr;
     cbDevice->setCurrentIndex(device ? static_cast<int>(device - devicesFound_.data()) : -1);
+    cbCom->setToolTip(cbCom->currentText());
+    cbDevice->setToolTip(cbDevice->currentText());
     cbDevice->setEnabled(port > 0 && !devicesFound_.empty());
     Label4->setEnabled(cbDevice->isEnabled());
 }

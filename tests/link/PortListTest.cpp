@@ -117,3 +117,19 @@ TEST(CliPorts, ListsTheDevicesFoundWithTheirComNames)
                        "-\t" + tree.dev("ttyACM0") + "\t\n"
                        "COM2\t/tmp/quob0\t(set in wyb30.ini)\n");
 }
+
+TEST(CliUdevRule, OneLineAnAdapterByItsSerialName)
+{
+    FakeDeviceTree tree;
+    test::TempProgramFolder folder;
+    setenv("VANTREL_DEVICE_ROOT", tree.path().c_str(), 1);
+    const test::CliRun found = test::runCli({"udev-rule"});
+    unsetenv("VANTREL_DEVICE_ROOT");
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.out, "SUBSYSTEM==\"tty\", ENV{ID_SERIAL}==\"FTDI_FT232R_USB_UART_A600ABCD\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n"
+                         "SUBSYSTEM==\"tty\", ENV{ID_SERIAL}==\"Prolific_Technology_Inc._USB-Serial_Controller\", "
+                         "ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n");
+    const test::CliRun named = test::runCli({"udev-rule", QString::fromStdString(tree.dev("ttyUSB2"))});
+    EXPECT_NE(named.status, 0);
+    EXPECT_EQ(named.err, "vantrel-cli: " + tree.dev("ttyUSB2") + " is not a /dev/serial/by-id name\n");
+}
