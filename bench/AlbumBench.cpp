@@ -7,7 +7,7 @@
 #include "album/Album.h"
 #include "album/AlbumFile.h"
 #include "album/IndexEditing.h"
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/DvCodec.h"
 #include "image/Dvf.h"
 #include "image/TestPattern.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The figures of the bench programs: a path and its bare baseline run by turns in rounds, so
 // that the machine's slower and quicker spells fall on both; the median ratio is the figure.
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 // baseline by turns, so that the machine's slower and quicker spells fall on both.
 #include "Figures.h"
 
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
 #include "image/Dvf.h"

@@ -1,7 +1,7 @@
 // The viewer's figures: showing a picture (read, decode with the default correction, paint at
 // 768 x 576) beside libavcodec's bare full decode, a colour conversion and a scale to
 // 768 x 576; and the slide show's pace at its minimum interval.
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/BackColour.h"
 #include "image/DvCodec.h"
 #include "image/Dvf.h"

@@ -1,7 +1,7 @@
 #include "Album.h"
 
 #include "album/AlbumFile.h"
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/Dvf.h"
 #include "image/FrameBitmap.h"
 #include "image/Resampling.h"

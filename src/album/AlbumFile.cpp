@@ -32,7 +32,7 @@ AlbumFileHeader parseAlbumHeader(const uint8_t* bytes, size_t size)
 
 int recordFrameBytes(uint8_t digit)
 {
-    return frameBytesOf(digit == '6' ? dvSystem625 : dvSystem525);
+    return frameBytesOf(systemOfDigit(digit).value_or(dvSystem525));
 }
 
 std::string cutListText(const std::vector<std::string>& timeCodes)

@@ -1,6 +1,6 @@
 #include "HtmlExport.h"
 
-#include "TargetPath.h"
+#include "image/TargetPath.h"
 #include "i18n/LanguageTable.h"
 #include "image/Conversions.h"
 #include "image/WholeFile.h"

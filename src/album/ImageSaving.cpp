@@ -1,6 +1,6 @@
 #include "ImageSaving.h"
 
-#include "TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/Conversions.h"
 #include "platform/Paths.h"
 

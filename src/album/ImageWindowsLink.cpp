@@ -3,7 +3,7 @@
 #include "album/Album.h"
 #include "album/Cptmain.h"
 #include "album/MainDialogs.h"
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "image/FullImage.h"
 #include "image/ImageType.h"
 #include "image/ViewBtn.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "album/ImageSaving.h"
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 
 #include <QPointer>
 #include <QStringList>

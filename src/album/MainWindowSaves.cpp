@@ -3,7 +3,6 @@
 #include "album/Cptmain.h"
 #include "album/HtmlExport.h"
 #include "album/MainDialogs.h"
-#include "control/Wait.h"
 #include "i18n/LanguageTable.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
@@ -90,7 +89,7 @@ void MainWindowSaves::begin()
     const QString caption = textForKey("MB_TI_SAVE");
     takeStopRequest();
     sendMessage(window_.wait_, Msg::WaitShow, reinterpret_cast<intptr_t>(&caption),
-                TfrmWait::ShowGauge | TfrmWait::ShowStop);
+                WaitShowFlag::Gauge | WaitShowFlag::Stop);
 }
 
 void MainWindowSaves::setPercent(int percent)

@@ -30,7 +30,7 @@ constexpr uint32_t BlockRequestWaitMs = 150;
 constexpr uint32_t QuietMs = 500;
 constexpr int BlockAttempts = 4;
 constexpr size_t MinimumBlockFrame = 800;
-constexpr intptr_t WaitFlagsTransfer = 7; // gauge and Stop visible, Stop disabled
+constexpr intptr_t WaitFlagsTransfer = WaitShowFlag::Gauge | WaitShowFlag::Stop | WaitShowFlag::StopDisabled;
 constexpr uint32_t ThreadWaitSliceMs = 100;
 
 } // namespace

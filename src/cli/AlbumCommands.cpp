@@ -94,7 +94,7 @@ int list(const Arguments& arguments)
         for (int p = 1; p <= album.count(); ++p) {
             const AlbumPlace& place = album.place(p);
             std::printf("place=%d system=%s timecode=%s wide=%d\n", p,
-                        place.system == 6 ? "625" : "525", place.timeCode.c_str(),
+                        factsOf(systemOfNumber(place.system)).name, place.timeCode.c_str(),
                         place.wide ? 1 : 0);
         }
         return 0;

@@ -1,5 +1,5 @@
 #pragma once
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #include "Cli.h"
 #include "CommandLinePrompts.h"
 
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "i18n/LanguageTable.h"
 #include "image/Conversions.h"
 #include "image/DvCodec.h"
@@ -109,7 +109,7 @@ int info(const Arguments& arguments)
     PictureRecord record;
     if (!readInput(arguments.words[0], record))
         return 1;
-    std::printf("system=%s timecode=%s wide=%d\n", record.system == 6 ? "625" : "525",
+    std::printf("system=%s timecode=%s wide=%d\n", factsOf(record.videoSystem()).name,
                 record.timeCode.c_str(), record.wide ? 1 : 0);
     return 0;
 }

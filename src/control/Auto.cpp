@@ -1,7 +1,7 @@
 #include "control/Auto.h"
 
 #include "control/AvCtl.h"
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/Localiser.h"
 #include "platform/Profile.h"

@@ -65,7 +65,7 @@ bool AutoRunWindows::waitShowing()
 void AutoRunWindows::showWait()
 {
     const QString title = textForKey("MB_TI_AUTO");
-    sendMessage(wait_, Msg::WaitShow, reinterpret_cast<intptr_t>(&title), TfrmWait::ShowStop);
+    sendMessage(wait_, Msg::WaitShow, reinterpret_cast<intptr_t>(&title), WaitShowFlag::Stop);
 }
 
 void AutoRunWindows::closeWait()

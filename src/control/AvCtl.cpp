@@ -2,7 +2,7 @@
 
 #include "album/Cptmain.h"
 #include "album/MainDialogs.h"
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "capture/AutoRun.h"
 #include "control/TransportArt.h"
 #include "control/Wait.h"

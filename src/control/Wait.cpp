@@ -1,6 +1,6 @@
 #include "Wait.h"
 
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "i18n/LanguageTable.h"
 #include "i18n/Localiser.h"
 #include "platform/Ticks.h"
@@ -184,11 +184,11 @@ void TfrmWait::WaitShowMessage(intptr_t title, intptr_t flags)
 {
     if (title != noTitle && title != keepTitle)
         setWindowTitle(*reinterpret_cast<const QString*>(title));
-    Panel1->setVisible(flags & ShowGauge);
-    if (flags & ShowGauge)
+    Panel1->setVisible(flags & WaitShowFlag::Gauge);
+    if (flags & WaitShowFlag::Gauge)
         Gauge1->setValue(0);
-    btnAbort->setVisible(flags & ShowStop);
-    btnAbort->setEnabled(!(flags & StopDisabled));
+    btnAbort->setVisible(flags & WaitShowFlag::Stop);
+    btnAbort->setEnabled(!(flags & WaitShowFlag::StopDisabled));
     showDialog();
 }
 

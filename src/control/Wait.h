@@ -22,15 +22,13 @@ class WindowMessage;
 // On the UI thread call the operations below directly. Other threads use the messages, always
 // with sendMessage (only Msg::WaitClose may be posted):
 //   Msg::WaitShow (1134)        wParam: address of a QString title that lives until the send
-//                               returns, or 0 / -1 to keep the caption; lParam: ShowFlag bits
+//                               returns, or 0 / -1 to keep the caption; lParam: WaitShowFlag bits
 //   Msg::WaitStopEnabled (1143) wParam: 0 disables Stop, non-zero enables it, 1 also focuses it
 //   Msg::WaitPercent (1144)     wParam: progress 0..100
 //   Msg::WaitClose (1132)       closes the dialog if it is showing
 class TfrmWait : public QDialog {
     Q_OBJECT
 public:
-    enum ShowFlag : intptr_t { ShowStop = 1, ShowGauge = 2, StopDisabled = 4 };
-
     explicit TfrmWait(QWidget* parent = nullptr);
 
     // The windows whose enabled states the dialog remembers at show and gives back at close

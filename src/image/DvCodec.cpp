@@ -49,7 +49,7 @@ int paddedRowBytes(int width) { return (width * 3 + 3) & ~3; }
 
 AVPixelFormat pixelFormatOf(DvSystem system)
 {
-    return system == dvSystem625 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
+    return factsOf(system).chroma == DvChroma::Yuv420 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV411P;
 }
 
 // Converts between pixel layouts, keeping one scaler for the sizes last asked.
@@ -300,7 +300,8 @@ CodecContextPtr openEncoderContext(DvSystem system)
     context->width = fullWidth;
     context->height = linesOf(system);
     context->pix_fmt = pixelFormatOf(system);
-    context->time_base = system == dvSystem625 ? AVRational{1, 25} : AVRational{1001, 30000};
+    const DvSystemFacts& facts = factsOf(system);
+    context->time_base = AVRational{facts.frameRateDenominator, facts.frameRateNumerator};
     context->flags |= AV_CODEC_FLAG_INTERLACED_DCT;
     if (avcodec_open2(context.get(), codec, nullptr) < 0)
         return nullptr;

@@ -49,8 +49,6 @@ static_assert(sizeof(DvcEncodeParams) == 8 * 4);
 constexpr int dvEncodeBufferBytes = dvMaxFrameBytes;
 constexpr int dvEncodedDataOffset = dvfHeaderBytes; // where DvcEncode puts the stored sequences
 
-constexpr int linesOf(DvSystem system) { return system == dvSystem625 ? 576 : 480; }
-
 // Decode results.
 enum DvcResult : int32_t {
     dvcOk = 0,

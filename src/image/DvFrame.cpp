@@ -24,20 +24,28 @@ void putHeaderBlockStart(uint8_t* block, size_t sequence, DvSystem system)
     block[0] = id[0];
     block[1] = id[1];
     block[2] = id[2];
-    block[3] = system == dvSystem625 ? 0xBF : 0x3F; // the top bit marks 625/50
+    block[3] = factsOf(system).headerFlag;
 }
 
-const DvfFormat& dvfFormatOf(DvSystem system)
+const DvSystemFacts* systemOfLines(int lines)
 {
-    return system == dvSystem625 ? dvfFormats[1] : dvfFormats[0];
+    for (const auto& facts : dvSystems)
+        if (facts.lines == lines)
+            return &facts;
+    return nullptr;
 }
 
 std::optional<DvSystem> systemOfDigit(uint8_t digit)
 {
-    for (const auto& format : dvfFormats)
-        if (format.digit == static_cast<char>(digit))
-            return format.system;
+    for (const auto& facts : dvSystems)
+        if (facts.digit == static_cast<char>(digit))
+            return facts.system;
     return std::nullopt;
+}
+
+DvSystem systemOfNumber(int number)
+{
+    return systemOfDigit(static_cast<uint8_t>('0' + number)).value_or(dvSystem525);
 }
 
 } // namespace vantrel

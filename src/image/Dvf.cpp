@@ -55,13 +55,13 @@ char digitOf(uint8_t nibble) { return static_cast<char>('0' + nibble); }
 
 std::array<uint8_t, dvfHeaderBytes> dvfHeader(DvSystem system)
 {
-    const DvfFormat& format = dvfFormatOf(system);
+    const DvSystemFacts& format = factsOf(system);
     std::array<uint8_t, dvfHeaderBytes> header{};
     std::memcpy(header.data(), "DVF 1.00SD", dvfDigitOffset);
     header[dvfDigitOffset] = static_cast<uint8_t>(format.digit);
     header[11] = 0;
-    putBigEndian(&header[12], format.fileBytes);
-    putBigEndian(&header[16], format.dataBytes);
+    putBigEndian(&header[12], format.dvfFileBytes);
+    putBigEndian(&header[16], format.dvfDataBytes);
     putBigEndian(&header[20], dvfHeaderBytes);
     std::memset(&header[24], 0xFF, 8);
     return header;
@@ -69,9 +69,9 @@ std::array<uint8_t, dvfHeaderBytes> dvfHeader(DvSystem system)
 
 std::array<uint8_t, 5> sourceControlPack(DvSystem system, bool wide)
 {
-    const uint8_t display = wide ? (system == dvSystem625 ? 0xCF : 0xCA) : 0xC8;
-    const uint8_t systemByte = system == dvSystem625 ? 0xFF : 0xFC;
-    return {sourceControlHeader, 0x3F, display, systemByte, 0xFF};
+    const DvSystemFacts& facts = factsOf(system);
+    const uint8_t display = wide ? facts.sourceControlWide : 0xC8;
+    return {sourceControlHeader, 0x3F, display, facts.sourceControlSystem, 0xFF};
 }
 
 bool writeDvfFile(const uint8_t* sequences, const std::string& path, DvSystem system, bool wide)

@@ -29,7 +29,7 @@ struct PictureRecord {
     std::array<uint8_t, dvfHeaderBytes> header{};
     bool wide = false;
 
-    DvSystem videoSystem() const { return system == 6 ? dvSystem625 : dvSystem525; }
+    DvSystem videoSystem() const { return systemOfNumber(system); }
     void releaseFrame() { frame.reset(); }
 };
 

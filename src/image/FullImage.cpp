@@ -1,6 +1,6 @@
 #include "FullImage.h"
 
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "i18n/Localiser.h"
 #include "image/Conversions.h"
 #include "image/Dvf.h"

@@ -1,6 +1,5 @@
 #include "ImageType.h"
 
-#include "album/TargetPath.h"
 #include "i18n/Localiser.h"
 #include "i18n/RadioGroup.h"
 #include "image/BackColour.h"
@@ -9,21 +8,21 @@
 #include "image/ImageDocument.h"
 #include "image/ImageWindowsHost.h"
 #include "image/ImageWindowsText.h"
+#include "image/TargetPath.h"
 #include "platform/Profile.h"
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
+#include "platform/WindowPosition.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -337,7 +336,7 @@ void TfrmImageType::FormShow()
     rgFmtClick();
     if (host_.album().count() == 0)
         btnPreview->setEnabled(false);
-    centreOnScreen();
+    centreOnScreen(*this);
 }
 
 void TfrmImageType::rgFmtClick()
@@ -466,12 +465,6 @@ void TfrmImageType::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange)
         host_.setDeleteShortcutEnabled(!isActiveWindow());
     QDialog::changeEvent(event);
-}
-
-void TfrmImageType::centreOnScreen()
-{
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
 }
 
 } // namespace vantrel

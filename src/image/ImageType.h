@@ -105,7 +105,6 @@ private:
     void lbColor1Click(int row);
     void setPanelColour(uint32_t colour);
     void writeSettings();
-    void centreOnScreen();
 
     ImageWindowsHost& host_;
     TfrmFullImage* viewer_ = nullptr;

@@ -1,5 +1,6 @@
 #include "Resampling.h"
 
+#include "image/DvFrame.h"
 #include "image/FrameBitmap.h"
 
 #include <QImage>
@@ -18,25 +19,12 @@ constexpr int thumbnailWidth = 80;
 constexpr int thumbnailHeight = 60;
 constexpr int frameWidth = 720;
 
-struct AspectRow {
-    int height;
-    bool wide;
-    int width;
-    BoxResampler resampler;
-};
-
-const AspectRow* aspectRowFor(int height, bool wide)
+const DvAspect* aspectFor(int height, bool wide)
 {
-    static const AspectRow rows[] = {
-        {480, false, 640, {9, 8}},
-        {480, true, 848, {45, 53}},
-        {576, false, 768, {15, 16}},
-        {576, true, 1024, {45, 64}},
-    };
-    for (const auto& row : rows)
-        if (row.height == height && row.wide == wide)
-            return &row;
-    return nullptr;
+    const DvSystemFacts* facts = systemOfLines(height);
+    if (!facts)
+        return nullptr;
+    return wide ? &facts->wide : &facts->narrow;
 }
 
 } // namespace
@@ -146,10 +134,11 @@ std::optional<std::vector<uint8_t>> aspectCopy(const FrameBitmap& bitmap, bool w
 {
     if (bitmap.width != frameWidth || !bitmap.block)
         return std::nullopt;
-    const AspectRow* row = aspectRowFor(bitmap.height, wide);
-    if (!row)
+    const DvAspect* aspect = aspectFor(bitmap.height, wide);
+    if (!aspect)
         return std::nullopt;
-    const size_t outputRow = static_cast<size_t>(row->width) * 3;
+    const BoxResampler resampler(aspect->storedGroup, aspect->squareGroup);
+    const size_t outputRow = static_cast<size_t>(aspect->squareWidth) * 3;
     std::vector<uint8_t> block;
     try {
         block.resize(bitmapInfoHeaderBytes + outputRow * bitmap.height);
@@ -157,11 +146,11 @@ std::optional<std::vector<uint8_t>> aspectCopy(const FrameBitmap& bitmap, bool w
         return std::nullopt;
     }
     std::memcpy(block.data(), bitmap.header(), bitmapInfoHeaderBytes);
-    putLittleEndian32(&block[4], static_cast<uint32_t>(row->width));
-    putLittleEndian32(&block[20], static_cast<uint32_t>(bitmap.height * row->width * 3));
+    putLittleEndian32(&block[4], static_cast<uint32_t>(aspect->squareWidth));
+    putLittleEndian32(&block[20], static_cast<uint32_t>(bitmap.height * aspect->squareWidth * 3));
     for (int y = 0; y < bitmap.height; ++y)
-        row->resampler.line(bitmap.pixels() + static_cast<size_t>(y) * bitmap.rowBytes(),
-                            &block[bitmapInfoHeaderBytes + y * outputRow], frameWidth / row->resampler.n);
+        resampler.line(bitmap.pixels() + static_cast<size_t>(y) * bitmap.rowBytes(),
+                       &block[bitmapInfoHeaderBytes + y * outputRow], frameWidth / resampler.n);
     return block;
 }
 

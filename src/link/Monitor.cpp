@@ -4,13 +4,12 @@
 #include "link/MonitorText.h"
 #include "link/Quobio.h"
 #include "platform/WindowMessage.h"
+#include "platform/WindowPosition.h"
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
-#include <QScreen>
 
 namespace vantrel {
 
@@ -97,7 +96,7 @@ TfrmMonitor::TfrmMonitor(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSW
     FormCreate();
     localise(languageTable(), this);
     fitLabels();
-    centreOnScreen();
+    centreOnScreen(*this);
 }
 
 void TfrmMonitor::fitLabels()
@@ -131,12 +130,6 @@ void TfrmMonitor::FormCreate()
     fixed.setPointSize(9);
     for (QLabel* panel : {pnlTD, pnlRD, pnlCErr, pnlJErr})
         panel->setFont(fixed);
-}
-
-void TfrmMonitor::centreOnScreen()
-{
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 bool TfrmMonitor::event(QEvent* event)

@@ -31,7 +31,6 @@ protected:
 private:
     void createControls();
     void FormCreate();
-    void centreOnScreen();
     void fitLabels();
     void exchangeNotice(uintptr_t osError, intptr_t result);
 

@@ -20,6 +20,13 @@ constexpr int WaitPercent = User + 120;        // 1144: percentage
 constexpr int IndexScroll = 52772;
 } // namespace Msg
 
+// The lParam bits of Msg::WaitShow.
+namespace WaitShowFlag {
+constexpr intptr_t Stop = 1;          // the Stop button shows
+constexpr intptr_t Gauge = 2;         // the gauge shows
+constexpr intptr_t StopDisabled = 4;  // Stop shows disabled until Msg::WaitStopEnabled
+} // namespace WaitShowFlag
+
 // A window message: its number is the event type, with the two parameters of the message.
 class WindowMessage : public QEvent {
 public:

@@ -3,7 +3,7 @@
 #include "support/TempFolder.h"
 
 #include "album/Album.h"
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/Dvf.h"
 #include "platform/IniFile.h"
 

@@ -168,7 +168,7 @@ protected:
             if (!fileExists(record.path))
                 continue;
             const uint32_t size = fileSizeOf(record.path);
-            EXPECT_TRUE(size == dvfFormats[0].fileBytes || size == dvfFormats[1].fileBytes)
+            EXPECT_TRUE(size == dvSystems[0].dvfFileBytes || size == dvSystems[1].dvfFileBytes)
                 << record.path << " holds " << size;
             EXPECT_TRUE(readPictureFile(record)) << record.path;
             codes.push_back(record.timeCode);

@@ -184,7 +184,7 @@ TEST(FullDisk, WindowWritersGiveTheirMessageAndWriteNothingHalf)
             ASSERT_TRUE(rig.disk.fillLeaving(freeSpaceFor(row)));
         auto expectedContents = contentsOf(rig.disk);
         if (*row.added)
-            expectedContents[row.added] = dvfFormats[0].fileBytes;
+            expectedContents[row.added] = dvSystems[0].dvfFileBytes;
         rig.show();
         writer.act(rig);
 

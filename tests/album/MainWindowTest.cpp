@@ -10,7 +10,7 @@
 #include "album/ImageWindowsLink.h"
 #include "album/ToolbarArt.h"
 #include "album/MainDialogs.h"
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "capture/CaptureCommands.h"
 #include "control/Title.h"
 #include "control/Wait.h"
@@ -334,7 +334,7 @@ TEST_F(MainWindowTest, CommandLineFilesSurviveAKill)
                                          QString::fromStdString(jpeg)});
     ASSERT_TRUE(program.waitForStarted());
     const std::string last = home.file("lum004.dat");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return fileSizeOf(last) == dvfFormats[0].fileBytes; }, 30000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fileSizeOf(last) == dvSystems[0].dvfFileBytes; }, 30000));
     ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
     program.waitForFinished();
 

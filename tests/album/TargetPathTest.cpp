@@ -1,7 +1,7 @@
 #include "support/TempFolder.h"
 
 #include "RecordingPrompts.h"
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "i18n/LanguageTable.h"
 #include "platform/Paths.h"
 

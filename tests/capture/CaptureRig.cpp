@@ -94,7 +94,7 @@ void expectSideFileHoldsFrame(const std::string& path, const quobsim::SptpPictur
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const DvSystem system = picture.sequences == 12 ? dvSystem625 : dvSystem525;
-    ASSERT_EQ(bytes.size(), dvfFormatOf(system).fileBytes);
+    ASSERT_EQ(bytes.size(), factsOf(system).dvfFileBytes);
     const auto header = dvfHeader(system);
     ASSERT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
     for (size_t s = 0; s < picture.sequences; ++s) {

@@ -88,7 +88,7 @@ TEST_F(WaitFixture, CaptureSequenceFromAWorkerThread)
     const QString title = "Transferring the picture...";
     runWorker([&] {
         sendMessage(&dialog, Msg::WaitShow, reinterpret_cast<intptr_t>(&title),
-                    TfrmWait::ShowStop | TfrmWait::ShowGauge | TfrmWait::StopDisabled);
+                    WaitShowFlag::Stop | WaitShowFlag::Gauge | WaitShowFlag::StopDisabled);
         probeNow();
         sendMessage(&dialog, Msg::WaitStopEnabled, 1);
         probeNow();
@@ -127,9 +127,9 @@ TEST_F(WaitFixture, ShowFlagsAndKeptCaption)
     dialog.setProgress(70);
     // No title: the caption stays; flag 1 alone hides the gauge and enables Stop.
     runWorker([&] {
-        sendMessage(&dialog, Msg::WaitShow, -1, TfrmWait::ShowStop);
+        sendMessage(&dialog, Msg::WaitShow, -1, WaitShowFlag::Stop);
         probeNow();
-        sendMessage(&dialog, Msg::WaitShow, 0, TfrmWait::ShowGauge);
+        sendMessage(&dialog, Msg::WaitShow, 0, WaitShowFlag::Gauge);
         probeNow();
     });
     ASSERT_EQ(probe.snapshots.size(), 2u);
@@ -150,7 +150,7 @@ TEST_F(WaitFixture, StopRaisesTheFlagTheWorkerPolls)
     const QString title = "Auto capture running";
     std::unique_ptr<QThread> worker(QThread::create([&] {
         sendMessage(&dialog, Msg::WaitShow, reinterpret_cast<intptr_t>(&title),
-                    TfrmWait::ShowStop | TfrmWait::ShowGauge);
+                    WaitShowFlag::Stop | WaitShowFlag::Gauge);
         for (int percent = 0; percent <= 100; ++percent) {
             if (dialog.abortRequested.exchange(false)) {
                 sawAbort = true;

@@ -2,7 +2,7 @@
 #include "Frames.h"
 #include "support/TempFolder.h"
 
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "image/Conversions.h"
 #include "image/Dvf.h"
 #include "image/TestPattern.h"

@@ -228,3 +228,62 @@ TEST_F(Dvf, WriterRefusesMissingDataAndUnwritablePaths)
     const auto nowhere = folder.file("no/such/folder/f.dvf");
     EXPECT_FALSE(writeDvfFile(storedSequences(dvSystem525).data(), nowhere, dvSystem525, false));
 }
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+// Each row of the system table against the file the writer makes of it and against what
+// libavcodec's own DV profile reads from that frame.
+TEST_F(Dvf, SystemTableAgreesWithTheWrittenFileAndTheDecoder)
+{
+    for (const DvSystemFacts& facts : dvSystems) {
+        for (const bool wide : {false, true}) {
+            SCOPED_TRACE(std::string(facts.name) + (wide ? " wide" : ""));
+            EXPECT_EQ(&factsOf(facts.system), &facts);
+            EXPECT_EQ(systemOfSequences(facts.sequences), facts.system);
+            EXPECT_EQ(systemOfLines(facts.lines), &facts);
+            const DvAspect& aspect = wide ? facts.wide : facts.narrow;
+            EXPECT_EQ(720 % aspect.storedGroup, 0);
+            EXPECT_EQ(720 / aspect.storedGroup * aspect.squareGroup, aspect.squareWidth);
+            EXPECT_NEAR(double(aspect.squareWidth) / facts.lines, wide ? 16.0 / 9 : 4.0 / 3, 0.02);
+
+            const auto path = folder.file("t.dvf");
+            ASSERT_TRUE(writeDvfFile(storedSequences(facts.system).data(), path, facts.system, wide));
+            EXPECT_EQ(fileBytes(path).size(), facts.dvfFileBytes);
+            PictureRecord record;
+            record.path = path;
+            ASSERT_TRUE(readPictureFile(record));
+            EXPECT_EQ(record.header[dvfDigitOffset], facts.digit);
+            EXPECT_EQ(record.videoSystem(), facts.system);
+            EXPECT_EQ(record.wide, wide);
+
+            std::vector<uint8_t> frame(facts.frameBytes + AV_INPUT_BUFFER_PADDING_SIZE);
+            std::memcpy(frame.data(), record.frame.get(), facts.frameBytes);
+            for (int s = 0; s < facts.sequences; ++s)
+                putHeaderBlockStart(&frame[s * dvSequenceBytes], s, facts.system);
+            const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DVVIDEO);
+            ASSERT_NE(codec, nullptr);
+            AVCodecContext* context = avcodec_alloc_context3(codec);
+            ASSERT_EQ(avcodec_open2(context, codec, nullptr), 0);
+            AVPacket* packet = av_packet_alloc();
+            AVFrame* picture = av_frame_alloc();
+            packet->data = frame.data();
+            packet->size = facts.frameBytes;
+            ASSERT_EQ(avcodec_send_packet(context, packet), 0);
+            ASSERT_EQ(avcodec_receive_frame(context, picture), 0);
+            EXPECT_EQ(picture->height, facts.lines);
+            EXPECT_EQ(picture->format, facts.chroma == DvChroma::Yuv420 ? AV_PIX_FMT_YUV420P
+                                                                        : AV_PIX_FMT_YUV411P);
+            EXPECT_EQ(context->framerate.num * facts.frameRateDenominator,
+                      context->framerate.den * facts.frameRateNumerator);
+            EXPECT_EQ((context->framerate.num + context->framerate.den - 1) / context->framerate.den,
+                      facts.timeCodeFramesPerSecond);
+            EXPECT_NEAR(av_q2d(picture->sample_aspect_ratio),
+                        double(aspect.squareGroup) / aspect.storedGroup, 0.01);
+            av_frame_free(&picture);
+            av_packet_free(&packet);
+            avcodec_free_context(&context);
+        }
+    }
+}

@@ -2,7 +2,7 @@
 
 #include "Frames.h"
 
-#include "album/WindowPosition.h"
+#include "platform/WindowPosition.h"
 #include "platform/Profile.h"
 
 #include <cstdio>

@@ -1,5 +1,5 @@
 #pragma once
-#include "album/TargetPath.h"
+#include "image/TargetPath.h"
 #include "i18n/LanguageTable.h"
 #include "image/BackColour.h"
 #include "image/DvCodec.h"

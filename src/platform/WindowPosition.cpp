@@ -76,8 +76,9 @@ void centreOnScreen(QWidget& window)
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QSize free = screen->size() - window.size();
-    window.move(free.width() / 2, free.height() / 2);
+    const QRect area = screen->geometry();
+    const QSize free = area.size() - window.size();
+    window.move(area.left() + free.width() / 2, area.top() + free.height() / 2);
 }
 
 } // namespace vantrel

@@ -28,8 +28,8 @@ QRect restoredGeometry(const StoredPosition& stored, bool sizeable, QSize curren
 void saveWindowPosition(CProfile& profile, const QWidget& window);
 void restoreWindowPosition(const CProfile& profile, QWidget& window, bool sizeable);
 
-// Places a dialog in the middle of the screen: offsets (screen size - window size) / 2,
-// rounded toward zero.
+// Places a window in the middle of the primary screen: offsets (screen size - window size) / 2
+// from its corner, rounded toward zero.
 void centreOnScreen(QWidget& window);
 
 } // namespace vantrel
