@@ -110,6 +110,15 @@ struct ControllerRig {
         return now;
     }
     bool shows(uint8_t code) { return waitFor([&] { return controller->shownState() == code; }); }
+    // Play, then pause once Capture is enabled (3 s after play), as a user would.
+    bool pausedWithCaptureEnabled()
+    {
+        QTest::mouseClick(controller->btnPlay, Qt::LeftButton);
+        if (!waitFor([&] { return controller->btnCapt->isEnabled(); }, 5000))
+            return false;
+        QTest::mouseClick(controller->btnPause, Qt::LeftButton);
+        return shows(5);
+    }
 
     test::TempProgramFolder folder;
     test::CaptureLine line;
@@ -245,10 +254,7 @@ TEST(Controller, CaptureLandsInTheAlbumAndTheLinkRunsAgain)
     ControllerRig rig;
     ASSERT_TRUE(rig.running);
     TfrmAvCtl& c = *rig.controller;
-    QTest::mouseClick(c.btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return c.btnCapt->isEnabled(); }, 5000));
-    QTest::mouseClick(c.btnPause, Qt::LeftButton);
-    ASSERT_TRUE(rig.shows(5));
+    ASSERT_TRUE(rig.pausedWithCaptureEnabled());
     const int before = rig.main->album.count();
     QTest::mouseClick(c.btnCapt, Qt::LeftButton);
     ASSERT_EQ(rig.main->album.count(), before + 1)
@@ -543,10 +549,7 @@ TEST(ControllerLineLost, UnplugDuringACaptureEndsItWithinASecondWithNothingAdded
     UnpluggedRig rig(options);
     ASSERT_TRUE(rig.running);
     TfrmAvCtl& c = *rig.controller;
-    QTest::mouseClick(c.btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return c.btnCapt->isEnabled(); }, 5000));
-    QTest::mouseClick(c.btnPause, Qt::LeftButton);
-    ASSERT_TRUE(rig.shows(5));
+    ASSERT_TRUE(rig.pausedWithCaptureEnabled());
     const auto filesBefore = folderNames(rig.folder.path());
     QTest::mouseClick(c.btnCapt, Qt::LeftButton);
     const auto ended = quobsim::Clock::now();
