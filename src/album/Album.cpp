@@ -268,21 +268,19 @@ bool Album::copySideFile(const std::string& from, const std::string& to) const
 
 bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
 {
+    // A work file left by a save that was killed would hold disk space the check counts.
+    std::remove((pathWithForcedExtension(path, albumExtension) + partSuffix).c_str());
     const std::string target = targetPathCheck(path, albumExtension,
                                                count() * albumBytesPerPicture, ask, prompts);
     if (target.empty())
         return false;
-    const std::string part = target + partSuffix;
-    std::FILE* file = std::fopen(part.c_str(), "wb");
-    if (!file) {
-        warnWith(prompts, "MSG_INPUT");
-        return false;
-    }
-    const SaveOutcome outcome = writeAlbumRecords(file);
-    const bool closed = std::fclose(file) == 0;
-    if (outcome != saveWritten || !closed || std::rename(part.c_str(), target.c_str()) != 0) {
-        std::remove(part.c_str());
-        warnWith(prompts, outcome == saveSideFileUnreadable ? "MSG_INPUT" : "MSG_NODISK");
+    SaveOutcome outcome = saveNotCreated;
+    const bool replaced = replaceFileThrough(target, [&](const std::string& workFile) {
+        outcome = writeAlbumFile(workFile);
+        return outcome == saveWritten;
+    });
+    if (!replaced) {
+        warnWith(prompts, outcome == saveWriteFailed ? "MSG_NODISK" : "MSG_INPUT");
         return false;
     }
     lastAlbumPath_ = target;
@@ -291,6 +289,15 @@ bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
     // The album is saved whatever becomes of its cut list, which reports its own failure.
     writeCutList(target, prompts);
     return true;
+}
+
+Album::SaveOutcome Album::writeAlbumFile(const std::string& path) const
+{
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (!file)
+        return saveNotCreated;
+    const SaveOutcome outcome = writeAlbumRecords(file.get());
+    return std::fclose(file.release()) == 0 ? outcome : saveWriteFailed;
 }
 
 Album::SaveOutcome Album::writeAlbumRecords(std::FILE* file) const
@@ -325,7 +332,10 @@ bool Album::writeCutList(const std::string& path, PathPrompts& prompts)
         timeCodes.push_back(p.timeCode);
     const std::string text = cutListText(timeCodes);
     const FilePart part{reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-    return replaceFileWhole(target, &part, 1);
+    if (replaceFileWhole(target, &part, 1))
+        return true;
+    warnWith(prompts, "MSG_NODISK");
+    return false;
 }
 
 std::string albumPathToOpen(const std::string& path)
@@ -356,8 +366,11 @@ bool Album::openAlbum(const std::string& requested, PathPrompts& prompts)
     return true;
 }
 
+// A record that is no usable picture is passed over, so the pictures after it still come in;
+// "MSG_INPUT" says so once at the end. Only a file that ends inside a record stops the open.
 bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
 {
+    bool skipped = false;
     for (int record = 0; record < pictures; ++record) {
         if (full()) {
             warnWith(prompts, "MSG_OVER");
@@ -366,21 +379,29 @@ bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
         PictureRecord picture;
         picture.path = sideFilePath(count() + 1);
         switch (unpackRecord(file, picture)) {
-        case unpackBroken:
+        case unpackTruncated:
             warnWith(prompts, "MSG_INPUT");
             return false;
         case unpackNotWritten:
             return false;
+        case unpackNoPicture:
+            skipped = true;
+            break;
         case unpackWritten:
-            if (!addRecord(picture))
+            if (!addRecord(picture)) {
                 std::remove(picture.path.c_str());
+                skipped = true;
+            }
         }
     }
+    if (skipped)
+        warnWith(prompts, "MSG_INPUT");
     return true;
 }
 
 // Reads one record whole into `picture` (frame layout, time code, aspect) and writes it as the
-// side file picture.path. A record cut short or without a DVF header writes nothing.
+// side file picture.path. A record cut short, or one without a DVF header (read whole, by the
+// size its header gives, so the next record is found), writes nothing.
 Album::UnpackOutcome Album::unpackRecord(std::FILE* file, PictureRecord& picture)
 {
     picture.frame.reset(new (std::nothrow) uint8_t[frameLayoutBytes]());
@@ -389,9 +410,10 @@ Album::UnpackOutcome Album::unpackRecord(std::FILE* file, PictureRecord& picture
     uint8_t* frame = picture.frame.get();
     const uint8_t* header = picture.header.data();
     if (!readExactly(file, picture.header.data(), picture.header.size()) ||
-        std::memcmp(header, "DVF", 3) != 0 ||
         !readExactly(file, frame, static_cast<size_t>(recordFrameBytes(header[10]))))
-        return unpackBroken;
+        return unpackTruncated;
+    if (std::memcmp(header, "DVF", 3) != 0)
+        return unpackNoPicture;
     if (!writeSideFileOfRecord(picture.path, header, frame))
         return unpackNotWritten;
     picture.system = header[10] & 0x0F;

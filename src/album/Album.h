@@ -99,8 +99,10 @@ public:
     bool saveAlbum(const std::string& path, bool ask, PathPrompts& prompts);
     // The cut list beside `path` (extension "qob").
     bool writeCutList(const std::string& path, PathPrompts& prompts);
-    // Appends the pictures of an album file after the current ones. Stops with "MSG_OVER" at
-    // 99 pictures and at a truncated record, keeping what was added before.
+    // Appends the pictures of an album file after the current ones. A record that is not a
+    // usable picture is passed over and "MSG_INPUT" said once after the others are in. Stops,
+    // keeping what was added before, at 99 pictures ("MSG_OVER") and at a truncated record
+    // ("MSG_INPUT").
     bool openAlbum(const std::string& path, PathPrompts& prompts);
 
     // The side files lum001 .. lum099 that exist, in place order, then the pictures an edit
@@ -134,8 +136,8 @@ public:
     void deleteStaleSideFiles();
 
 private:
-    enum SaveOutcome { saveWritten, saveSideFileUnreadable, saveWriteFailed };
-    enum UnpackOutcome { unpackWritten, unpackBroken, unpackNotWritten };
+    enum SaveOutcome { saveWritten, saveNotCreated, saveSideFileUnreadable, saveWriteFailed };
+    enum UnpackOutcome { unpackWritten, unpackNoPicture, unpackTruncated, unpackNotWritten };
 
     bool readWithRetries(PictureRecord& record);
     // Appends a picture read into `record` (from record.path), copying that file to the side
@@ -145,6 +147,7 @@ private:
     // The picture of a place without its flags: what moves and parks carry.
     static void copyPicture(AlbumPlace& to, const AlbumPlace& from);
     AlbumPlace& placeAt(int place) { return places_.at(static_cast<size_t>(place - 1)); }
+    SaveOutcome writeAlbumFile(const std::string& path) const;
     SaveOutcome writeAlbumRecords(std::FILE* file) const;
     bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
     UnpackOutcome unpackRecord(std::FILE* file, PictureRecord& picture);

@@ -429,7 +429,8 @@ void TfrmCptMain::readSettings()
         setBackColor(static_cast<uint32_t>(std::strtoll(text.c_str(), nullptr, 10)));
     slowTimer = profile.intOr("Setup", "SlowTimer", slowTimer);
     imageSettings = loadImageSettings(profile);
-    imageSettings.EncFormat = profile.intOr("Setup", "EncodeFormat", 0);
+    const int encodeFormat = profile.intOr("Setup", "EncodeFormat", 0);
+    imageSettings.EncFormat = imageSettingOr(&ImageSettings::EncFormat, encodeFormat, 0);
 }
 
 void TfrmCptMain::writeSettings()

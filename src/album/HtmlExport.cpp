@@ -66,9 +66,10 @@ std::string linkCell(const std::string& target, const std::string& text)
     return "<TD>\n<A HREF=\"" + target + "\">" + text + "</A>\n</TD>\n";
 }
 
+// Beside its final name first, so a page is never seen half written.
 bool writeTextFile(const std::string& path, const std::string& text)
 {
-    return writeWholeFile(path, {{reinterpret_cast<const uint8_t*>(text.data()), text.size()}});
+    return replaceFileWhole(path, {{reinterpret_cast<const uint8_t*>(text.data()), text.size()}});
 }
 
 std::string utf8Text(std::string_view key) { return textForKey(key).toUtf8().toStdString(); }

@@ -75,9 +75,8 @@ int withAlbum(Work work)
     ScratchFolder scratch;
     if (scratch.path.empty())
         return fail("no temporary folder can be made");
-    if (!loadCodec())
+    if (!loadLanguage() || !loadCodec())
         return 1;
-    loadLanguage();
     Album album(scratch.path);
     const int status = work(album);
     DvcRelease();

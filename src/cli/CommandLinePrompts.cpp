@@ -33,12 +33,19 @@ int refused(const CommandLinePrompts& prompts, const std::string& path, const ch
                 " was not written");
 }
 
-LanguageTable& loadLanguage()
+bool loadLanguage()
 {
     static LanguageTable table;
-    table.loadFromProgramFolder();
+    if (const std::string missing = missingLanguageFile(); !missing.empty()) {
+        fail(missing);
+        return false;
+    }
+    if (!table.loadFromProgramFolder()) {
+        fail("the language files wyb.cpt and wyb.sty cannot be read");
+        return false;
+    }
     setLanguageTable(&table);
-    return table;
+    return true;
 }
 
 bool loadCodec()

@@ -30,8 +30,9 @@ private:
 int refused(const CommandLinePrompts& prompts, const std::string& path, const char* extension,
             const char* what);
 
-// The program's language table, so that the messages read as in the program.
-LanguageTable& loadLanguage();
+// The program's language table, so that the messages read as in the program; false (with a
+// message) when the language files are found nowhere or cannot be read.
+bool loadLanguage();
 // Loads the DV codec; false (with a message) when it is not available.
 bool loadCodec();
 

@@ -129,10 +129,9 @@ int convert(const Arguments& arguments)
     ImageSettings settings = loadImageSettings(CProfile());
     PictureRecord record;
     if (!outputPath(arguments, out) || !convertOptions(arguments, settings) ||
-        !readInput(arguments.words[0], record) || !loadCodec())
+        !readInput(arguments.words[0], record) || !loadLanguage() || !loadCodec())
         return 1;
     record.releaseFrame();
-    loadLanguage();
     CommandLinePrompts prompts(arguments.hasFlag("force"));
     RecordingCheck check{prompts, {}};
     const bool done = convertPictureFile(arguments.words[0], out, settings.Format, true, settings,
@@ -162,9 +161,8 @@ int import(const Arguments& arguments)
         const std::string refusal = ImgKitSizeRefusal(in);
         return fail(in + ": " + (refusal.empty() ? "not a bitmap or JPEG picture that can be read" : refusal));
     }
-    if (!loadCodec())
+    if (!loadLanguage() || !loadCodec())
         return 1;
-    loadLanguage();
     CommandLinePrompts prompts(arguments.hasFlag("force"));
     RecordingCheck check{prompts, {}};
     const std::string target = targetPathCheck(out, "dvf", dvfBytesNeeded, true, prompts);

@@ -2,10 +2,10 @@
 #include "Cli.h"
 
 #include "image/DvCodec.h"
+#include "image/ImageFile.h"
 #include "image/Thumbnail.h"
+#include "platform/FileReplace.h"
 
-#include <QFile>
-#include <QString>
 #include <cstdlib>
 
 namespace vantrel::cli {
@@ -39,12 +39,10 @@ int thumbnail(const Arguments& arguments)
     DvcRelease();
     if (picture.isNull())
         return fail(error);
-    const QString out = QString::fromStdString(words[1]);
-    if (!picture.save(out, "PNG")) {
-        QFile::remove(out);
-        return fail(words[1] + ": cannot be written");
-    }
-    return 0;
+    const bool written = replaceFileThrough(words[1], [&](const std::string& workFile) {
+        return saveImageFile(picture, workFile, "PNG");
+    });
+    return written ? 0 : fail(words[1] + ": cannot be written");
 }
 
 const Registration thumbnailCommand({

@@ -12,12 +12,14 @@
 #include "link/Monitor.h"
 #include "link/Quobdev.h"
 
+#include "i18n/LanguageTable.h"
 #include "platform/Paths.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 #include <optional>
@@ -71,6 +73,17 @@ std::optional<int> endForRunningProgram(SingleInstance& instance, const QStringL
     return std::nullopt;
 }
 
+// Without its language files every text of the program would be empty: it says so and ends.
+bool languageFilesFound()
+{
+    const std::string missing = missingLanguageFile();
+    if (missing.empty())
+        return true;
+    std::fprintf(stderr, "vantrel: %s\n", missing.c_str());
+    QMessageBox::critical(nullptr, "Vantrel", QString::fromStdString("Vantrel cannot start: " + missing + "."));
+    return false;
+}
+
 } // namespace
 
 int runProgram(int argc, char** argv)
@@ -91,6 +104,8 @@ int runProgram(int argc, char** argv)
     if (const auto code = endForRunningProgram(instance, commandLine))
         return *code;
     instance.setFilesHandler(openHandedOverFiles);
+    if (!languageFilesFound())
+        return 1;
     // The main window comes first: it loads the language table every other window uses.
     TfrmCptMain mainWindow;
     frmCptMain = &mainWindow;

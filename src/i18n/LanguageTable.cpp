@@ -106,6 +106,19 @@ bool LanguageTable::loadStrings(const std::string& path)
     return true;
 }
 
+std::string missingLanguageFile()
+{
+    for (const char* name : {"wyb.cpt", "wyb.sty"}) {
+        if (foundRuntimeFile(name))
+            continue;
+        std::string folders;
+        for (const std::string& folder : runtimeFolders())
+            folders += (folders.empty() ? "" : ", ") + folder;
+        return std::string("the language file ") + name + " is not in " + folders;
+    }
+    return {};
+}
+
 bool LanguageTable::loadFromProgramFolder()
 {
     chooseLanguage();

@@ -93,6 +93,9 @@ int styleSizeValue(std::string_view field);
 const LanguageTable& languageTable();
 // Registers `table` as the program's table (null unregisters); returns the previous one.
 LanguageTable* setLanguageTable(LanguageTable* table);
+// Why the language files cannot be used: the first one found in no runtime folder, with the
+// folders looked in; empty when both are found.
+std::string missingLanguageFile();
 // languageTable().textForKey(key).
 QString textForKey(std::string_view key);
 

@@ -128,8 +128,7 @@ bool encodeToDvf(const std::vector<uint8_t>& pixels, DvSystem system, bool wide,
     return ok;
 }
 
-// The source is opened first, so one that cannot be read leaves the target alone; a copy that
-// cannot be finished (a full disk) is removed, as every writer does.
+// The source is read whole first, so one that cannot be read leaves the target alone.
 bool copyDvfFile(const std::string& dvfPath, const std::string& target)
 {
     FilePtr in(std::fopen(dvfPath.c_str(), "rb"));
@@ -139,9 +138,11 @@ bool copyDvfFile(const std::string& dvfPath, const std::string& target)
     uint8_t chunk[65536];
     for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0;)
         bytes.insert(bytes.end(), chunk, chunk + got);
-    return !std::ferror(in.get()) && writeWholeFile(target, {{bytes.data(), bytes.size()}});
+    return !std::ferror(in.get()) && replaceFileWhole(target, {{bytes.data(), bytes.size()}});
 }
 
+// The picture goes to a work file beside the target, which replaces the target only when the
+// save succeeded: a failed save leaves the file that was there as it was.
 bool savePicture(ImageDocument& picture, const std::string& chosenPath, int format, bool ask,
                  const ImageSettings& settings, const TargetPathCheck& check)
 {
@@ -149,12 +150,10 @@ bool savePicture(ImageDocument& picture, const std::string& chosenPath, int form
     const std::string path = check(chosenPath, jpeg ? "jpg" : "bmp", picture.memorySize(), ask);
     if (path.empty())
         return false;
-    // The save's own result counts: a write that failed must not be reported as saved.
-    const bool saved = jpeg ? picture.saveJpeg(path, settings.JpegQ)
-                            : picture.saveBitmap(path, settings.BmpColor);
-    if (!saved)
-        removeFile(path);
-    return saved;
+    return replaceFileThrough(path, [&](const std::string& workFile) {
+        return jpeg ? picture.saveJpeg(workFile, settings.JpegQ)
+                    : picture.saveBitmap(workFile, settings.BmpColor);
+    });
 }
 
 } // namespace
@@ -208,6 +207,8 @@ bool convertPictureFileToSizes(const std::string& dvfPath, const std::vector<Siz
                                int format, bool ask, const ImageSettings& settings,
                                const TargetPathCheck& check)
 {
+    if (format != saveAsJpeg && format != saveAsBitmap)
+        return false;
     PictureRecord record;
     if (!decodeToBitmapFile(dvfPath, workFile(), settings, check, record))
         return false;
@@ -221,8 +222,6 @@ bool convertPictureFileToSizes(const std::string& dvfPath, const std::vector<Siz
         const PictureSize size = savedPictureSize(save.imgSize, record.wide, record.videoSystem());
         if (!picture.resize(size.width, size.height))
             return false;
-        if (format != saveAsJpeg && format != saveAsBitmap)
-            continue;
         if (!savePicture(picture, save.path, format, ask, settings, check))
             return false;
     }

@@ -1,5 +1,6 @@
 #include "ImageKit.h"
 
+#include "image/ImageFile.h"
 #include "image/PictureLimits.h"
 #include "image/PixelRows.h"
 #include "image/Scaler.h"
@@ -193,12 +194,7 @@ bool savePlainBitmap(const std::string& path, const QImage& picture)
         pixelsToThreeBytes(line, width, false, out);
         std::memset(out + width * 3, 0, static_cast<size_t>(rowBytes - width * 3));
     }
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool written = file.write(bytes) == bytes.size();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return writeImageBytes(path, bytes);
 }
 
 // The check of a size the reader found in the file's header.
@@ -343,7 +339,7 @@ int ImgKitBmpFileSave(const std::string& path, ImgKitHandle image)
         return 0;
     if (image->picture.format() == QImage::Format_RGB32)
         return savePlainBitmap(path, image->picture) ? 1 : 0;
-    return image->picture.save(QString::fromStdString(path), "BMP") ? 1 : 0;
+    return saveImageFile(image->picture, path, "BMP") ? 1 : 0;
 }
 
 int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality)
@@ -352,7 +348,7 @@ int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality)
         return 0;
     const QImage& picture = image->picture;
     if (picture.format() != QImage::Format_RGB32)
-        return picture.save(QString::fromStdString(path), "JPEG", quality) ? 1 : 0;
+        return saveImageFile(picture, path, "JPEG", quality) ? 1 : 0;
     // The JPEG writer copies red-green-blue rows as they are but converts 32-bit pixels
     // one by one.
     QImage rgb(picture.width(), picture.height(), QImage::Format_RGB888);
@@ -361,7 +357,7 @@ int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality)
     for (int y = 0; y < picture.height(); ++y)
         pixelsToThreeBytes(reinterpret_cast<const uint32_t*>(picture.constScanLine(y)), picture.width(),
                            true, rgb.scanLine(y));
-    return rgb.save(QString::fromStdString(path), "JPEG", quality) ? 1 : 0;
+    return saveImageFile(rgb, path, "JPEG", quality) ? 1 : 0;
 }
 
 uint32_t ImgKitMemSize(ImgKitHandle image)

@@ -10,9 +10,19 @@ namespace vantrel {
 ImageSettings loadImageSettings(const CProfile& profile)
 {
     ImageSettings settings;
-    for (const auto& entry : imageSettingKeys)
-        settings.*entry.field = profile.intOr(imageSettingsSection, entry.key, settings.*entry.field);
+    for (const auto& entry : imageSettingKeys) {
+        const int value = profile.intOr(imageSettingsSection, entry.key, settings.*entry.field);
+        settings.*entry.field = imageSettingOr(entry.field, value, settings.*entry.field);
+    }
     return settings;
+}
+
+int imageSettingOr(int ImageSettings::*field, int value, int fallback)
+{
+    for (const auto& entry : imageSettingKeys)
+        if (entry.field == field)
+            return entry.values.holds(value) ? value : fallback;
+    return fallback;
 }
 
 int32_t correctionModeOf(int revision)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace vantrel {
@@ -23,26 +24,54 @@ struct ImageSettings {
     int fMskBlk = 0;      // mask colour: 0 Black, 1 White
 };
 
+// The values a setting takes; anything else stored is read as the setting's default.
+struct SettingValues {
+    int low;
+    int high;
+    bool bitmapDepth = false; // only 24, 8, 4 and 1 within low..high
+
+    constexpr bool holds(int value) const
+    {
+        if (value < low || value > high)
+            return false;
+        return !bitmapDepth || value == 24 || value == 8 || value == 4 || value == 1;
+    }
+};
+
 struct ImageSettingKey {
     const char* key;
     int ImageSettings::*field;
+    SettingValues values;
 };
 
 inline constexpr const char* imageSettingsSection = "Setup";
+inline constexpr int lastSaveFormat = 2; // DVF
+inline constexpr int longestSlideInterval = 30;
+inline constexpr SettingValues anyInteger{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
 
-// In record order; their defaults are those of a default-made ImageSettings.
+// In record order; their defaults are those of a default-made ImageSettings. FrmNum and
+// FrmInt are kept as read: nothing uses them.
 inline constexpr ImageSettingKey imageSettingKeys[] = {
-    {"Format", &ImageSettings::Format},       {"JpegQ", &ImageSettings::JpegQ},
-    {"BmpColor", &ImageSettings::BmpColor},   {"ImgSize", &ImageSettings::ImgSize},
-    {"EncFormat", &ImageSettings::EncFormat}, {"IntervalTime", &ImageSettings::IntervalTime},
-    {"IntervalMin", &ImageSettings::IntervalMin}, {"Revision", &ImageSettings::Revision},
-    {"FrmNum", &ImageSettings::FrmNum},       {"FrmInt", &ImageSettings::FrmInt},
-    {"ViewRev", &ImageSettings::ViewRev},     {"fSqeeze", &ImageSettings::fSqeeze},
-    {"fMskBlk", &ImageSettings::fMskBlk},
+    {"Format", &ImageSettings::Format, {0, lastSaveFormat}},
+    {"JpegQ", &ImageSettings::JpegQ, {0, 100}},
+    {"BmpColor", &ImageSettings::BmpColor, {1, 24, true}},
+    {"ImgSize", &ImageSettings::ImgSize, {0, 4}},
+    {"EncFormat", &ImageSettings::EncFormat, {0, 1}},
+    {"IntervalTime", &ImageSettings::IntervalTime, {0, longestSlideInterval}},
+    {"IntervalMin", &ImageSettings::IntervalMin, {0, 1}},
+    {"Revision", &ImageSettings::Revision, {0, 2}},
+    {"FrmNum", &ImageSettings::FrmNum, anyInteger},
+    {"FrmInt", &ImageSettings::FrmInt, anyInteger},
+    {"ViewRev", &ImageSettings::ViewRev, {0, 2}},
+    {"fSqeeze", &ImageSettings::fSqeeze, {0, 1}},
+    {"fMskBlk", &ImageSettings::fMskBlk, {0, 1}},
 };
 
-// Every key read as an integer from "Setup"; a missing key gives its default.
+// Every key read as an integer from "Setup"; a missing key, or a value the setting does not
+// take, gives its default.
 ImageSettings loadImageSettings(const CProfile& profile);
+// `value` when the setting takes it, else `fallback`.
+int imageSettingOr(int ImageSettings::*field, int value, int fallback);
 
 // The codec's correction mode for a Revision or ViewRev value: Movement 2, Field 1, else 0.
 int32_t correctionModeOf(int revision);

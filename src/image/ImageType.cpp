@@ -179,7 +179,7 @@ void TfrmImageType::createSlideShowPage()
 {
     gbIntv = newGroupBox(Sheet3, "gbIntv", "Interval Time", {6, 4, 170, 96});
     seIntv = newControl<QSpinBox>(gbIntv, "seIntv", {12, 26, 60, 24});
-    seIntv->setRange(0, 30);
+    seIntv->setRange(0, longestSlideInterval);
     lblSec = newControl<QLabel>(gbIntv, "lblSec", {80, 30, 80, 18});
     lblSec->setText("sec.");
     cbMin = newControl<QCheckBox>(gbIntv, "cbMin", {12, 62, 150, 22});

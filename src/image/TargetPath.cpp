@@ -30,6 +30,12 @@ bool canWriteIn(const std::string& folder)
     return ::access(folder.empty() ? "/" : folder.c_str(), W_OK) == 0;
 }
 
+// A file the user may not write is one they keep: it is not replaced behind its back.
+bool mayReplace(const std::string& path)
+{
+    return !fileExists(path) || ::access(path.c_str(), W_OK) == 0;
+}
+
 QString joined(std::string_view first, std::string_view second)
 {
     return messageText(first) + "\n" + messageText(second);
@@ -87,7 +93,7 @@ std::string targetPathCheck(const std::string& requested, const std::string& ext
         return {};
     }
     const std::string folder = folderOf(absolute);
-    if ((isRootFolder(folder) || folderCheck(absolute)) && canWriteIn(folder))
+    if ((isRootFolder(folder) || folderCheck(absolute)) && canWriteIn(folder) && mayReplace(absolute))
         return path;
     prompts.closeWaitDialog();
     prompts.warn("MSG_INPUT", messageText("TI_MAIN"), messageText("MSG_INPUT"));

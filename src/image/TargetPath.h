@@ -37,7 +37,8 @@ bool folderCheck(const std::string& path);
 
 // The path to write: its extension forced to `extension`; empty when the user declines to
 // replace an existing file, the disk lacks `bytesNeeded` (an existing file's size counts as
-// free) or the folder cannot be made or written in. Shows its own messages.
+// free), the folder cannot be made or written in, or the existing file may not be written
+// (it is kept, "MSG_INPUT"). Shows its own messages.
 std::string targetPathCheck(const std::string& path, const std::string& extension,
                             uint64_t bytesNeeded, bool ask, PathPrompts& prompts);
 

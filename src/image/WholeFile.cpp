@@ -25,13 +25,9 @@ bool writeWholeFile(const std::string& path, const FilePart* parts, size_t count
 
 bool replaceFileWhole(const std::string& path, const FilePart* parts, size_t count)
 {
-    const std::string part = path + partSuffix;
-    if (!writeWholeFile(part, parts, count))
-        return false;
-    if (std::rename(part.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(part.c_str());
-    return false;
+    return replaceFileThrough(path, [&](const std::string& workFile) {
+        return writeWholeFile(workFile, parts, count);
+    });
 }
 
 bool replaceFileWhole(const std::string& path, std::initializer_list<FilePart> parts)

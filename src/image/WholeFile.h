@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/FileReplace.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -25,12 +27,7 @@ bool writeWholeFile(const std::string& path, std::initializer_list<FilePart> par
 // The same for `count` parts in an array.
 bool writeWholeFile(const std::string& path, const FilePart* parts, size_t count);
 
-// What a file being replaced is written to before it is renamed over it.
-inline constexpr char partSuffix[] = ".part";
-
-// Writes the parts to `path` + ".part" and renames that over `path`, so that `path` holds
-// either its old content or the whole new one, even when the program is killed on the way.
-// The temporary file is removed on failure.
+// Writes the parts to `path` + ".part" and renames that over `path` (replaceFileThrough).
 bool replaceFileWhole(const std::string& path, const FilePart* parts, size_t count);
 bool replaceFileWhole(const std::string& path, std::initializer_list<FilePart> parts);
 

@@ -35,7 +35,36 @@ bool writeAll(int fd, const std::string& contents)
     return true;
 }
 
+// The work file takes the place of `path` when it was written whole; otherwise it goes.
+bool commitWorkFile(const std::string& workFile, const std::string& path, bool written)
+{
+    written = written && ::rename(workFile.c_str(), path.c_str()) == 0;
+    if (!written)
+        ::unlink(workFile.c_str());
+    return written;
+}
+
+// An empty work file with the permissions the replaced file has (a stale one is emptied).
+bool createWorkFile(const std::string& workFile, mode_t mode)
+{
+    const int fd = ::open(workFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0)
+        return false;
+    const bool made = ::fchmod(fd, mode) == 0;
+    return ::close(fd) == 0 && made;
+}
+
 } // namespace
+
+bool replaceFileThrough(const std::string& path, const WorkFileWriter& write)
+{
+    const std::string workFile = path + partSuffix;
+    if (!createWorkFile(workFile, modeFor(path))) {
+        ::unlink(workFile.c_str());
+        return false;
+    }
+    return commitWorkFile(workFile, path, write(workFile));
+}
 
 bool replaceFile(const std::string& path, const std::string& contents)
 {
@@ -48,10 +77,7 @@ bool replaceFile(const std::string& path, const std::string& contents)
         return false;
     bool written = ::fchmod(fd, modeFor(path)) == 0 && writeAll(fd, contents) && ::fsync(fd) == 0;
     written = ::close(fd) == 0 && written;
-    written = written && ::rename(temporary.data(), path.c_str()) == 0;
-    if (!written)
-        ::unlink(temporary.data());
-    return written;
+    return commitWorkFile(temporary.data(), path, written);
 }
 
 } // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <vector>
 #include <pwd.h>
 #include <sys/statvfs.h>
 #include <system_error>
@@ -179,15 +181,28 @@ std::string installedDataFolder()
     return installedDataFolderOf(executableFolder());
 }
 
-std::string runtimeFile(const std::string& name)
+std::vector<std::string> runtimeFolders()
+{
+    std::vector<std::string> folders{programFolder(), executableFolder()};
+    if (const std::string data = installedDataFolder(); !data.empty())
+        folders.push_back(data);
+    return folders;
+}
+
+std::optional<std::string> foundRuntimeFile(const std::string& name)
 {
     std::error_code error;
-    const std::string own = programFile(name);
-    if (fs::exists(own, error))
-        return own;
-    const std::string data = installedDataFolder();
-    const fs::path installed = fs::path(data) / name;
-    return !data.empty() && fs::exists(installed, error) ? installed.string() : own;
+    for (const std::string& folder : runtimeFolders()) {
+        const fs::path file = fs::path(folder) / name;
+        if (fs::is_regular_file(file, error))
+            return file.string();
+    }
+    return std::nullopt;
+}
+
+std::string runtimeFile(const std::string& name)
+{
+    return foundRuntimeFile(name).value_or(programFile(name));
 }
 
 } // namespace vantrel

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -52,8 +54,12 @@ std::string programFile(const std::string& name);
 // The read-only runtime files of an installed program (<prefix>/share/vantrel beside
 // <prefix>/bin); empty when the executable is not installed.
 std::string installedDataFolder();
-// A runtime file (language files, title pictures, help files): the program folder's copy when
-// there is one, else the installed one; the program folder's path when neither exists.
+// Where runtime files (language files, title pictures, help files) are looked for, in order:
+// the program folder, the executable's folder, the installed share/vantrel when there is one.
+std::vector<std::string> runtimeFolders();
+// The first of those folders' copy of `name`; nothing when none has one.
+std::optional<std::string> foundRuntimeFile(const std::string& name);
+// The runtime file found, or the program folder's path when none exists.
 std::string runtimeFile(const std::string& name);
 
 } // namespace vantrel

@@ -130,3 +130,94 @@ TEST_F(AlbumCli, HtmlExportsTheSelectedPlaces)
 }
 
 } // namespace
+
+// A record in an album file that is no DVF picture is passed over: every other picture
+// opens, and the user is told once. Only a file cut short stops the open.
+TEST_F(AlbumCli, RecordThatIsNoPictureIsPassedOver)
+{
+    const struct {
+        QStringList pictures;
+        std::vector<int> broken; // records whose DVF header is spoilt
+        size_t cutTo;            // the file's size afterwards; 0 keeps it whole
+        int status;
+        const char* listed;      // the systems of the places opened, in order (none listed
+                                 // when the open failed)
+    } cases[] = {
+        {{"a.dvf", "b.dvf", "c.dvf"}, {2}, 0, 0, "525 525 "},
+        {{"a.dvf", "b.dvf", "c.dvf", "b.dvf"}, {1, 3}, 0, 0, "625 625 "},
+        {{"b.dvf", "a.dvf", "c.dvf"}, {2}, 32 + 144032 + 120032 + 5000, 1, ""},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.pictures.join(' ').toStdString());
+        QStringList pack = {"album", "pack", "--force", "-o", file("t.zal")};
+        std::vector<size_t> recordStarts;
+        size_t at = 32;
+        for (const QString& picture : row.pictures) {
+            pack << file(picture.toStdString());
+            recordStarts.push_back(at);
+            at += 32 + (picture == "b.dvf" ? 144000 : 120000); // b is the 625-line picture
+        }
+        ASSERT_EQ(cli(pack).status, 0);
+        auto bytes = test::fileBytes(folder.file("t.zal"));
+        ASSERT_EQ(bytes.size(), at);
+        for (int record : row.broken)
+            bytes[recordStarts[record - 1]] = 'X';
+        if (row.cutTo)
+            bytes.resize(row.cutTo);
+        test::writeBytes(folder.file("t.zal"), bytes);
+
+        const CliRun run = cli({"album", "list", file("t.zal")});
+        EXPECT_EQ(run.status, row.status);
+        std::string systems;
+        for (size_t line = run.out.find("system="); line != std::string::npos; line = run.out.find("system=", line + 1))
+            systems += run.out.substr(line + 7, 3) + " ";
+        EXPECT_EQ(systems, row.listed) << run.out;
+        EXPECT_EQ(run.err, "vantrel-cli: The file or folder cannot be found. Check the name and try again.\n");
+    }
+}
+
+// Both programs find their language files beside the executable when the program folder has
+// none; a program that finds them nowhere says so and ends, instead of running without texts.
+TEST_F(AlbumCli, LanguageFilesAreFoundBesideTheProgramOrTheProgramEndsWithAMessage)
+{
+    ASSERT_EQ(cli({"album", "pack", file("a.dvf"), file("b.dvf"), "-o", file("t.zal")}).status, 0);
+    test::TempFolder alone; // a copy of a program with no runtime files anywhere near it
+    const struct {
+        const char* program;
+        bool copied;
+    } cases[] = {{"vantrel-cli", false}, {"vantrel-cli", true}, {"vantrel", true}};
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::string(row.program) + (row.copied ? " alone" : " in its build folder"));
+        const QString program = row.copied ? QString::fromStdString(alone.file(row.program))
+                                           : test::programBesideTest(row.program);
+        if (row.copied)
+            fs::copy_file(test::programBesideTest(row.program).toStdString(), program.toStdString(),
+                          fs::copy_options::overwrite_existing);
+        QProcess process;
+        process.start(program, std::string(row.program) == "vantrel"
+                                   ? QStringList{}
+                                   : QStringList{"html", file("t.zal"), "-o",
+                                                 file(row.copied ? "alone.htm" : "web/site.htm"), "--title", "T"});
+        ASSERT_TRUE(process.waitForStarted());
+        process.setReadChannel(QProcess::StandardError);
+        const QByteArray expected = QByteArray(row.program) + ": the language file wyb.cpt is not in " +
+                                    QByteArray::fromStdString(home.path() + ", " + alone.path());
+        QByteArray err;
+        while (!err.contains(expected) && process.waitForReadyRead(20000))
+            err += process.readAllStandardError();
+        if (!row.copied) {
+            ASSERT_TRUE(process.state() == QProcess::NotRunning || process.waitForFinished(60000));
+            EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+            const auto page = test::fileBytes(folder.file("web/site/lum001.htm"));
+            const std::string text(page.begin(), page.end());
+            EXPECT_EQ(text.find("\"></A>"), std::string::npos) << "a link without its text:\n" << text;
+            EXPECT_NE(text.find(">Index</A>"), std::string::npos) << text;
+            continue;
+        }
+        EXPECT_TRUE(err.contains(expected)) << err.toStdString();
+        // The window program shows the same in a message box, which waits for its OK.
+        process.kill();
+        process.waitForFinished();
+        EXPECT_FALSE(fs::exists(folder.file("alone.htm")));
+    }
+}

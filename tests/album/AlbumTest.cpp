@@ -143,20 +143,15 @@ TEST_F(AlbumTest, TruncatedAlbumKeepsTheWholePicturesOnly)
     addCopies(album, dvf("a.dvf", dvSystem525), 3);
     const std::string path = folder.file("t.zal");
     ASSERT_TRUE(album.saveAlbum(path, false, prompts));
-    auto bytes = test::fileBytes(path);
-    bytes[32 + 120032] = 'X'; // the second record is no DVF picture
-    test::writeBytes(folder.file("broken.zal"), bytes);
     fs::resize_file(path, 32 + 2 * 120032 + 5000);
-    for (const std::string& damaged : {path, folder.file("broken.zal")}) {
-        test::TempFolder otherHome;
-        Album reopened(otherHome.path());
-        EXPECT_FALSE(reopened.openAlbum(damaged, prompts));
-        const int whole = damaged == path ? 2 : 1;
-        EXPECT_EQ(reopened.count(), whole);
-        EXPECT_FALSE(fs::exists(reopened.sideFilePath(whole + 1)));
-        EXPECT_FALSE(fs::exists(reopened.sideFilePath(whole + 1) + ".part"));
-    }
-    EXPECT_EQ(prompts.warned, (std::vector<std::string>{"MSG_INPUT", "MSG_INPUT"}));
+    test::TempFolder otherHome;
+    Album reopened(otherHome.path());
+    EXPECT_FALSE(reopened.openAlbum(path, prompts));
+    const int whole = 2;
+    EXPECT_EQ(reopened.count(), whole);
+    EXPECT_FALSE(fs::exists(reopened.sideFilePath(whole + 1)));
+    EXPECT_FALSE(fs::exists(reopened.sideFilePath(whole + 1) + ".part"));
+    EXPECT_EQ(prompts.warned, (std::vector<std::string>{"MSG_INPUT"}));
 }
 
 TEST_F(AlbumTest, FailedSaveLeavesTheOldAlbumFile)

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -95,6 +96,9 @@ TEST(MainWindowShell, LoadsTheLanguageAndLocalisesItself)
 TEST(MainWindowShell, WithoutLanguageFilesKeepsBuiltInTexts)
 {
     test::TempProgramFolder folder;
+    // Empty ones in the program folder, which is looked in before the executable's.
+    for (const char* name : {"wyb.cpt", "wyb.sty"})
+        std::ofstream(folder.file(name)).close();
     TfrmCptMain window;
     EXPECT_EQ(window.title, "");
     EXPECT_EQ(menuTitle(window, "mnuFile"), "&File");

@@ -2,6 +2,7 @@
 #include "Fidelity.h"
 #include "Frames.h"
 #include "support/CliRun.h"
+#include "support/OrdinaryUser.h"
 #include "support/SmallDisk.h"
 #include "support/TempFolder.h"
 
@@ -220,4 +221,95 @@ TEST_F(ImageCli, FullOrReadOnlyDiskGivesItsMessageAndWritesNothing)
     EXPECT_NE(run.err.find(noSpace), std::string::npos) << run.err;
     EXPECT_EQ(full.listing(), "wyb.cpt wyb.sty ");
     EXPECT_FALSE(fs::exists(home.file("x.dvf")));
+}
+
+// A save that fails leaves the file that was at its target as it was, and no work file: a file
+// the user may not write (as an ordinary user), and a disk too full for the new copy beside
+// the old one (whose size passes the free-space check).
+TEST_F(ImageCli, FailedSaveKeepsTheFileThatWasThere)
+{
+    enum Obstacle { readOnlyFile, fullDisk };
+    const test::OrdinaryUser user;
+    test::SmallDisk disk(2048);
+    for (const char* name : {"wyb.cpt", "wyb.sty"})
+        fs::copy_file(test::programBesideTest(name).toStdString(), home.file(name));
+    const QString source = dvf("a.dvf", dvSystem525, false);
+    ASSERT_TRUE(user.own(home.path()) && user.own(home.file("a.dvf")));
+    const struct {
+        const char* target;
+        QStringList options;
+        Obstacle obstacle;
+        const char* message;
+    } cases[] = {
+        {"out.jpg", {"--format", "jpeg"}, readOnlyFile, "The file or folder cannot be found."},
+        {"out.bmp", {"--format", "bmp"}, readOnlyFile, "The file or folder cannot be found."},
+        {"out.dvf", {"--format", "dvf"}, readOnlyFile, "The file or folder cannot be found."},
+        {"out.jpg", {"--format", "jpeg"}, fullDisk, "was not written"},
+        {"out.bmp", {"--format", "bmp", "--colors", "8"}, fullDisk, "was not written"},
+        {"out.dvf", {"--format", "dvf"}, fullDisk, "was not written"},
+        {"out.png", {}, fullDisk, "cannot be written"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::string(row.target) + (row.obstacle == fullDisk ? " on a full disk" : " read-only"));
+        if (row.obstacle == readOnlyFile ? !user.available() : !disk.mounted())
+            continue; // dropping to an ordinary user and mounting the disk need root
+        const std::string folder = row.obstacle == fullDisk ? disk.path() : home.path();
+        const std::string target = folder + "/" + row.target;
+        const std::vector<uint8_t> before(1400 * 1024, 0x5A); // larger than any new copy
+        test::writeBytes(target, before);
+        const QString out = QString::fromStdString(target);
+        const QStringList arguments = fs::path(target).extension() == ".png"
+                                          ? QStringList{"thumbnail", source, out, "640"}
+                                          : QStringList{"convert", source, "-o", out, "--force"} + row.options;
+        CliRun run;
+        if (row.obstacle == fullDisk) {
+            ASSERT_TRUE(disk.fillLeaving(4096));
+            run = cli(arguments);
+        } else {
+            ASSERT_TRUE(user.own(target));
+            fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+            run = user.run(arguments);
+        }
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        EXPECT_EQ(test::fileBytes(target), before);
+        EXPECT_FALSE(fs::exists(target + ".part"));
+        fs::remove(target);
+        fs::remove(disk.file("filler"));
+    }
+}
+
+// A stored setting the program does not take is read as the setting's default: a save always
+// writes what it reports.
+TEST_F(ImageCli, StoredSettingOutOfRangeSavesAsTheDefault)
+{
+    const QString source = dvf("a.dvf", dvSystem525, false);
+    const struct {
+        const char* setup;
+        const char* written; // the file convert reports
+        int bits;            // of the bitmap, or 0 for a JPEG
+        QSize size;
+    } cases[] = {
+        {"Format=9", "out.jpg", 0, {640, 480}},
+        {"Format=-1", "out.jpg", 0, {640, 480}},
+        {"Format=1\nBmpColor=16", "out.bmp", 24, {640, 480}},
+        {"Format=1\nBmpColor=2", "out.bmp", 24, {640, 480}},
+        {"Format=1\nBmpColor=4\nImgSize=7", "out.bmp", 4, {640, 480}},
+        {"ImgSize=2\nJpegQ=101\nRevision=9", "out.jpg", 0, {320, 240}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.setup);
+        std::ofstream(home.file("wyb30.ini")) << "[Setup]\n" << row.setup << "\n";
+        const CliRun run = cli({"convert", source, "-o", file("out")});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, home.file(row.written) + "\n");
+        const auto bytes = test::fileBytes(home.file(row.written));
+        ASSERT_GT(bytes.size(), 54u);
+        if (row.bits) {
+            EXPECT_EQ(bytes[28], row.bits);
+        }
+        EXPECT_EQ(QImage(QString::fromStdString(home.file(row.written))).size(), row.size);
+        EXPECT_FALSE(fs::exists(home.file("temp.bmp")));
+        fs::remove(home.file(row.written));
+    }
 }

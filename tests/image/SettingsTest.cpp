@@ -38,8 +38,8 @@ TEST(ImageSettings, KeysAreReadFromSetupAsWritten)
     const ImageSettings s = loadImageSettings(CProfile(folder.file("wyb30.ini")));
     EXPECT_EQ(s.Format, 1) << "keys and sections without regard to case";
     EXPECT_EQ(s.JpegQ, 40);
-    EXPECT_EQ(s.BmpColor, 16) << "out of range is used as read";
-    EXPECT_EQ(s.ImgSize, 7);
+    EXPECT_EQ(s.BmpColor, 24) << "a depth the bitmap writer does not take gives the default";
+    EXPECT_EQ(s.ImgSize, 1) << "out of range gives the default";
     EXPECT_EQ(s.EncFormat, 1);
     EXPECT_EQ(s.Revision, 2);
     EXPECT_EQ(s.fSqeeze, 1);

@@ -95,5 +95,9 @@ TEST(Paths, ABuildReadsItsRuntimeFilesFromTheProgramFolder)
     test::TempProgramFolder home;
     // A build has no installed data folder beside its executables.
     EXPECT_EQ(installedDataFolder(), "");
+    // The executable's copy when the program folder has none; the program folder's first.
+    EXPECT_EQ(runtimeFile("wyb.cpt"), (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "wyb.cpt").string());
+    std::ofstream(home.file("wyb.cpt")) << "own";
     EXPECT_EQ(runtimeFile("wyb.cpt"), home.file("wyb.cpt"));
+    EXPECT_EQ(runtimeFile("no-such-file"), home.file("no-such-file"));
 }

@@ -14,6 +14,11 @@ CliRun runCli(const QStringList& arguments, const char* program, const QProcessE
 {
     QProcess process;
     process.setProcessEnvironment(environment);
+    return runProcess(process, arguments, program);
+}
+
+CliRun runProcess(QProcess& process, const QStringList& arguments, const char* program)
+{
     process.start(programBesideTest(program), arguments);
     CliRun run;
     if (!process.waitForFinished(120000)) {

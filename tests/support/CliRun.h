@@ -4,6 +4,8 @@
 
 #include <string>
 
+class QProcess;
+
 namespace vantrel::test {
 
 struct CliRun {
@@ -16,6 +18,8 @@ struct CliRun {
 // test's own environment or the one given.
 CliRun runCli(const QStringList& arguments, const char* program = "vantrel-cli",
               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+// Runs the program with `process` as it was set up.
+CliRun runProcess(QProcess& process, const QStringList& arguments, const char* program);
 // The path of a program built beside the test program.
 QString programBesideTest(const char* program = "vantrel-cli");
 
