@@ -1,9 +1,12 @@
 // An automatic capture run without windows, stepped by the real poll thread against the
 // simulated camcorder whose tape moves at real speed; and vantrel-cli auto on the same run.
 #include "CaptureRig.h"
+#include "TapeFile.h"
+#include "TapeWriter.h"
 
 #include "capture/AutoRun.h"
 #include "capture/CaptureCommands.h"
+#include "image/DvCodec.h"
 #include "image/Dvf.h"
 #include "platform/WindowMessage.h"
 #include "support/TempFolder.h"
@@ -68,7 +71,9 @@ int frameOfTimeCode(const std::string& text)
 // A run without windows on the capture rig: series of pictures 6 s apart into an album
 // that fills.
 struct RunRig {
-    explicit RunRig(quobsim::SptpOptions options = {}) : rig(std::move(options))
+    explicit RunRig(quobsim::SptpOptions options = {}) : rig(std::move(options)) { prepare(); }
+    explicit RunRig(const quobsim::DeviceSetup& device) : rig({}, device) { prepare(); }
+    void prepare()
     {
         rig.cpt.album = &album;
         series.interval = 6 * fps;
@@ -146,6 +151,31 @@ TEST(AutoRun, AFailedCaptureOrThePowerGoingOffEndsTheRun)
             EXPECT_TRUE(test::serveUntil([&] { return r.motion() == quobsim::Motion::Stop; }));
         else
             EXPECT_EQ(r.rig.vtr.power, 0);
+    }
+}
+
+// A tape file instead of the test pattern: each picture of a series is the file's frame at its
+// time code.
+TEST(AutoRun, SeriesOverATapeFileTakesTheFramesAtItsTimeCodes)
+{
+    ASSERT_TRUE(DvcLoad());
+    test::TempFolder folder;
+    const std::string path = folder.file("tape.avi");
+    std::string error;
+    ASSERT_TRUE(quobsim::writeMovingTape(path, dvSystem525, 28 * fps, 0, error)) << error;
+    const auto tape = quobsim::TapeFile::open(path, error);
+    ASSERT_TRUE(tape) << error;
+    auto camcorder = quobsim::camcorder(1, fps);
+    camcorder.tapeFile = tape;
+    RunRig r(camcorder);
+    ASSERT_TRUE(r.start(8, 3));
+    ASSERT_TRUE(r.ended());
+    ASSERT_EQ(r.album.pictures, 3);
+    for (int k = 0; k < 3; ++k) {
+        const std::string sideFile = r.album.sideFileName(k + 1);
+        const int frame = (8 + 6 * k) * fps;
+        EXPECT_EQ(timeCodeOf(sideFile), timeCodeText(frame));
+        EXPECT_EQ(test::blocksDifferingFromTape(sideFile, tape->frame(frame), 6), 0u) << "picture " << k + 1;
     }
 }
 
