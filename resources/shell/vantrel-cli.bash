@@ -50,7 +50,7 @@ _vantrel_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands='album auto capture convert html import info ports power scan set-id setting status step thumbnail transport'
+    local commands='album auto capture convert html import info ports power scan set-id setting status step thumbnail transport udev-rule'
     local line='--device --port --id --help'
     if ((cword == 1)); then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
@@ -97,6 +97,10 @@ _vantrel_cli()
         album) [[ $subcommand == pack ]] && _filedir dvf || _filedir zal ;;
         transport) COMPREPLY=($(compgen -W 'play pause stop ff rew slow slowrev search searchrev revplay' -- "$cur")) ;;
         step) COMPREPLY=($(compgen -W 'fwd rev' -- "$cur")) ;;
+        udev-rule)
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "$(ls -d /dev/serial/by-id/* 2>/dev/null)" -- "$cur"))
+            ;;
         power) COMPREPLY=($(compgen -W 'on off' -- "$cur")) ;;
         setting)
             ((cword == 2)) && COMPREPLY=($(compgen -W 'INIT AUTO Setup Directories History Ports' -- "$cur"))
