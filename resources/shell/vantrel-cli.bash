@@ -89,6 +89,10 @@ _vantrel_cli()
         album) [[ $subcommand == pack ]] && _filedir dvf || _filedir zal ;;
         transport) COMPREPLY=($(compgen -W 'play pause stop ff rew slow slowrev search searchrev revplay' -- "$cur")) ;;
         step) COMPREPLY=($(compgen -W 'fwd rev' -- "$cur")) ;;
+        udev-rule)
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "$(ls -d /dev/serial/by-id/* 2>/dev/null)" -- "$cur"))
+            ;;
         power) COMPREPLY=($(compgen -W 'on off' -- "$cur")) ;;
         setting)
             ((cword == 2)) && COMPREPLY=($(compgen -W 'INIT AUTO Setup Directories History Ports' -- "$cur"))

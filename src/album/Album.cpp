@@ -33,16 +33,6 @@ bool sameFile(const std::string& a, const std::string& b)
     return fs::equivalent(a, b, error) && !error;
 }
 
-// The thumbnail of a record's frame; a null image when the frame does not decode.
-QImage decodeThumbnail(PictureRecord& record)
-{
-    FrameBitmap bitmap;
-    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
-        return {};
-    thumbnailReduction(bitmap);
-    return bitmap.toImage();
-}
-
 void warnWith(PathPrompts& prompts, std::string_view key)
 {
     prompts.closeWaitDialog();
@@ -224,6 +214,19 @@ bool Album::readWithRetries(PictureRecord& record)
             Delay(retryDelayMs);
     }
     return false;
+}
+
+// The thumbnail of a record's frame at the album's scale (one eighth of the frame, or one
+// quarter at scale 2, reduced to square pixels); a null image when the frame does not decode.
+QImage Album::decodeThumbnail(PictureRecord& record) const
+{
+    FrameBitmap bitmap;
+    if (decodeIntoBitmapAt(record, bitmap, 8 / thumbnailScale_, correctionNone) != dvcOk)
+        return {};
+    thumbnailReduction(bitmap);
+    QImage thumbnail = bitmap.toImage();
+    thumbnail.setDevicePixelRatio(thumbnailScale_);
+    return thumbnail;
 }
 
 bool Album::addPicture(const std::string& path)
