@@ -135,7 +135,7 @@ Answer SptpSide::freeze(Device& device)
     if (options_.faults.noSignal)
         return done(FreezeBits::NoSignal);
     picture_ = {};
-    const int64_t position = device.tape.position(Clock::now());
+    const int64_t position = device.tape.frozenPosition(Clock::now());
     pictureDue_ = FrozenMoment{static_cast<int32_t>(position),
                                static_cast<int32_t>(device.tape.timeCodeAt(position)),
                                device.tape.framesPerSecond, device.tapeFile};
