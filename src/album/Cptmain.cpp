@@ -2,6 +2,7 @@
 
 #include "album/AlbumIndex.h"
 #include "album/Help.h"
+#include "album/EmptyAlbumHint.h"
 #include "album/IndexDragging.h"
 #include "album/ImageWindowsLink.h"
 #include "album/MainDialogs.h"
@@ -131,7 +132,10 @@ void TfrmCptMain::createControls()
     index = new AlbumIndex(album, *this, centralWidget());
     ScrollBox1 = index->ScrollBox1;
     ScrollBar1 = index->ScrollBar1;
+    lblEmptyHint = new EmptyAlbumHint(ScrollBox1);
     setBackColor(backColor_);
+    // On a screen of small pixels the thumbnails are decoded with as many more pixels.
+    album.setThumbnailScale(qRound(devicePixelRatioF()) >= 2 ? 2 : 1);
 
     createToolbar();
     pnlToolbar->installEventFilter(this); // drags pass over it
@@ -242,7 +246,10 @@ void TfrmCptMain::connectControls()
     connect(btnSave, &QToolButton::clicked, this, &TfrmCptMain::mnuSaveAsClick);
     connect(btnVCR, &QToolButton::clicked, this, &TfrmCptMain::mnuVCRClick);
     connect(btnEDS, &QToolButton::clicked, this, &TfrmCptMain::openViewer);
-    connect(index, &AlbumIndex::menuStatesChanged, this, &TfrmCptMain::updateMenuStates);
+    connect(index, &AlbumIndex::menuStatesChanged, this, [this] {
+        updateEmptyHint();
+        updateMenuStates();
+    });
     connect(index, &AlbumIndex::albumEmptied, this, &TfrmCptMain::updateCaption);
     connect(index, &AlbumIndex::viewerUsable, this, &TfrmCptMain::setViewerEnabled);
 }
@@ -257,6 +264,7 @@ void TfrmCptMain::nameControlsForScreenReaders()
     btnLogoJpn->setAccessibleName(title);
     ScrollBox1->setAccessibleName(textForKey("TX_INDEX"));
     ScrollBar1->setAccessibleName(textForKey("TX_INDEX"));
+    lblEmptyHint->localise();
     pnlToolbar->setAccessibleName(textForKey("TX_TOOLBAR"));
 }
 
@@ -282,6 +290,7 @@ void TfrmCptMain::setBackColor(uint32_t colour)
 {
     backColor_ = colour;
     index->setBackColour(colour);
+    lblEmptyHint->matchBackColour(colourOfValue(colour));
     if (frmFullImage)
         frmFullImage->setBackColour(colour);
 }
@@ -595,6 +604,7 @@ void TfrmCptMain::layoutIndex()
     index->setTop(toolbarHeight_);
     index->layoutIndex();
     pnlToolbar->raise();
+    updateEmptyHint();
 
     const bool logos = width > logosHiddenWidth;
     QToolButton* logo = language.isJapanese() ? btnLogoJpn : btnLogoEng;
@@ -602,6 +612,13 @@ void TfrmCptMain::layoutIndex()
     btnLogoJpn->setVisible(false);
     logo->setVisible(logos);
     logo->move(width - logoRightGap - logoSize.width(), (toolbarHeight - logoSize.height()) / 2);
+}
+
+// The hint stands in the middle of the index area below the tool bar while it is empty.
+void TfrmCptMain::updateEmptyHint()
+{
+    const int available = centralWidget()->height() - toolbarHeight_;
+    lblEmptyHint->follow(album.count(), QRect(0, 0, clientWidth(), std::max(0, available)));
 }
 
 // ---- menus ----

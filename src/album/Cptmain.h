@@ -27,6 +27,8 @@ class QToolButton;
 
 namespace vantrel {
 
+class EmptyAlbumHint;
+
 class IndexDragging;
 class MainDialogs;
 class OpenBatch;
@@ -89,6 +91,8 @@ public:
     void layoutIndex();
     void scrollToEnd();
     int columnCount() const { return index->columnCount(); }
+    // The empty album's hint, in the middle of the index below the tool bar while it is empty.
+    void updateEmptyHint();
     int clientWidth() const;
     AlbumSlot* slotAt(int place) const { return index->slotAt(place); }
     uint32_t backColor() const { return backColor_; }
@@ -116,6 +120,7 @@ public:
     AlbumIndex* index;
     // The index's slot area and scroll bar.
     QWidget* ScrollBox1;
+    EmptyAlbumHint* lblEmptyHint;
     QScrollBar* ScrollBar1;
     QMenu* PopupMenu1;
 

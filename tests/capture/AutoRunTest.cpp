@@ -8,13 +8,16 @@
 #include "capture/CaptureCommands.h"
 #include "image/DvCodec.h"
 #include "image/Dvf.h"
+#include "link/LinkFlags.h"
 #include "platform/WindowMessage.h"
 #include "support/TempFolder.h"
 #include "support/Waiting.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
+
 #include <gtest/gtest.h>
+#include <chrono>
 
 #include <csignal>
 #include <regex>
@@ -154,6 +157,29 @@ TEST(AutoRun, AFailedCaptureOrThePowerGoingOffEndsTheRun)
     }
 }
 
+// The adapter pulled out while the run searches, or in the middle of its capture's transfer:
+// the run ends at once with nothing taken, the poll thread stops.
+TEST(AutoRun, AHangUpEndsTheRunWithinASecond)
+{
+    for (const bool duringTransfer : {false, true}) {
+        quobsim::SptpOptions options;
+        if (duringTransfer)
+            options.faults.hangUpAt = 5;
+        RunRig r(options);
+        ASSERT_TRUE(r.start(40, 3));
+        if (!duringTransfer) {
+            ASSERT_TRUE(test::serveUntil([&] { return r.motion() == quobsim::Motion::SearchReverse; }));
+            r.rig.line.sim.hangUp();
+        }
+        ASSERT_TRUE(test::serveUntil([&] { return r.rig.line.sim.hungUp(); }, runLimitMs)) << duringTransfer;
+        ASSERT_TRUE(test::serveUntil([&] { return !r.run.active(); }, 3000));
+        EXPECT_LT(quobsim::Clock::now() - r.rig.line.sim.hungUpAt(), std::chrono::seconds(1)) << duringTransfer;
+        EXPECT_EQ(r.album.pictures, 0);
+        EXPECT_TRUE(test::serveUntil([&] { return !linkFlags().pollRunning; })) << "no poll on a dead line";
+        EXPECT_TRUE(r.rig.line.io.lineLost());
+    }
+}
+
 // A tape file instead of the test pattern: each picture of a series is the file's frame at its
 // time code.
 TEST(AutoRun, SeriesOverATapeFileTakesTheFramesAtItsTimeCodes)
@@ -275,4 +301,18 @@ TEST(CliAuto, SeriesOfFiveLandsOnItsTimeCodesAndCtrlCStopsTheTape)
     EXPECT_EQ(cli.finish(), 1);
     EXPECT_NE(cli.err.find("0 of 1"), std::string::npos) << cli.err;
     EXPECT_EQ(cli.motion(), quobsim::Motion::Stop);
+}
+
+TEST(CliAuto, HangUpEndsTheRunWithinASecondWithTheLineLost)
+{
+    CliAuto cli;
+    cli.park(40);
+    cli.start({"--timecode", "00:02:00:00"});
+    ASSERT_TRUE(test::serveUntil([&] { return cli.motion() == quobsim::Motion::SearchForward; }, 10000));
+    cli.line.sim.hangUp();
+    EXPECT_EQ(cli.finish(), 1);
+    const auto ended = quobsim::Clock::now();
+    EXPECT_EQ(cli.err, "vantrel-cli: auto: the line was lost\n");
+    ASSERT_TRUE(cli.line.sim.hungUp());
+    EXPECT_LT(ended - cli.line.sim.hungUpAt(), std::chrono::seconds(1));
 }
