@@ -401,6 +401,7 @@ void TfrmCptMain::FormShow()
         titleWindow_->exec();
     else
         DvcLoad();
+    album.removeStaleWorkFiles();
     readSettings();
     restoreAlbum();
     batchRunning_ = false;

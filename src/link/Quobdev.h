@@ -78,6 +78,7 @@ private:
     void FormShow();
     void FormClose();
     void showNoDevice();
+    void readSavedChoice();
     void readDeviceKeys();
     void writeDeviceKeys();
     void cbComChange(int index);
@@ -102,6 +103,8 @@ private:
     QString rememberedId_;
     int editRow_ = -1;
     int shownPortIndex_ = 0;
+    int savedId_ = 0;
+    int savedPort_ = 0;
     bool editKey(int key, const QString& typed);
     void setWindowsEnabled(bool enabled);
 };
