@@ -49,7 +49,7 @@ struct ControllerProgram {
         main = std::make_unique<TfrmCptMain>();
         frmCptMain = main.get();
         controller = std::make_unique<TfrmAvCtl>(main->profile);
-        controller->setAlbum(main.get());
+        controller->setMainWindow(main.get());
         controller->show();
         ready = ready && shows(1, 10000);
     }

@@ -246,7 +246,8 @@ public:
 };
 
 // Decode, colour conversion straight to 640 x 480 red-green-blue (the rows the JPEG writer
-// takes without converting), JPEG write at the same quality. No correction, no work file.
+// takes without converting), JPEG write at the same quality. No correction, no work file of
+// the decoded picture.
 class BareDecodeJpegNoWorkFile : public Task {
 public:
     BareDecodeJpegNoWorkFile() : context_(openCodec(false, 0)), frame_(av_frame_alloc()) {}
@@ -269,14 +270,21 @@ protected:
         sws_scale(scaler_, frame_->data, frame_->linesize, 0, lines, destination, stride);
         return true;
     }
-    bool save() { return picture_.save(out_, "JPEG", 75); }
+    // Written beside the last picture and renamed over it, as every picture save replaces its
+    // target: a failed save leaves the file that was there.
+    bool save()
+    {
+        return picture_.save(QString::fromStdString(workFile_), "JPEG", 75) &&
+               std::rename(workFile_.c_str(), out_.c_str()) == 0;
+    }
 
 private:
     AVCodecContext* context_;
     AVFrame* frame_;
     SwsContext* scaler_ = nullptr;
     QImage picture_{640, 480, QImage::Format_RGB888};
-    QString out_ = QString::fromStdString(scene().file("bare.jpg"));
+    std::string out_ = scene().file("bare.jpg");
+    std::string workFile_ = out_ + partSuffix;
 };
 
 // The same with the work file every convert writes after the decode, reads back and deletes

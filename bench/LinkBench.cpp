@@ -1,21 +1,12 @@
 // Status polls per second against `quobsim --realtime` at 9600 bit/s, next to the line-rate
 // limit of one exchange: 11 bytes out and 11 back at 10 bits a byte.
+#include "SimulatorProcess.h"
 #include "link/Quobvtr.h"
 
 #include <benchmark/benchmark.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <string>
-#include <thread>
-
-extern char** environ;
 
 using namespace vantrel;
 
@@ -28,38 +19,9 @@ constexpr double goalShare = 0.9;
 
 double measuredPollsPerSecond = 0;
 
-// The quobsim command beside this program, serving a realtime line under a temporary name.
-class SimulatorProcess {
-public:
-    SimulatorProcess()
-    {
-        const auto folder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-        link_ = (std::filesystem::temp_directory_path() / ("quobsim-bench-" + std::to_string(getpid()))).string();
-        const std::string program = (folder / "quobsim").string();
-        const char* argv[] = {program.c_str(), "--realtime", "--link", link_.c_str(), "--device", "1:camcorder", nullptr};
-        if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
-            pid_ = 0;
-        for (int i = 0; i < 100 && pid_ && !std::filesystem::exists(link_); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ~SimulatorProcess()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool ready() const { return pid_ > 0 && std::filesystem::exists(link_); }
-    const std::string& link() const { return link_; }
-
-private:
-    pid_t pid_ = 0;
-    std::string link_;
-};
-
 void BM_StatusPollRealtime9600(benchmark::State& state)
 {
-    SimulatorProcess simulator;
+    bench::SimulatorProcess simulator({"--realtime", "--device", "1:camcorder"});
     CQuobIO io;
     if (!simulator.ready() || !io.OpenDevice(simulator.link()) || !io.SetControlMode()) {
         state.SkipWithError("cannot start quobsim --realtime");

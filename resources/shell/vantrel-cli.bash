@@ -43,7 +43,7 @@ _vantrel_cli()
     local cur prev words cword
     _init_completion || return
 
-    local commands='album auto capture convert html import info ports power scan set-id setting status step thumbnail transport'
+    local commands='album auto capture convert html import info ports power scan set-id setting status step thumbnail transport udev-rule'
     local line='--device --port --id --help'
     if ((cword == 1)); then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))

@@ -2,7 +2,11 @@
 
 #include "capture/CaptureCommands.h"
 #include "i18n/LanguageTable.h"
+#include "link/ComPorts.h"
+#include "link/PortDiagnosis.h"
 #include "platform/Profile.h"
+
+#include <limits>
 
 namespace vantrel {
 
@@ -149,6 +153,26 @@ CaptureMessage DeviceSession::outcomeMessage(int outcome)
     return {key, text};
 }
 
+bool DeviceSession::takeLineLoss()
+{
+    if (lineLost() || !io.lineLost())
+        return false;
+    lostPath_ = io.devicePath;
+    lostPort_ = io.port;
+    closeLink();
+    // Whatever the tape shows when the device is back is news: the counter follows at once.
+    vtr.timeCode = std::numeric_limits<int>::min();
+    return true;
+}
+
+bool DeviceSession::reopenLostLine()
+{
+    if (!lineLost() || !io.OpenDevice(lostPath_, lostPort_))
+        return false;
+    lostPath_.clear();
+    return startLink(vtr.deviceId);
+}
+
 int DeviceSession::portInUse() const
 {
     return io.isOpen() && isPort(io.port) ? io.port : 0;
@@ -156,9 +180,16 @@ int DeviceSession::portInUse() const
 
 bool DeviceSession::usePort(int port)
 {
+    forgetLostLine();
     io.Close();
-    if (!io.Open(port))
+    portRefusal_.clear();
+    if (!io.Open(port)) {
+        const std::string path = comPortPath(port); // empty: the COM name stands for nothing
+        const auto refusal = diagnosePortRefusal(path.empty() ? "COM" + std::to_string(port) : path,
+                                                 static_cast<int>(io.lastError.load()));
+        portRefusal_ = describePortRefusal(refusal);
         return false;
+    }
     io.SetControlMode();
     return true;
 }

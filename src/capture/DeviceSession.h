@@ -91,10 +91,25 @@ public:
     // in brackets, or nothing for a picture and a stop.
     static CaptureMessage outcomeMessage(int outcome);
 
+    // A lost line (a hang-up: an adapter pulled out). The poll thread stops on it by itself;
+    // the window thread then takes the loss: the link stops, the port closes, and its path is
+    // kept for reopening. True only for the first call after the hang-up, so the user is told
+    // once.
+    bool takeLineLoss();
+    bool lineLost() const { return !lostPath_.empty(); }
+    const std::string& lostPath() const { return lostPath_; }
+    // One try to open the lost path again; when it opens, the link runs again with the device
+    // addressed before. True when the line is back.
+    bool reopenLostLine();
+    // Gives the lost line up (another port is chosen).
+    void forgetLostLine() { lostPath_.clear(); }
+    static constexpr int reopenIntervalMs = 2000;
+
     // DeviceListLink
     int portInUse() const override;
     bool usePort(int port) override;
     void releasePort() override { io.Close(); }
+    QString portRefusal() const override { return portRefusal_; }
     QuobSys& devices() override { return sys; }
 
 private:
@@ -102,6 +117,9 @@ private:
     CProfile& profile_;
     CaptureAlbum* album_ = nullptr;
     TargetPathCheck sideFileCheck_;
+    std::string lostPath_;
+    QString portRefusal_;
+    int lostPort_ = 0;
 };
 
 } // namespace vantrel

@@ -124,6 +124,35 @@ int runPorts(const Arguments&)
     return 0;
 }
 
+// The serial name udev gives an adapter is its by-id link's name without the bus and the
+// interface: usb-FTDI_FT232R_USB_UART_A6008-if00-port0 is FTDI_FT232R_USB_UART_A6008.
+std::string udevSerialOf(const std::string& byIdPath)
+{
+    std::string name = byIdPath.substr(byIdPath.rfind('/') + 1);
+    if (name.rfind("usb-", 0) == 0)
+        name.erase(0, 4);
+    return name.substr(0, name.rfind("-if"));
+}
+
+// One rule line for each adapter named (by-id paths), else for each by-id adapter found.
+int runUdevRule(const Arguments& arguments)
+{
+    std::vector<std::string> named = arguments.words;
+    if (named.empty())
+        for (const SerialDevice& device : serialDevicesPresent())
+            if (!device.adapterName.empty())
+                named.push_back(device.path);
+    if (named.empty())
+        return fail("no adapter with a /dev/serial/by-id name is plugged in");
+    for (const std::string& path : named) {
+        if (path.find("/serial/by-id/") == std::string::npos)
+            return fail(path + " is not a /dev/serial/by-id name");
+        std::printf("SUBSYSTEM==\"tty\", ENV{ID_SERIAL}==\"%s\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n",
+                    udevSerialOf(path).c_str());
+    }
+    return 0;
+}
+
 int runScan(const Arguments& arguments)
 {
     DeviceSession session;
@@ -273,6 +302,12 @@ const Registration ports({"ports", "ports",
                           "else the devices found in that order; COM names set to a path that\n"
                           "is not found follow.",
                           "", runPorts});
+
+const Registration udevRule({"udev-rule", "udev-rule [/dev/serial/by-id/NAME]...",
+                             "Prints the udev rule lines that keep ModemManager away from the\n"
+                             "adapters named (default: every adapter with a by-id name), for the\n"
+                             "file share/vantrel/udev/70-vantrel-adapters.rules in /etc/udev/rules.d.",
+                             "", runUdevRule});
 
 const Registration scan({"scan", "scan [--device PATH | --port N]",
                          "Probes IDs 1 to 99 (switching on a device that answers but is off) and\n"

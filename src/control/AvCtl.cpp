@@ -169,6 +169,9 @@ void TfrmAvCtl::createControls()
     TimerSlow = new QTimer(this);
     TimerSlow->setObjectName("TimerSlow");
     TimerSlow->setInterval(300);
+    TimerReopen = new QTimer(this);
+    TimerReopen->setObjectName("TimerReopen");
+    TimerReopen->setInterval(DeviceSession::reopenIntervalMs);
 }
 
 void TfrmAvCtl::createTransportGrid(QWidget* client)
@@ -251,6 +254,7 @@ void TfrmAvCtl::connectControls()
     connect(btnAuto, &QToolButton::clicked, this, &TfrmAvCtl::btnAutoClick);
     connect(TimerCpt, &QTimer::timeout, this, &TfrmAvCtl::TimerCptTimer);
     connect(TimerSlow, &QTimer::timeout, this, &TfrmAvCtl::TimerSlowTimer);
+    connect(TimerReopen, &QTimer::timeout, this, &TfrmAvCtl::TimerReopenTimer);
     connect(mnuClose, &QAction::triggered, this, &QWidget::close);
     connect(mnuDev, &QAction::triggered, this, &TfrmAvCtl::mnuDevClick);
     connect(mnuTop, &QAction::triggered, this, &TfrmAvCtl::mnuTopClick);
@@ -376,6 +380,10 @@ void TfrmAvCtl::showPower(bool on)
 // arrives meanwhile brings another notice.
 void TfrmAvCtl::statusChangedMessage()
 {
+    if (takeLineLoss()) {
+        warnUser("MSG_LINELOST", textForKey("MSG_LINELOST"));
+        return;
+    }
     QuobVtr& vtr = session_.vtr;
     if (vtr.timeCodeChanged.exchange(0))
         pnlCounter->setText(QString::fromStdString(vtr.timeCodeText()));
@@ -397,6 +405,35 @@ bool TfrmAvCtl::event(QEvent* event)
         }
     }
     return QMainWindow::event(event);
+}
+
+// The line hung up: the window shows no device and tries the same path every two seconds.
+bool TfrmAvCtl::takeLineLoss()
+{
+    if (!session_.takeLineLoss())
+        return false;
+    showLineLost();
+    TimerReopen->start();
+    return true;
+}
+
+void TfrmAvCtl::showLineLost()
+{
+    showPower(false);
+    btnPower->setEnabled(false);
+    pnlCounter->setText(QStringLiteral(" --:--:--:--"));
+}
+
+void TfrmAvCtl::TimerReopenTimer()
+{
+    if (!isVisible() || !session_.lineLost()) {
+        TimerReopen->stop();
+        return;
+    }
+    if (!session_.reopenLostLine())
+        return;
+    TimerReopen->stop();
+    btnPower->setEnabled(session_.powerSwitchable());
 }
 
 void TfrmAvCtl::btnFFClick()
@@ -544,6 +581,7 @@ void TfrmAvCtl::hideEvent(QHideEvent* event)
 
 void TfrmAvCtl::closeEvent(QCloseEvent* event)
 {
+    TimerReopen->stop();
     stopLink();
     session_.closeLink();
     QMainWindow::closeEvent(event);
@@ -551,6 +589,8 @@ void TfrmAvCtl::closeEvent(QCloseEvent* event)
 
 void TfrmAvCtl::mnuDevClick()
 {
+    TimerReopen->stop();
+    session_.forgetLostLine();
     stopLink();
     startLink(chooseDevice());
 }
@@ -593,7 +633,8 @@ void TfrmAvCtl::btnCaptClick()
         return;
     stopLink();
     capture();
-    startLink(session_.vtr.deviceId);
+    if (!session_.lineLost())
+        startLink(session_.vtr.deviceId);
 }
 
 bool TfrmAvCtl::capture()
@@ -603,9 +644,12 @@ bool TfrmAvCtl::capture()
     return pictureDelivered(outcome);
 }
 
+// A capture that ended because the line hung up says both, in one message.
 void TfrmAvCtl::tellCaptureOutcome(int outcome)
 {
-    const CaptureMessage message = DeviceSession::outcomeMessage(outcome);
+    CaptureMessage message = DeviceSession::outcomeMessage(outcome);
+    if (takeLineLoss())
+        message.text += "\n" + textForKey("MSG_LINELOST");
     if (!message.key.empty())
         warnUser(message.key, message.text);
 }

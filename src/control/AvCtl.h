@@ -83,6 +83,7 @@ public:
     QToolButton* btnAuto;
     QTimer* TimerCpt;
     QTimer* TimerSlow;
+    QTimer* TimerReopen; // tries a lost line again while the window shows
     QAction* mnuClose;
     QAction* mnuCapt;
     QAction* mnuDev;
@@ -118,6 +119,9 @@ private:
     void openLinkOnShow();
     int chooseDevice();
     void statusChangedMessage();
+    bool takeLineLoss();
+    void showLineLost();
+    void TimerReopenTimer();
     void showPower(bool on);
     void setLight(size_t index, int value);
     void setCounterColour(const QColor& colour);

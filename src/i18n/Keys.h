@@ -5,7 +5,7 @@
 namespace vantrel {
 
 // Every key the program looks up under "PrgLevel" in the string file.
-constexpr std::array<std::string_view, 60> programTextKeys = {
+constexpr std::array<std::string_view, 70> programTextKeys = {
     // window titles
     "TI_MAIN", "TI_DVCTL", "TI_DEVSEL", "TI_AUTO", "TI_PREFER", "TI_BTN", "TI_VIEWER", "TI_HTML",
     // wait-dialog and message-box titles
@@ -21,6 +21,9 @@ constexpr std::array<std::string_view, 60> programTextKeys = {
     // device list
     "LB_CAT", "LB_NAME", "LB_NOTCONN", "LB_CANTUSE", "CB_NOUSE", "MNU_SCAN", "MNU_IDCH",
     "SG_MOVIE", "SG_PRINTER", "SG_UNKNOWN", "TX_NODEV",
+    // serial ports and the line
+    "MSG_LINELOST", "MSG_PORT_GROUP", "MSG_PORT_LOGIN", "MSG_PORT_HOLDER", "MSG_PORT_MODEM",
+    "MSG_PORT_HELD", "MSG_PORT_NONE", "MSG_PORT_NOTTY", "MSG_PORT_OTHER", "TX_NOPORT",
     // image settings
     "RI_BITMAP", "RI_JPEG", "RI_DVF", "RI_FULL", "RI_FIELD", "RI_MOVE", "RI_NONE", "RI_ORG",
     "LI_WINDOW", "LI_BTN", "LI_DEFINED", "LI_DEFAULT",

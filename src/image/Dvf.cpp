@@ -150,18 +150,27 @@ bool isWideFrame(const uint8_t* frameLayout)
     return false;
 }
 
-std::string frameTimeCode(const uint8_t* frameLayout, int sequences)
+const uint8_t* frameTimeCodePack(const uint8_t* frameLayout, int sequences)
 {
     for (int s = 0; s < sequences; ++s) {
         const uint8_t* sequence = frameLayout + s * dvSequenceBytes;
         for (int offset = timeCodeSearchFirst; offset <= timeCodeSearchLast;
-             offset += subcodePackStep) {
-            const uint8_t* pack = sequence + offset;
-            if (pack[0] == timeCodeHeader)
-                return timeCodeText(pack[4] & 0x3F, pack[3] & 0x7F, pack[2] & 0x7F, pack[1] & 0x3F);
-        }
+             offset += subcodePackStep)
+            if (sequence[offset] == timeCodeHeader)
+                return sequence + offset;
     }
-    return timeCodeText(0, 0, 0, 0);
+    return nullptr;
+}
+
+std::string frameTimeCode(const uint8_t* frameLayout, int sequences)
+{
+    const uint8_t* pack = frameTimeCodePack(frameLayout, sequences);
+    return pack ? packTimeCodeText(pack) : timeCodeText(0, 0, 0, 0);
+}
+
+std::string packTimeCodeText(const uint8_t* pack)
+{
+    return timeCodeText(pack[4] & 0x3F, pack[3] & 0x7F, pack[2] & 0x7F, pack[1] & 0x3F);
 }
 
 std::string timeCodeText(uint8_t hours, uint8_t minutes, uint8_t seconds, uint8_t frames)

@@ -55,6 +55,10 @@ bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderByte
 bool isWideFrame(const uint8_t* frameLayout);
 // The first time-code pack in the subcode of the frame layout's sequences, as text.
 std::string frameTimeCode(const uint8_t* frameLayout, int sequences);
+// That pack itself (five bytes from its header 0x13); nullptr when no sequence has one.
+const uint8_t* frameTimeCodePack(const uint8_t* frameLayout, int sequences);
+// A time code pack (header 0x13, frames, seconds, minutes, hours) as "hh:mm:ss:ff".
+std::string packTimeCodeText(const uint8_t* pack);
 // Packed-decimal time code bytes (already masked) as "hh:mm:ss:ff", or "--:--:--:--" when a
 // digit is out of range.
 std::string timeCodeText(uint8_t hours, uint8_t minutes, uint8_t seconds, uint8_t frames);

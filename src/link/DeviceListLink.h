@@ -1,6 +1,8 @@
 #pragma once
 #include "link/Quobsys.h"
 
+#include <QString>
+
 namespace vantrel {
 
 // What the device list works on: the port of the device session and the devices on it. The
@@ -14,6 +16,8 @@ public:
     // false, with no port open, when it does not open.
     virtual bool usePort(int port) = 0;
     virtual void releasePort() = 0;
+    // Why the port last asked for did not open, in the user's language; empty when it did.
+    virtual QString portRefusal() const = 0;
     // The device commands on that port.
     virtual QuobSys& devices() = 0;
 };

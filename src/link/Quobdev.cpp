@@ -1,11 +1,13 @@
 #include "Quobdev.h"
 
 #include "i18n/Localiser.h"
+#include "link/ComPorts.h"
 #include "platform/Profile.h"
 #include "platform/WindowMessage.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -85,16 +87,18 @@ TfrmQuobDev::TfrmQuobDev(DeviceListLink& link, CProfile& profile, QWidget* paren
     cbCom->setAccessibleName(Label1->text());
     edSel->setAccessibleName(Label2->text());
     cbRate->setAccessibleName(Label3->text());
+    cbDevice->setAccessibleName(Label4->text());
+    lblPortState->setAccessibleName(Label1->text());
     SG1->setAccessibleName(textForKey("TI_DEVSEL"));
 }
 
 void TfrmQuobDev::createControls()
 {
-    setFixedSize(349, 191);
+    setFixedSize(349, 262);
     Label1 = makeLabel(this, "Label1", "Serial Port", {8, 10, 110, 20});
     cbCom = new QComboBox(this);
     cbCom->setObjectName("cbCom");
-    cbCom->setGeometry(120, 8, 90, 22);
+    cbCom->setGeometry(120, 8, 221, 22);
     cbCom->addItems({"NotUse", "COM1", "COM2", "COM3", "COM4"});
     Label2 = makeLabel(this, "Label2", "Selected Device", {8, 36, 110, 20});
     edSel = new QLineEdit(this);
@@ -125,6 +129,13 @@ void TfrmQuobDev::createControls()
     cbRate->setObjectName("cbRate");
     cbRate->setGeometry(160, 165, 88, 22);
     cbRate->addItems({"  9600", " 19200", " 38400", "115200"});
+    Label4 = makeLabel(this, "Label4", "Adapter", {8, 194, 110, 20});
+    cbDevice = new QComboBox(this);
+    cbDevice->setObjectName("cbDevice");
+    cbDevice->setGeometry(120, 192, 221, 22);
+    lblPortState = makeLabel(this, "lblPortState", "", {8, 218, 333, 40});
+    lblPortState->setWordWrap(true);
+    lblPortState->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -135,6 +146,7 @@ void TfrmQuobDev::createControls()
 
     connect(cbCom, &QComboBox::activated, this, &TfrmQuobDev::cbComChange);
     connect(cbRate, &QComboBox::activated, this, &TfrmQuobDev::cbRateChange);
+    connect(cbDevice, &QComboBox::activated, this, &TfrmQuobDev::cbDeviceChange);
     connect(btnScan, &QPushButton::clicked, this, &TfrmQuobDev::Scan);
     connect(mnuScan, &QAction::triggered, this, &TfrmQuobDev::Scan);
     connect(mnuChID, &QAction::triggered, this, &TfrmQuobDev::beginIdChange);
@@ -166,7 +178,9 @@ void TfrmQuobDev::FormShow()
     const bool portOpen = link_.portInUse() != 0;
     currentPort = previousPort = link_.portInUse();
     shownPortIndex_ = currentPort;
+    listPorts();
     cbCom->setCurrentIndex(currentPort);
+    lblPortState->setText(portOpen ? QString() : link_.portRefusal());
     btnScan->setEnabled(portOpen);
     if (!portOpen)
         showNoDevice();
@@ -328,15 +342,64 @@ void TfrmQuobDev::cbComChange(int index)
         shownPortIndex_ = 0;
         btnScan->setEnabled(false);
         showNoDevice();
+        showPortDevice();
         return;
     }
+    lblPortState->setText(QString());
     if (!link_.usePort(index)) {
+        lblPortState->setText(link_.portRefusal());
         cbCom->setCurrentIndex(shownPortIndex_);
+        showPortDevice();
         return;
     }
     btnScan->setEnabled(true);
     currentPort = shownPortIndex_ = index;
+    showPortDevice();
     Refresh();
+}
+
+// Each COM name with the device it stands for; the adapters found to choose from.
+void TfrmQuobDev::listPorts()
+{
+    devicesFound_ = serialDevicesPresent();
+    const auto mappings = comPortMappings(profile_, devicesFound_);
+    for (const ComPortMapping& mapping : mappings) {
+        const QString device = mapping.found ? QString::fromStdString(mapping.found->label())
+                               : mapping.path.empty() ? textForKey("TX_NOPORT")
+                                                      : QString::fromStdString(mapping.path);
+        cbCom->setItemText(mapping.port, QStringLiteral("COM%1: %2").arg(mapping.port).arg(device));
+    }
+    cbDevice->clear();
+    for (const SerialDevice& device : devicesFound_)
+        cbDevice->addItem(QString::fromStdString(device.label()));
+    // The names are longer than the boxes: the open list shows them whole.
+    for (QComboBox* box : {cbCom, cbDevice})
+        box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + 8);
+    showPortDevice();
+}
+
+void TfrmQuobDev::showPortDevice()
+{
+    const int port = cbCom->currentIndex();
+    const SerialDevice* device = port > 0 ? deviceForPath(devicesFound_, comPortPath(port)) : nullptr;
+    cbDevice->setCurrentIndex(device ? static_cast<int>(device - devicesFound_.data()) : -1);
+    cbCom->setToolTip(cbCom->currentText());
+    cbDevice->setToolTip(cbDevice->currentText());
+    cbDevice->setEnabled(port > 0 && !devicesFound_.empty());
+    Label4->setEnabled(cbDevice->isEnabled());
+}
+
+// The chosen COM name now stands for the adapter picked (under its stable name), and is
+// opened on it.
+void TfrmQuobDev::cbDeviceChange(int index)
+{
+    const int port = cbCom->currentIndex();
+    if (port < 1 || index < 0 || index >= static_cast<int>(devicesFound_.size()))
+        return;
+    const SerialDevice device = devicesFound_[static_cast<size_t>(index)];
+    assignComPort(profile_, port, device);
+    listPorts();
+    cbComChange(port);
 }
 
 void TfrmQuobDev::setWindowsEnabled(bool enabled)
@@ -391,6 +454,7 @@ void TfrmQuobDev::setEditLocks(bool isEditing)
     btnScan->setEnabled(!isEditing && currentPort != 0);
     btnOk->setEnabled(!isEditing);
     cbCom->setEnabled(!isEditing);
+    cbDevice->setEnabled(!isEditing && cbCom->currentIndex() > 0 && !devicesFound_.empty());
 }
 
 void TfrmQuobDev::beginIdChange()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/DeviceListLink.h"
+#include "platform/SerialDevices.h"
 
 #include <QDialog>
 
@@ -64,6 +65,9 @@ public:
     QPushButton* btnCancel;
     QLabel* Label3;
     QComboBox* cbRate;
+    QLabel* Label4;
+    QComboBox* cbDevice;   // the adapters found; the choice becomes the chosen COM name's
+    QLabel* lblPortState;  // why the chosen port cannot be used
     QMenu* PopupMenu1;
     QAction* mnuScan;
     QAction* mnuChID;
@@ -82,6 +86,9 @@ private:
     void readDeviceKeys();
     void writeDeviceKeys();
     void cbComChange(int index);
+    void cbDeviceChange(int index);
+    void listPorts();
+    void showPortDevice();
     void cbRateChange(int index);
     void SG1SetEditText(const QString& text);
     void PopupMenu1Popup(const QPoint& at);
@@ -105,6 +112,7 @@ private:
     int shownPortIndex_ = 0;
     int savedId_ = 0;
     int savedPort_ = 0;
+    std::vector<SerialDevice> devicesFound_;
     bool editKey(int key, const QString& typed);
     void setWindowsEnabled(bool enabled);
 };

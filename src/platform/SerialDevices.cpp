@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace vantrel {
 
@@ -56,8 +57,14 @@ std::vector<std::string> namesIn(const std::string& folder)
 }
 
 // A ttyS node exists for every possible UART; only one whose driver knows a chip is a port.
-bool isRealUart(const std::string& path)
+// The kernel tells the chip's type in sysfs without the port being opened (one in use by
+// another program stays listed); without sysfs the port itself is asked.
+bool isRealUart(const std::string& root, const std::string& name, const std::string& path)
 {
+    std::ifstream sysfsType(fs::path(root) / "sys/class/tty" / name / "type");
+    int type = PORT_UNKNOWN;
+    if (sysfsType >> type)
+        return type != PORT_UNKNOWN;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -97,7 +104,7 @@ void addTtys(const std::string& root, std::vector<SerialDevice>& devices)
         }
     for (const std::string& name : names) {
         const std::string path = folder + "/" + name;
-        if (startsWith(name, uartPrefix) && isRealUart(path))
+        if (startsWith(name, uartPrefix) && isRealUart(root, name, path))
             devices.push_back({path, canonicalOf(path), {}});
     }
 }

@@ -1,17 +1,23 @@
 // An automatic capture run without windows, stepped by the real poll thread against the
 // simulated camcorder whose tape moves at real speed; and vantrel-cli auto on the same run.
 #include "CaptureRig.h"
+#include "TapeFile.h"
+#include "TapeWriter.h"
 
 #include "capture/AutoRun.h"
 #include "capture/CaptureCommands.h"
+#include "image/DvCodec.h"
 #include "image/Dvf.h"
+#include "link/LinkFlags.h"
 #include "platform/WindowMessage.h"
 #include "support/TempFolder.h"
 #include "support/Waiting.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
+
 #include <gtest/gtest.h>
+#include <chrono>
 
 #include <csignal>
 #include <regex>
@@ -68,7 +74,9 @@ int frameOfTimeCode(const std::string& text)
 // A run without windows on the capture rig: series of pictures 6 s apart into an album
 // that fills.
 struct RunRig {
-    explicit RunRig(quobsim::SptpOptions options = {}) : rig(std::move(options))
+    explicit RunRig(quobsim::SptpOptions options = {}) : rig(std::move(options)) { prepare(); }
+    explicit RunRig(const quobsim::DeviceSetup& device) : rig({}, device) { prepare(); }
+    void prepare()
     {
         rig.cpt.album = &album;
         series.interval = 6 * fps;
@@ -181,6 +189,54 @@ TEST(AutoRun, ARefusedFrameStepCapturesAtOrAfterTheTarget)
     }
 }
 
+// The adapter pulled out while the run searches, or in the middle of its capture's transfer:
+// the run ends at once with nothing taken, the poll thread stops.
+TEST(AutoRun, AHangUpEndsTheRunWithinASecond)
+{
+    for (const bool duringTransfer : {false, true}) {
+        quobsim::SptpOptions options;
+        if (duringTransfer)
+            options.faults.hangUpAt = 5;
+        RunRig r(options);
+        ASSERT_TRUE(r.start(40, 3));
+        if (!duringTransfer) {
+            ASSERT_TRUE(test::serveUntil([&] { return r.motion() == quobsim::Motion::SearchReverse; }));
+            r.rig.line.sim.hangUp();
+        }
+        ASSERT_TRUE(test::serveUntil([&] { return r.rig.line.sim.hungUp(); }, runLimitMs)) << duringTransfer;
+        ASSERT_TRUE(test::serveUntil([&] { return !r.run.active(); }, 3000));
+        EXPECT_LT(quobsim::Clock::now() - r.rig.line.sim.hungUpAt(), std::chrono::seconds(1)) << duringTransfer;
+        EXPECT_EQ(r.album.pictures, 0);
+        EXPECT_TRUE(test::serveUntil([&] { return !linkFlags().pollRunning; })) << "no poll on a dead line";
+        EXPECT_TRUE(r.rig.line.io.lineLost());
+    }
+}
+
+// A tape file instead of the test pattern: each picture of a series is the file's frame at its
+// time code.
+TEST(AutoRun, SeriesOverATapeFileTakesTheFramesAtItsTimeCodes)
+{
+    ASSERT_TRUE(DvcLoad());
+    test::TempFolder folder;
+    const std::string path = folder.file("tape.avi");
+    std::string error;
+    ASSERT_TRUE(quobsim::writeMovingTape(path, dvSystem525, 28 * fps, 0, error)) << error;
+    const auto tape = quobsim::TapeFile::open(path, error);
+    ASSERT_TRUE(tape) << error;
+    auto camcorder = quobsim::camcorder(1, fps);
+    camcorder.tapeFile = tape;
+    RunRig r(camcorder);
+    ASSERT_TRUE(r.start(8, 3));
+    ASSERT_TRUE(r.ended());
+    ASSERT_EQ(r.album.pictures, 3);
+    for (int k = 0; k < 3; ++k) {
+        const std::string sideFile = r.album.sideFileName(k + 1);
+        const int frame = (8 + 6 * k) * fps;
+        EXPECT_EQ(timeCodeOf(sideFile), timeCodeText(frame));
+        EXPECT_EQ(test::blocksDifferingFromTape(sideFile, tape->frame(frame), 6), 0u) << "picture " << k + 1;
+    }
+}
+
 // vantrel-cli auto against the simulator: refusals, a series of five, and Ctrl+C.
 struct CliAuto {
     CliAuto()
@@ -277,4 +333,18 @@ TEST(CliAuto, SeriesOfFiveLandsOnItsTimeCodesAndCtrlCStopsTheTape)
     EXPECT_EQ(cli.finish(), 1);
     EXPECT_NE(cli.err.find("0 of 1"), std::string::npos) << cli.err;
     EXPECT_EQ(cli.motion(), quobsim::Motion::Stop);
+}
+
+TEST(CliAuto, HangUpEndsTheRunWithinASecondWithTheLineLost)
+{
+    CliAuto cli;
+    cli.park(40);
+    cli.start({"--timecode", "00:02:00:00"});
+    ASSERT_TRUE(test::serveUntil([&] { return cli.motion() == quobsim::Motion::SearchForward; }, 10000));
+    cli.line.sim.hangUp();
+    EXPECT_EQ(cli.finish(), 1);
+    const auto ended = quobsim::Clock::now();
+    EXPECT_EQ(cli.err, "vantrel-cli: auto: the line was lost\n");
+    ASSERT_TRUE(cli.line.sim.hungUp());
+    EXPECT_LT(ended - cli.line.sim.hungUpAt(), std::chrono::seconds(1));
 }

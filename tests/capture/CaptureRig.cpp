@@ -1,5 +1,6 @@
 #include "CaptureRig.h"
 
+#include "capture/Imgdata.h"
 #include "image/Dvf.h"
 #include "platform/WindowMessage.h"
 
@@ -78,6 +79,14 @@ CaptureRig::CaptureRig(quobsim::SptpOptions options, bool pal, int rateIndex,
     cpt.album = &album;
 }
 
+CaptureRig::CaptureRig(quobsim::SptpOptions options, const quobsim::DeviceSetup& device)
+    : line(std::move(options), device), vtr(line.io), cpt(line.io, vtr)
+{
+    cpt.rateIndex = 3;
+    cpt.windows = &windows;
+    cpt.album = &album;
+}
+
 bool CaptureRig::parkTape(int64_t position)
 {
     line.sim.withDevice(1, [&](quobsim::Device& device) {
@@ -102,6 +111,42 @@ void expectSideFileHoldsFrame(const std::string& path, const quobsim::SptpPictur
         const auto sent = picture.frame.begin() + s * imgdata::SequenceBytes + imgdata::DifBlockBytes;
         ASSERT_TRUE(std::equal(sent, sent + storedSequenceBytes, stored)) << "sequence " << s;
     }
+}
+
+size_t blocksDifferingFromTape(const uint8_t* frame, const std::vector<uint8_t>& tapeFrame, int layoutCode)
+{
+    const auto* layout = imgdata::layoutOf(static_cast<uint8_t>(layoutCode << 4 | 1));
+    const size_t sequences = tapeFrame.size() / imgdata::SequenceBytes;
+    if (!layout)
+        return imgdata::BlocksPerSequence * sequences;
+    size_t differing = 0;
+    for (size_t s = 0; s < sequences; ++s)
+        for (size_t b = 1; b < imgdata::BlocksPerSequence; ++b) {
+            const size_t at = s * imgdata::SequenceBytes + b * imgdata::DifBlockBytes + difIdentifierBytes;
+            const size_t length = imgdata::DifBlockBytes - difIdentifierBytes;
+            if (layout->sources[b] != imgdata::NoSource
+                && !std::equal(&tapeFrame[at], &tapeFrame[at] + length, frame + at))
+                ++differing;
+        }
+    return differing;
+}
+
+size_t blocksDifferingFromTape(const std::string& sideFile, const std::vector<uint8_t>& tapeFrame,
+                               int layoutCode)
+{
+    PictureRecord record;
+    record.path = sideFile;
+    if (!readPictureFile(record) || size_t(frameBytesOf(record.videoSystem())) != tapeFrame.size())
+        return imgdata::BlocksPerSequence * imgdata::Sequences625;
+    return blocksDifferingFromTape(record.frame.get(), tapeFrame, layoutCode);
+}
+
+int64_t framesOfTimeCode(const std::string& text, int framesPerSecond)
+{
+    int hours = 0, minutes = 0, seconds = 0, frames = 0;
+    if (std::sscanf(text.c_str(), "%d:%d:%d:%d", &hours, &minutes, &seconds, &frames) != 4)
+        return -1;
+    return ((int64_t(hours) * 60 + minutes) * 60 + seconds) * framesPerSecond + frames;
 }
 
 } // namespace vantrel::test

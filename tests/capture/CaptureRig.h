@@ -57,6 +57,8 @@ public:
 struct CaptureRig {
     explicit CaptureRig(quobsim::SptpOptions options = {}, bool pal = false, int rateIndex = 3,
                         quobsim::Options lineOptions = {});
+    // The same with a device of its own (a tape file, say) at the fastest rate.
+    CaptureRig(quobsim::SptpOptions options, const quobsim::DeviceSetup& device);
 
     // Sets the tape to `position` frames, paused, and polls it once.
     bool parkTape(int64_t position);
@@ -71,5 +73,15 @@ struct CaptureRig {
 // The side file is the DVF header, then blocks 1 to 149 of every sequence of the device's
 // frame, identifiers and time code pack included.
 void expectSideFileHoldsFrame(const std::string& path, const quobsim::SptpPicture& picture);
+
+// Blocks 1 to 149 of `frame` (a frame layout) whose contents after their identifiers differ
+// from the same blocks of `tapeFrame`, counting only the blocks layout `layoutCode` carries
+// (its others are filled).
+size_t blocksDifferingFromTape(const uint8_t* frame, const std::vector<uint8_t>& tapeFrame, int layoutCode);
+// The same for the frame of a side file.
+size_t blocksDifferingFromTape(const std::string& sideFile, const std::vector<uint8_t>& tapeFrame,
+                               int layoutCode);
+// The frame number of a "hh:mm:ss:ff" time code; -1 for any other text.
+int64_t framesOfTimeCode(const std::string& text, int framesPerSecond);
 
 } // namespace vantrel::test

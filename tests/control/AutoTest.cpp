@@ -297,7 +297,8 @@ TEST(AutoCapture, TimeCodeRunsEndOnTheTargetFromEveryDirection)
         EXPECT_TRUE(QTest::qWaitFor([&] { return !rig.wait->shown(); }, 5000));
         EXPECT_TRUE(watch.showed(test.firstMove, test.secondMove)) << test.targetSeconds << " s, lights shown: " << testing::PrintToString(watch.shownStates);
         EXPECT_LT(watch.longestGapMs, 2000) << "the window thread stalled during the run";
-        EXPECT_TRUE(rig.warnings->warned.empty());
+        EXPECT_TRUE(rig.warnings->warned.empty())
+            << testing::PrintToString(rig.warnings->warned);
     }
 }
 

@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -64,7 +66,9 @@ template <class Predicate> bool waitFor(Predicate predicate, int ms = 5000)
 // The program folder with the shipped language files and COM1 on the simulator's pty, the
 // main window with its album, and the controller shown on the camcorder at ID 1.
 struct ControllerRig {
-    explicit ControllerRig(bool debugMarker = false, quobsim::SptpOptions options = {}) : line(std::move(options))
+    // With `linkPath`, COM1 is a stable link to the simulator's line, as a by-id name is.
+    explicit ControllerRig(bool debugMarker = false, quobsim::SptpOptions options = {}, std::string linkPath = {})
+        : line(std::move(options), quobsim::camcorder(1), quobsim::Options{false, linkPath})
     {
         for (const char* name : {"wyb.cpt", "wyb.sty"})
             std::filesystem::copy_file(resources + "/" + name, folder.file(name));
@@ -72,7 +76,7 @@ struct ControllerRig {
             std::ofstream(folder.file("debug."));
         line.io.Close();
         CProfile settings(folder.file("wyb30.ini"));
-        settings.WriteString("Ports", "COM1", line.sim.slavePath());
+        settings.WriteString("Ports", "COM1", linkPath.empty() ? line.sim.slavePath() : linkPath);
         settings.WriteInt("INIT", "COM", 1);
         settings.WriteInt("INIT", "ID", 1);
         settings.WriteInt("INIT", "BAUD_RATE", 3);
@@ -109,6 +113,15 @@ struct ControllerRig {
         return now;
     }
     bool shows(uint8_t code) { return waitFor([&] { return controller->shownState() == code; }); }
+    // Play, then pause once Capture is enabled (3 s after play), as a user would.
+    bool pausedWithCaptureEnabled()
+    {
+        QTest::mouseClick(controller->btnPlay, Qt::LeftButton);
+        if (!waitFor([&] { return controller->btnCapt->isEnabled(); }, 5000))
+            return false;
+        QTest::mouseClick(controller->btnPause, Qt::LeftButton);
+        return shows(5);
+    }
 
     test::TempProgramFolder folder;
     test::CaptureLine line;
@@ -290,10 +303,7 @@ TEST(Controller, CaptureLandsInTheAlbumAndTheLinkRunsAgain)
     ControllerRig rig;
     ASSERT_TRUE(rig.running);
     TfrmAvCtl& c = *rig.controller;
-    QTest::mouseClick(c.btnPlay, Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return c.btnCapt->isEnabled(); }, 5000));
-    QTest::mouseClick(c.btnPause, Qt::LeftButton);
-    ASSERT_TRUE(rig.shows(5));
+    ASSERT_TRUE(rig.pausedWithCaptureEnabled());
     const int before = rig.main->album.count();
     QTest::mouseClick(c.btnCapt, Qt::LeftButton);
     ASSERT_EQ(rig.main->album.count(), before + 1)
@@ -513,4 +523,93 @@ TEST(FaultMatrix, EveryCaptureFaultEndsWithItsMessageAndLeavesTheWindowsUsable)
     }
     EXPECT_TRUE(readyToCapture(rig));
     frmWait = nullptr;
+}
+
+namespace {
+
+std::vector<std::string> folderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct LinkFolder {
+    test::TempFolder links;
+};
+
+// The controller on COM1 through a link the simulator pulls out and plugs back in.
+struct UnpluggedRig : LinkFolder, ControllerRig {
+    explicit UnpluggedRig(quobsim::SptpOptions options = {})
+        : ControllerRig(false, std::move(options), links.file("by-id-camcorder"))
+    {
+    }
+    bool showsLineLost()
+    {
+        return waitFor([&] { return !warnings->warned.empty(); }, 3000);
+    }
+    // The lights all out, the counter blank, nothing to press but the menus.
+    bool showsNoDevice()
+    {
+        TfrmAvCtl& c = *controller;
+        const QToolButton* lit[] = {c.btnRev, c.btnPlay, c.btnFF, c.btnSlowR, c.btnPause, c.btnSlow, c.btnStop};
+        return std::all_of(std::begin(lit), std::end(lit), [&](const QToolButton* b) { return c.lightOf(b) == 0; })
+               && c.pnlCounter->text() == " --:--:--:--" && !c.transportEnabled() && !c.btnPower->isEnabled()
+               && !c.btnCapt->isEnabled() && c.TimerReopen->isActive();
+    }
+    // Back at the same path, the link runs again with the saved device and Play lights the tape.
+    bool runsAgainAfterTheComeback()
+    {
+        TfrmAvCtl& c = *controller;
+        if (!line.sim.comeBack()
+            || !waitFor([&] { return c.transportEnabled() && c.session().vtr.power != 0; }, 6000))
+            return false;
+        QTest::mouseClick(c.btnPlay, Qt::LeftButton);
+        return shows(6) && c.lightOf(c.btnPlay) == 1 && motion() == Motion::Play && c.btnPower->isEnabled()
+               && c.pnlCounter->text() != " --:--:--:--";
+    }
+};
+
+} // namespace
+
+TEST(ControllerLineLost, UnplugWhilePollingIsToldOnceAndTheLinkComesBack)
+{
+    UnpluggedRig rig;
+    ASSERT_TRUE(rig.running);
+    rig.line.sim.hangUp();
+    ASSERT_TRUE(rig.showsLineLost());
+    EXPECT_EQ(rig.warnings->warned[0].first, "MSG_LINELOST");
+    EXPECT_EQ(rig.warnings->warned[0].second, textForKey("MSG_LINELOST"));
+    EXPECT_TRUE(rig.showsNoDevice());
+    keepPicture(*rig.controller, "controller-line-lost");
+    QTest::qWait(2500); // a try at the vanished path in between
+    EXPECT_TRUE(rig.controller->session().lineLost());
+    EXPECT_EQ(rig.warnings->warned.size(), 1u) << "told once";
+    EXPECT_TRUE(rig.runsAgainAfterTheComeback());
+    EXPECT_EQ(rig.warnings->warned.size(), 1u);
+}
+
+TEST(ControllerLineLost, UnplugDuringACaptureEndsItWithinASecondWithNothingAdded)
+{
+    quobsim::SptpOptions options;
+    options.faults.hangUpAt = 6;
+    UnpluggedRig rig(options);
+    ASSERT_TRUE(rig.running);
+    TfrmAvCtl& c = *rig.controller;
+    ASSERT_TRUE(rig.pausedWithCaptureEnabled());
+    const auto filesBefore = folderNames(rig.folder.path());
+    QTest::mouseClick(c.btnCapt, Qt::LeftButton);
+    const auto ended = quobsim::Clock::now();
+    ASSERT_TRUE(rig.line.sim.hungUp());
+    EXPECT_LT(ended - rig.line.sim.hungUpAt(), std::chrono::seconds(1));
+    EXPECT_EQ(rig.main->album.count(), 0);
+    EXPECT_EQ(folderNames(rig.folder.path()), filesBefore) << "no side file, no work file";
+    ASSERT_EQ(rig.warnings->warned.size(), 1u);
+    EXPECT_EQ(rig.warnings->warned[0].first, "MSG_COMERR");
+    EXPECT_TRUE(rig.warnings->warned[0].second.endsWith("\n" + textForKey("MSG_LINELOST")));
+    EXPECT_TRUE(rig.showsNoDevice());
+    EXPECT_FALSE(c.session().linkStarted()) << "no poll on a dead line";
+    EXPECT_TRUE(rig.runsAgainAfterTheComeback());
 }

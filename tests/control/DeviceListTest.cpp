@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLocale>
 #include <QLineEdit>
 #include <QPushButton>
@@ -166,5 +167,80 @@ TEST(DeviceList, PortThatCannotOpenLeavesTheListAlone)
         EXPECT_EQ(dialog.cbCom->currentIndex(), 0);
         EXPECT_FALSE(rig.io.isOpen());
         EXPECT_FALSE(dialog.btnScan->isEnabled());
+    });
+}
+
+namespace {
+
+// A device tree whose by-id links lead to two simulated lines, as two USB adapters plugged in.
+struct TwoAdapters : test::TempFolder {
+    TwoAdapters(const std::string& first, const std::string& second)
+    {
+        const std::filesystem::path byId = std::filesystem::path(path()) / "dev/serial/by-id";
+        std::filesystem::create_directories(byId);
+        std::filesystem::create_symlink(first, byId / "usb-FTDI_FT232R_USB_UART_A1-if00-port0");
+        std::filesystem::create_symlink(second, byId / "usb-Prolific_USB-Serial_Controller_B2-if00-port0");
+        setenv("VANTREL_DEVICE_ROOT", path().c_str(), 1);
+    }
+    ~TwoAdapters() { unsetenv("VANTREL_DEVICE_ROOT"); }
+    std::string byId(const char* name) const { return path() + "/dev/serial/by-id/" + name; }
+};
+
+// Writes the dialog's picture into VANTREL_SCREENS when that names a folder.
+void keepPicture(QWidget& window, const std::string& name)
+{
+    if (const char* folder = std::getenv("VANTREL_SCREENS")) {
+        const bool japanese = QLocale::system().language() == QLocale::Japanese;
+        window.grab().save(QString::fromStdString(std::string(folder) + "/" + name + (japanese ? "-ja" : "-en") + ".png"));
+    }
+}
+
+} // namespace
+
+TEST(DeviceList, AdaptersFoundStandForTheComNamesAndOneCanBeGivenAnother)
+{
+    DeviceListRig rig;
+    ASSERT_TRUE(rig.started);
+    quobsim::Simulator deck({quobsim::deck(7)});
+    ASSERT_TRUE(deck.start());
+    TwoAdapters adapters(rig.sim.slavePath(), deck.slavePath());
+    rig.profile.DeleteKey("Ports", "COM1");
+    rig.profile.WriteInt("INIT", "DEVICES", 2);
+    rig.profile.WriteInt("INIT", "ID0", 5);
+    rig.profile.WriteInt("INIT", "ID1", 7);
+    TfrmQuobDev dialog(rig.session, rig.profile);
+    const QString ftdi = QString::fromStdString("FTDI FT232R USB UART A1 (" + rig.sim.slavePath() + ")");
+    const QString prolific = QString::fromStdString("Prolific USB-Serial Controller B2 (" + deck.slavePath() + ")");
+    rig.run(dialog, [&] {
+        EXPECT_EQ(dialog.cbCom->itemText(1), "COM1: " + ftdi);
+        EXPECT_EQ(dialog.cbCom->itemText(2), "COM2: " + prolific);
+        EXPECT_EQ(dialog.cbCom->itemText(3), "COM3: " + textForKey("TX_NOPORT"));
+        ASSERT_EQ(dialog.cbDevice->count(), 2);
+        EXPECT_FALSE(dialog.cbDevice->isEnabled()) << "no COM name chosen yet";
+
+        dialog.cbCom->setCurrentIndex(1);
+        emit dialog.cbCom->activated(1);
+        EXPECT_EQ(dialog.cbDevice->currentIndex(), 0);
+        EXPECT_EQ(idCell(dialog, 2), "05");
+        keepPicture(dialog, "device-list-adapters");
+
+        // COM1 becomes the second adapter, kept under its stable name; the first one
+        // takes the free COM2.
+        dialog.cbDevice->setCurrentIndex(1);
+        emit dialog.cbDevice->activated(1);
+        std::string stored;
+        EXPECT_TRUE(rig.profile.ReadString("Ports", "COM1", stored));
+        EXPECT_EQ(stored, adapters.byId("usb-Prolific_USB-Serial_Controller_B2-if00-port0"));
+        EXPECT_EQ(dialog.cbCom->itemText(1), "COM1: " + prolific);
+        EXPECT_EQ(dialog.cbCom->itemText(2), "COM2: " + ftdi);
+        EXPECT_EQ(rig.session.portInUse(), 1);
+        ASSERT_EQ(dialog.SG1->rowCount(), 3);
+        EXPECT_EQ(idCell(dialog, 2), "07") << "the deck on the second adapter answers";
+
+        // A COM name that stands for nothing says so, and the port stays closed.
+        dialog.cbCom->setCurrentIndex(3);
+        emit dialog.cbCom->activated(3);
+        EXPECT_EQ(dialog.lblPortState->text(), textForKey("MSG_PORT_NONE").arg("COM3"));
+        EXPECT_EQ(rig.session.portInUse(), 0);
     });
 }

@@ -26,8 +26,15 @@ struct FakeDeviceTree : test::TempFolder {
     {
         const fs::path dev = fs::path(path()) / "dev";
         fs::create_directories(dev / "serial/by-id");
-        for (const char* node : {"ttyUSB0", "ttyUSB1", "ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "null"})
+        for (const char* node : {"ttyUSB0", "ttyUSB1", "ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyS1", "ttyS2", "null"})
             std::ofstream(dev / node) << "";
+        // The kernel's word on each ttyS: a 16550A (type 4) behind ttyS1, no chip behind ttyS0;
+        // ttyS2 has no word, and a plain file answers no serial ioctl.
+        for (const auto& [node, type] : {std::pair("ttyS0", "0"), std::pair("ttyS1", "4")}) {
+            const fs::path sysfs = fs::path(path()) / "sys/class/tty" / node;
+            fs::create_directories(sysfs);
+            std::ofstream(sysfs / "type") << type << "\n";
+        }
         fs::create_symlink("../../ttyUSB1", dev / "serial/by-id" / ftdi);
         fs::create_symlink("../../ttyUSB0", dev / "serial/by-id" / prolific);
         fs::create_symlink("../../ttyUSB7", dev / "serial/by-id/usb-Gone_Adapter-if00-port0");
@@ -38,7 +45,7 @@ struct FakeDeviceTree : test::TempFolder {
 
 } // namespace
 
-TEST(SerialDevices, ByIdLinksFirstThenAdaptersInNaturalOrderWithoutUartlessTtyS)
+TEST(SerialDevices, ByIdLinksFirstThenAdaptersInNaturalOrderThenTtySWithAUart)
 {
     FakeDeviceTree tree;
     const auto found = serialDevicesPresent(tree.path());
@@ -53,6 +60,7 @@ TEST(SerialDevices, ByIdLinksFirstThenAdaptersInNaturalOrderWithoutUartlessTtyS)
         {tree.dev("ttyUSB2"), "ttyUSB2", ""},
         {tree.dev("ttyUSB10"), "ttyUSB10", ""},
         {tree.dev("ttyACM0"), "ttyACM0", ""},
+        {tree.dev("ttyS1"), "ttyS1", ""},
     };
     ASSERT_EQ(found.size(), std::size(expected));
     for (size_t i = 0; i < found.size(); ++i) {
@@ -115,5 +123,22 @@ TEST(CliPorts, ListsTheDevicesFoundWithTheirComNames)
                        "COM4\t" + tree.dev("ttyUSB2") + "\t\n"
                        "-\t" + tree.dev("ttyUSB10") + "\t\n"
                        "-\t" + tree.dev("ttyACM0") + "\t\n"
+                       "-\t" + tree.dev("ttyS1") + "\t\n"
                        "COM2\t/tmp/quob0\t(set in wyb30.ini)\n");
+}
+
+TEST(CliUdevRule, OneLineAnAdapterByItsSerialName)
+{
+    FakeDeviceTree tree;
+    test::TempProgramFolder folder;
+    setenv("VANTREL_DEVICE_ROOT", tree.path().c_str(), 1);
+    const test::CliRun found = test::runCli({"udev-rule"});
+    unsetenv("VANTREL_DEVICE_ROOT");
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.out, "SUBSYSTEM==\"tty\", ENV{ID_SERIAL}==\"FTDI_FT232R_USB_UART_A600ABCD\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n"
+                         "SUBSYSTEM==\"tty\", ENV{ID_SERIAL}==\"Prolific_Technology_Inc._USB-Serial_Controller\", "
+                         "ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n");
+    const test::CliRun named = test::runCli({"udev-rule", QString::fromStdString(tree.dev("ttyUSB2"))});
+    EXPECT_NE(named.status, 0);
+    EXPECT_EQ(named.err, "vantrel-cli: " + tree.dev("ttyUSB2") + " is not a /dev/serial/by-id name\n");
 }

@@ -154,9 +154,16 @@ const Device::Row* Device::rowFor(const Command& command)
 
 Device::Device(const DeviceSetup& setup)
     : id(setup.id), deviceCodes(setup.deviceCodes), modelCodes(setup.modelCodes), name(setup.name),
-      powered(setup.powered), tape(setup.framesPerSecond, setup.position)
+      powered(setup.powered),
+      tape(setup.tapeFile ? setup.tapeFile->framesPerSecond() : setup.framesPerSecond, setup.position),
+      tapeFile(setup.tapeFile)
 {
     tape.hasTimeCode = setup.hasTimeCode;
+    if (!tapeFile)
+        return;
+    tape.setLength(tapeFile->frameCount());
+    if (setup.recordedTimeCodes)
+        tape.recordedTimeCode = [file = tapeFile](int64_t frame) { return file->recordedTimeCode(frame); };
 }
 
 void Device::settle()

@@ -1,8 +1,10 @@
 #pragma once
 #include "Tape.h"
+#include "TapeFile.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vantrel::quobsim {
@@ -34,6 +36,9 @@ struct DeviceSetup {
     bool powered = true;
     int64_t position = 0;
     bool hasTimeCode = true;
+    // A DV file as the tape: its frames are the pictures, its system the frame rate.
+    std::shared_ptr<TapeFile> tapeFile;
+    bool recordedTimeCodes = false; // report the file's own time codes, not its positions
 };
 
 // Presets for the usual devices. The kinds are the device categories the host knows.
@@ -87,6 +92,7 @@ public:
     std::string name;
     bool powered;
     Tape tape;
+    std::shared_ptr<TapeFile> tapeFile;
     FaultPlan fault;
     int answers = 0;         // commands answered (or meant to be) under the fault plan
     int pendingAnswers = 0;  // answers still carrying the pending bit after a transport command

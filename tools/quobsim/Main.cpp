@@ -2,6 +2,8 @@
 // program without a camcorder.
 #include "Simulator.h"
 #include "SptpSide.h"
+#include "TapeFile.h"
+#include "TapeWriter.h"
 #include "platform/Version.h"
 
 #include <csignal>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+using namespace vantrel;
 using namespace vantrel::quobsim;
 
 namespace {
@@ -18,6 +21,8 @@ namespace {
 constexpr const char* usage =
     "usage: quobsim [--link PATH] [--device ID:KIND[:NAME][:pal][:off]]... [--realtime]\n"
     "               [--fault ID:KIND[:AFTER[:TIMES[:CODE[:COMMAND]]]]]...\n"
+    "               [--tape FILE [--recorded-timecode]]\n"
+    "       quobsim --write-tape FILE[:SECONDS[:pal]]\n"
     "       quobsim --help | --version\n"
     "\n"
     "Serves simulated Quob devices on a new pseudo-terminal until interrupted.\n"
@@ -106,6 +111,41 @@ bool parseFault(const std::string& text, FaultRequest& out)
     return fields.size() <= 5 || parseCommandStart(fields[5], out.plan.command);
 }
 
+// FILE[:SECONDS[:pal]] of --write-tape.
+int writeTape(const std::string& text)
+{
+    auto fields = fieldsOf(text);
+    int seconds = 10;
+    const bool pal = fields.size() > 2 && fields[2] == "pal";
+    if (fields.empty() || fields.size() > 3 || (fields.size() > 2 && !pal)
+        || (fields.size() > 1 && !parseNumber(fields[1], 1, 24 * 3600, seconds))) {
+        std::fprintf(stderr, "quobsim: bad tape '%s'\n", text.c_str());
+        return 2;
+    }
+    const DvSystem system = pal ? dvSystem625 : dvSystem525;
+    std::string error;
+    if (!writeMovingTape(fields[0], system, int64_t(seconds) * factsOf(system).timeCodeFramesPerSecond, 0, error)) {
+        std::fprintf(stderr, "quobsim: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// The camcorders play the tape file.
+bool loadTape(std::vector<DeviceSetup>& devices, const std::shared_ptr<TapeFile>& tape, bool recorded)
+{
+    bool loaded = false;
+    DeviceSetup kind;
+    for (auto& setup : devices)
+        if (deviceOfKind("camcorder", setup.id, kind) && setup.deviceCodes == kind.deviceCodes) {
+            setup.tapeFile = tape;
+            setup.recordedTimeCodes = recorded;
+            setup.framesPerSecond = tape->framesPerSecond();
+            loaded = true;
+        }
+    return loaded;
+}
+
 int refuse(const std::string& what)
 {
     std::fprintf(stderr, "quobsim: %s\n%s", what.c_str(), usageText().c_str());
@@ -120,6 +160,8 @@ int main(int argc, char** argv)
     std::vector<DeviceSetup> devices;
     std::vector<FaultRequest> faults;
     SptpOptions sptpOptions;
+    std::string tapePath;
+    bool recordedTimeCodes = false;
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -127,12 +169,18 @@ int main(int argc, char** argv)
             std::fputs(usageText().c_str(), stdout);
             return 0;
         }
+        if (word == "--write-tape" && hasValue)
+            return writeTape(argv[++i]);
         if (word == "--version") {
             std::printf("quobsim %s\n", vantrel::programVersion());
             return 0;
         }
         if (word == "--realtime") {
             options.realtime = true;
+        } else if (word == "--tape" && hasValue) {
+            tapePath = argv[++i];
+        } else if (word == "--recorded-timecode") {
+            recordedTimeCodes = true;
         } else if (word == "--link" && hasValue) {
             options.linkPath = argv[++i];
         } else if (word == "--device" && hasValue) {
@@ -155,6 +203,18 @@ int main(int argc, char** argv)
     }
     if (devices.empty())
         devices = {camcorder(1), deck(5)};
+    if (!tapePath.empty()) {
+        if (!sptpOptions.picturePath.empty())
+            return refuse("--tape and --sptp picture= name two pictures");
+        std::string error;
+        const auto tape = TapeFile::open(tapePath, error);
+        if (!tape) {
+            std::fprintf(stderr, "quobsim: %s\n", error.c_str());
+            return 1;
+        }
+        if (!loadTape(devices, tape, recordedTimeCodes))
+            return refuse("--tape needs a camcorder");
+    }
 
     sigset_t stopSignals;
     sigemptyset(&stopSignals);

@@ -17,15 +17,6 @@ constexpr uint8_t Fill = 0xFF;
 constexpr uint8_t UnusedData = 0xA5; // picture data that no layout takes into the frame
 constexpr uint8_t LayoutLowBits = 0x01;
 
-// A DV header block: its identifier, the system flag, the track application IDs.
-void writeHeaderBlock(uint8_t* block, size_t sequence, bool pal)
-{
-    std::memset(block, Fill, DifBlockBytes);
-    putHeaderBlockStart(block, sequence, pal ? dvSystem625 : dvSystem525);
-    block[4] = 0x68;
-    block[5] = block[6] = block[7] = 0x78;
-}
-
 void prepareFrame(uint8_t* frame, size_t sequences, const PictureLayout& layout,
                   const TimeCodePack& pack)
 {
@@ -52,6 +43,14 @@ std::vector<uint8_t> sequencesOfLayout(const uint8_t* frameLayout, size_t sequen
 }
 
 } // namespace
+
+void writeHeaderBlock(uint8_t* block, size_t sequence, bool pal)
+{
+    std::memset(block, Fill, DifBlockBytes);
+    putHeaderBlockStart(block, sequence, pal ? dvSystem625 : dvSystem525);
+    block[4] = 0x68;
+    block[5] = block[6] = block[7] = 0x78;
+}
 
 bool makeSptpPicture(const uint8_t* frame, size_t sequences, int layoutCode,
                      const TimeCodePack& pack, SptpPicture& out)
@@ -81,7 +80,7 @@ std::vector<uint8_t> patternFrame(bool pal, const TimeCodePack& pack)
     if (!DvcLoaded() && !DvcLoad())
         return {};
     const DvSystem system = pal ? dvSystem625 : dvSystem525;
-    const std::string shown = timeCodeText(pack[4] & 0x3F, pack[3] & 0x7F, pack[2] & 0x7F, pack[1] & 0x3F);
+    const std::string shown = packTimeCodeText(pack.data());
     const auto frame = encodedTestFrame(system, shown);
     if (frame.empty())
         return {};

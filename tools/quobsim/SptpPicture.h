@@ -16,6 +16,9 @@ struct SptpPicture {
     uint8_t layoutByte = 0;
 };
 
+// A DV header block: its identifier, the system flag, the track application IDs.
+void writeHeaderBlock(uint8_t* block, size_t sequence, bool pal);
+
 // Lays out `sequences` DIF sequences of 12000 bytes (header blocks may be zero) in layout
 // `layoutCode` (4, 6 or 7) with the time code pack of the frozen picture. False for an
 // unknown layout.

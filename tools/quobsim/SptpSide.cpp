@@ -135,8 +135,10 @@ Answer SptpSide::freeze(Device& device)
     if (options_.faults.noSignal)
         return done(FreezeBits::NoSignal);
     picture_ = {};
-    pictureDue_ = FrozenMoment{static_cast<int32_t>(device.tape.position(Clock::now())),
-                               device.tape.framesPerSecond};
+    const int64_t position = device.tape.position(Clock::now());
+    pictureDue_ = FrozenMoment{static_cast<int32_t>(position),
+                               static_cast<int32_t>(device.tape.timeCodeAt(position)),
+                               device.tape.framesPerSecond, device.tapeFile};
     settlingLeft_ = options_.settlingSenses;
     return done(settlingLeft_ > 0 ? FreezeBits::Settling : 0);
 }
@@ -153,8 +155,11 @@ void SptpSide::makeDuePicture()
 bool SptpSide::freezePicture(const FrozenMoment& moment)
 {
     bool pal = moment.framesPerSecond == 25;
-    const auto pack = imgdata::timeCodePack(moment.position, moment.framesPerSecond);
-    if (!options_.picturePath.empty()) {
+    const auto pack = imgdata::timeCodePack(moment.timeCode, moment.framesPerSecond);
+    if (moment.tape) {
+        sourceFrame_ = moment.tape->frame(moment.position);
+        pal = moment.tape->system() == dvSystem625;
+    } else if (!options_.picturePath.empty()) {
         if (sourceFrame_.empty())
             sourceFrame_ = dvfFileFrame(options_.picturePath, sourcePal_);
         pal = sourcePal_;

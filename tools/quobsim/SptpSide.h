@@ -72,7 +72,9 @@ private:
     // since encoding it could miss the answer's time limit on a slow (or sanitized) host.
     struct FrozenMoment {
         int32_t position;
+        int32_t timeCode;
         int framesPerSecond;
+        std::shared_ptr<TapeFile> tape; // the picture is the tape's frame at the position
     };
     bool freezePicture(const FrozenMoment& moment);
     void makeDuePicture();

@@ -76,9 +76,24 @@ void Tape::step(bool forward, Clock::time_point now)
     motion_ = Motion::Pause;
 }
 
+void Tape::setLength(int64_t frames)
+{
+    beginning = 0;
+    end = std::max<int64_t>(0, frames - 1);
+    exact_ = std::clamp(exact_, double(beginning), double(end));
+}
+
+int64_t Tape::timeCodeAt(int64_t frame) const
+{
+    if (recordedTimeCode)
+        if (const auto recorded = recordedTimeCode(frame))
+            return *recorded;
+    return frame;
+}
+
 std::array<uint8_t, 6> Tape::statusData(Clock::time_point now)
 {
-    const int64_t frames = position(now);
+    const int64_t frames = timeCodeAt(position(now));
     const int64_t magnitude = frames < 0 ? -frames : frames;
     const int64_t fps = framesPerSecond;
     const auto hours = static_cast<uint8_t>((magnitude / (fps * 3600)) & sixBits);

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace vantrel::quobsim {
 
@@ -59,6 +61,11 @@ public:
     void setPosition(int64_t frames, Clock::time_point now);
     // Moves one frame and leaves the tape paused.
     void step(bool forward, Clock::time_point now);
+    // A tape of `frames` frames from position 0, as a recorded file is.
+    void setLength(int64_t frames);
+    // The time code reported at `position`: the recorded one where there is one, else the
+    // position itself.
+    int64_t timeCodeAt(int64_t position) const;
 
     // Data bytes 4 to 9 of a status answer: state nibble, system flag, time code.
     std::array<uint8_t, 6> statusData(Clock::time_point now);
@@ -67,6 +74,8 @@ public:
     bool hasTimeCode = true;
     int64_t beginning; // first frame on the tape (may lie before 00:00:00:00)
     int64_t end;       // last frame
+    // The time code recorded at a position, when the tape reports recorded time codes.
+    std::function<std::optional<int64_t>(int64_t)> recordedTimeCode;
 
 private:
     void advance(Clock::time_point now);
