@@ -11,7 +11,14 @@ _vantrel_cli_option_value()
 {
     local command=$1 option=$2
     case $option in
-        --format) COMPREPLY=($(compgen -W 'jpeg jpg bmp dvf' -- "$cur")) ;;
+        --format)
+            if [[ $command == album ]]; then
+                COMPREPLY=($(compgen -W 'jpeg jpg bmp png' -- "$cur"))
+            else
+                COMPREPLY=($(compgen -W 'jpeg jpg bmp png dvf' -- "$cur"))
+            fi
+            ;;
+        --name) COMPREPLY=($(compgen -W 'number timecode recorded' -- "$cur")) ;;
         --size) COMPREPLY=($(compgen -W '0 1 2 3 4' -- "$cur")) ;;
         --colors) COMPREPLY=($(compgen -W '24 8 4 1' -- "$cur")) ;;
         --correction) COMPREPLY=($(compgen -W 'none movement field' -- "$cur")) ;;
@@ -27,7 +34,7 @@ _vantrel_cli_option_value()
             case $command in
                 capture) _filedir dvf ;;
                 import) _filedir dvf ;;
-                album) _filedir zal ;;
+                album) [[ ${words[2]} == export ]] && _filedir -d || _filedir zal ;;
                 html) _filedir '@(htm|html)' ;;
                 auto) _filedir -d ;;
                 *) _filedir ;;
@@ -50,10 +57,10 @@ _vantrel_cli()
         return
     fi
     local command=${words[1]}
-    # An album's own command comes first: album list|pack|unpack.
+    # An album's own command comes first: album list|pack|unpack|export.
     local subcommand=${words[2]}
     if [[ $command == album ]] && ((cword == 2)); then
-        COMPREPLY=($(compgen -W 'list pack unpack --help' -- "$cur"))
+        COMPREPLY=($(compgen -W 'list pack unpack export --help' -- "$cur"))
         return
     fi
     _vantrel_cli_option_value "$command" "$prev" && return
@@ -64,6 +71,7 @@ _vantrel_cli()
             case $subcommand in
                 pack) options='-o --force --help' ;;
                 unpack) options='-o --help' ;;
+                export) options='-o --format --select --name --force --help' ;;
                 *) options='--help' ;;
             esac
             ;;
@@ -89,6 +97,10 @@ _vantrel_cli()
         album) [[ $subcommand == pack ]] && _filedir dvf || _filedir zal ;;
         transport) COMPREPLY=($(compgen -W 'play pause stop ff rew slow slowrev search searchrev revplay' -- "$cur")) ;;
         step) COMPREPLY=($(compgen -W 'fwd rev' -- "$cur")) ;;
+        udev-rule)
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "$(ls -d /dev/serial/by-id/* 2>/dev/null)" -- "$cur"))
+            ;;
         power) COMPREPLY=($(compgen -W 'on off' -- "$cur")) ;;
         setting)
             ((cword == 2)) && COMPREPLY=($(compgen -W 'INIT AUTO Setup Directories History Ports' -- "$cur"))

@@ -34,16 +34,6 @@ bool sameFile(const std::string& a, const std::string& b)
     return fs::equivalent(a, b, error) && !error;
 }
 
-// The thumbnail of a record's frame; a null image when the frame does not decode.
-QImage decodeThumbnail(PictureRecord& record)
-{
-    FrameBitmap bitmap;
-    if (decodeIntoBitmap(record, bitmap, true, correctionNone) != dvcOk)
-        return {};
-    thumbnailReduction(bitmap);
-    return bitmap.toImage();
-}
-
 void warnWith(PathPrompts& prompts, std::string_view key)
 {
     prompts.closeWaitDialog();
@@ -227,6 +217,19 @@ bool Album::readWithRetries(PictureRecord& record)
     return false;
 }
 
+// The thumbnail of a record's frame at the album's scale (one eighth of the frame, or one
+// quarter at scale 2, reduced to square pixels); a null image when the frame does not decode.
+QImage Album::decodeThumbnail(PictureRecord& record) const
+{
+    FrameBitmap bitmap;
+    if (decodeIntoBitmapAt(record, bitmap, 8 / thumbnailScale_, correctionNone) != dvcOk)
+        return {};
+    thumbnailReduction(bitmap);
+    QImage thumbnail = bitmap.toImage();
+    thumbnail.setDevicePixelRatio(thumbnailScale_);
+    return thumbnail;
+}
+
 bool Album::addPicture(const std::string& path)
 {
     if (full())
@@ -264,7 +267,10 @@ bool Album::copySideFile(const std::string& from, const std::string& to) const
     if (!readWholeFile(from, bytes))
         return false;
     const FilePart part{bytes.data(), bytes.size()};
-    return replaceFileWhole(to, &part, 1);
+    if (!replaceFileWhole(to, &part, 1))
+        return false;
+    copyModificationTime(from, to); // the copy stays as old as the picture
+    return true;
 }
 
 bool Album::saveAlbum(const std::string& path, bool ask, PathPrompts& prompts)
@@ -360,7 +366,7 @@ bool Album::openAlbum(const std::string& requested, PathPrompts& prompts)
         parseAlbumHeader(headerBytes, std::fread(headerBytes, 1, sizeof headerBytes, file.get()));
     if (!header.isAlbum || std::fseek(file.get(), header.firstRecord, SEEK_SET) != 0)
         return false;
-    if (!unpackRecords(file.get(), header.pictures, prompts))
+    if (!unpackRecords(file.get(), header.pictures, path, prompts))
         return false;
     IniFile(programFolder_ + "/" + albumIniName).write("Directories", "Album", path);
     lastAlbumPath_ = path;
@@ -369,7 +375,10 @@ bool Album::openAlbum(const std::string& requested, PathPrompts& prompts)
 
 // A record that is no usable picture is passed over, so the pictures after it still come in;
 // "MSG_INPUT" says so once at the end. Only a file that ends inside a record stops the open.
-bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
+// An album file keeps no time for its pictures: each takes the album file's, the latest moment
+// it can have been captured or imported.
+bool Album::unpackRecords(std::FILE* file, int pictures, const std::string& albumPath,
+                          PathPrompts& prompts)
 {
     bool skipped = false;
     for (int record = 0; record < pictures; ++record) {
@@ -389,6 +398,7 @@ bool Album::unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts)
             skipped = true;
             break;
         case unpackWritten:
+            copyModificationTime(albumPath, picture.path);
             if (!addRecord(picture)) {
                 std::remove(picture.path.c_str());
                 skipped = true;

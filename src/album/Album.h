@@ -36,7 +36,7 @@ struct AlbumPlace {
     bool highlighted = false; // the selection as drawn
     int system = 5;           // the system digit's low four bits: 5 (525 lines) or 6 (625)
     bool wide = false;
-    QImage thumbnail;         // 80 x 60
+    QImage thumbnail;         // 80 x 60 on the screen: at a thumbnail scale of 2, 160 x 120 pixels
 };
 
 // How the album tells its window about changes. Every call comes on the album's thread.
@@ -65,6 +65,10 @@ public:
     explicit Album(std::string programFolder = {});
 
     void setObserver(AlbumObserver* observer) { observer_ = observer; }
+    // Thumbnails decoded from now on have `scale` times the pixels each way (1 or 2, the
+    // screen's device pixel ratio), so they are drawn sharp on a screen of small pixels.
+    void setThumbnailScale(int scale) { thumbnailScale_ = scale == 2 ? 2 : 1; }
+    int thumbnailScale() const { return thumbnailScale_; }
 
     int count() const { return static_cast<int>(places_.size()); }
     bool full() const { return count() >= albumMaxPictures; }
@@ -144,6 +148,7 @@ private:
     enum UnpackOutcome { unpackWritten, unpackNoPicture, unpackTruncated, unpackNotWritten };
 
     bool readWithRetries(PictureRecord& record);
+    QImage decodeThumbnail(PictureRecord& record) const;
     // Appends a picture read into `record` (from record.path), copying that file to the side
     // file unless it already is it.
     bool addRecord(PictureRecord& record);
@@ -153,7 +158,8 @@ private:
     AlbumPlace& placeAt(int place) { return places_.at(static_cast<size_t>(place - 1)); }
     SaveOutcome writeAlbumFile(const std::string& path) const;
     SaveOutcome writeAlbumRecords(std::FILE* file) const;
-    bool unpackRecords(std::FILE* file, int pictures, PathPrompts& prompts);
+    bool unpackRecords(std::FILE* file, int pictures, const std::string& albumPath,
+                       PathPrompts& prompts);
     UnpackOutcome unpackRecord(std::FILE* file, PictureRecord& picture);
     void notifyState();
     void markModified();
@@ -165,6 +171,7 @@ private:
     std::string lastAlbumPath_;
     bool modified_ = false;
     AlbumObserver* observer_ = nullptr;
+    int thumbnailScale_ = 1;
 };
 
 } // namespace vantrel

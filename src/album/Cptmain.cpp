@@ -1,6 +1,7 @@
 #include "Cptmain.h"
 
 #include "album/Help.h"
+#include "album/EmptyAlbumHint.h"
 #include "album/IndexDragging.h"
 #include "album/ImageWindowsLink.h"
 #include "album/MainDialogs.h"
@@ -212,7 +213,10 @@ void TfrmCptMain::createControls()
     ScrollBox1->setObjectName("ScrollBox1");
     ScrollBox1->setAutoFillBackground(true);
     ScrollBox1->installEventFilter(this);
+    lblEmptyHint = new EmptyAlbumHint(ScrollBox1);
     setBackColor(backColor_);
+    // On a screen of small pixels the thumbnails are decoded with as many more pixels.
+    album.setThumbnailScale(qRound(devicePixelRatioF()) >= 2 ? 2 : 1);
 
     ScrollBar1 = new QScrollBar(Qt::Vertical, centralWidget());
     ScrollBar1->setObjectName("ScrollBar1");
@@ -346,6 +350,7 @@ void TfrmCptMain::nameControlsForScreenReaders()
     btnLogoJpn->setAccessibleName(title);
     ScrollBox1->setAccessibleName(textForKey("TX_INDEX"));
     ScrollBar1->setAccessibleName(textForKey("TX_INDEX"));
+    lblEmptyHint->localise();
     pnlToolbar->setAccessibleName(textForKey("TX_TOOLBAR"));
 }
 
@@ -373,6 +378,7 @@ void TfrmCptMain::setBackColor(uint32_t colour)
     QPalette colours = ScrollBox1->palette();
     colours.setColor(QPalette::Window, colourOfValue(colour));
     ScrollBox1->setPalette(colours);
+    lblEmptyHint->matchBackColour(colours.color(QPalette::Window));
     if (frmFullImage)
         frmFullImage->setBackColour(colour);
 }
@@ -804,6 +810,7 @@ void TfrmCptMain::pictureAdded(int place)
 {
     placeSlot(place, false);
     showPicture(place);
+    updateEmptyHint();
     updateMenuStates();
 }
 
@@ -966,6 +973,7 @@ void TfrmCptMain::layoutIndex()
     }
     ScrollBar1->raise();
     pnlToolbar->raise();
+    updateEmptyHint();
 
     const bool logos = width > logosHiddenWidth;
     QToolButton* logo = language.isJapanese() ? btnLogoJpn : btnLogoEng;
@@ -973,6 +981,13 @@ void TfrmCptMain::layoutIndex()
     btnLogoJpn->setVisible(false);
     logo->setVisible(logos);
     logo->move(width - logoRightGap - logoSize.width(), (toolbarHeight - logoSize.height()) / 2);
+}
+
+// The hint stands in the middle of the index area below the tool bar while it is empty.
+void TfrmCptMain::updateEmptyHint()
+{
+    const int available = centralWidget()->height() - toolbarHeight_;
+    lblEmptyHint->follow(album.count(), QRect(0, 0, clientWidth(), std::max(0, available)));
 }
 
 void TfrmCptMain::moveIndexTop(int top)

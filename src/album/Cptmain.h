@@ -27,6 +27,8 @@ class QToolButton;
 
 namespace vantrel {
 
+class EmptyAlbumHint;
+
 class IndexDragging;
 class MainDialogs;
 class TfrmHelp;
@@ -92,6 +94,7 @@ public:
     void placeSlot(int place, bool visible);
     void scrollToEnd();
     void layoutIndex();
+    void updateEmptyHint();
     int columnCount() const { return columns_; }
     int clientWidth() const;
     AlbumSlot* slotAt(int place) const;
@@ -118,6 +121,7 @@ public:
     QToolButton* btnLogoJpn;
     QLabel* Label1;
     QWidget* ScrollBox1;
+    EmptyAlbumHint* lblEmptyHint;
     QScrollBar* ScrollBar1;
     QMenu* PopupMenu1;
 

@@ -2,6 +2,7 @@
 
 #include "image/TargetPath.h"
 #include "image/Conversions.h"
+#include "image/Dvf.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -11,34 +12,6 @@
 namespace vantrel {
 
 namespace {
-
-struct SaveFormatRow {
-    int format;
-    const char* extension;
-    const char* filterKey;
-};
-
-constexpr SaveFormatRow saveFormatRows[] = {
-    {saveAsJpeg, "jpg", "FL_JPG"},
-    {saveAsBitmap, "bmp", "FL_BMP"},
-    {saveAsDvf, "dvf", "FL_DVF"},
-};
-
-const SaveFormatRow* saveFormatRow(int format)
-{
-    for (const auto& row : saveFormatRows)
-        if (row.format == format)
-            return &row;
-    return nullptr;
-}
-
-// Image files carry the place in two digits: lum07.jpg.
-std::string imageName(int place, const char* extension)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "lum%02d.%s", place, extension);
-    return name;
-}
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
@@ -104,21 +77,10 @@ private:
     // The selected places after selected[first], each as folder/lumNN.ext without a question.
     void saveBatch(size_t first, const std::string& folder)
     {
-        const SaveFormatRow* row = saveFormatRow(settings.Format);
-        windows.setPercent(0);
-        windows.begin();
-        int batch = 1;
-        for (size_t i = first + 1; i < selected.size(); ++i) {
-            windows.serviceEvents();
-            if (windows.takeStopRequest())
-                break;
-            if (!save(selected[i], folder + "/" + imageName(selected[i], row->extension), false))
-                break;
-            windows.setPercent(++batch * 100 / static_cast<int>(selected.size()));
-            windows.serviceEvents();
-        }
-        windows.end();
-        windows.serviceEvents();
+        const std::vector<int> rest(selected.begin() + static_cast<long>(first) + 1, selected.end());
+        const ImageBatch batch{folder, ImageNaming::number, false};
+        saved += saveImageBatch(sideFiles, rest, settings, batch, windows, check,
+                                {1, static_cast<int>(selected.size())});
     }
 
     const std::vector<std::string>& sideFiles;
@@ -129,13 +91,83 @@ private:
     int saved = 0;
 };
 
+// "_00-01-02-03": no colons, which file systems and web servers mishandle.
+std::string timeCodeSuffix(const std::string& timeCode)
+{
+    std::string suffix = "_" + timeCode;
+    std::replace(suffix.begin(), suffix.end(), ':', '-');
+    return suffix;
+}
+
+std::string recordingSuffix(const RecordingDate& date)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "_%04d-%02d-%02d_%02d-%02d-%02d", date.year, date.month,
+                  date.day, date.hour, date.minute, date.second);
+    return text;
+}
+
+std::string namingSuffix(const std::string& sideFile, ImageNaming naming)
+{
+    if (naming == ImageNaming::number)
+        return {};
+    PictureRecord record;
+    record.path = sideFile;
+    if (!readPictureFile(record))
+        return {};
+    if (naming == ImageNaming::timeCode)
+        return timeCodeSuffix(record.timeCode);
+    return record.recorded ? recordingSuffix(*record.recorded) : std::string();
+}
+
 } // namespace
+
+std::string imageFileName(int place, int format)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "lum%02d", place);
+    const SaveFormatRow* row = saveFormatRow(format);
+    return std::string(name) + "." + (row ? row->extension : "");
+}
+
+std::string batchImageName(const std::string& sideFile, int place, int format, ImageNaming naming)
+{
+    const std::string byNumber = imageFileName(place, format);
+    const size_t dot = byNumber.rfind('.');
+    // The place stays in every name, so two pictures of the same facts never share one.
+    return byNumber.substr(0, dot) + namingSuffix(sideFile, naming) + byNumber.substr(dot);
+}
+
+int saveImageBatch(const std::vector<std::string>& sideFiles, const std::vector<int>& places,
+                   const ImageSettings& settings, const ImageBatch& batch, SaveProgress& progress,
+                   const TargetPathCheck& check, BatchCount count)
+{
+    progress.setPercent(0);
+    progress.begin();
+    int saved = 0;
+    for (const int place : places) {
+        progress.serviceEvents();
+        if (progress.takeStopRequest())
+            break;
+        const std::string& side = sideFiles[place - 1];
+        const std::string target =
+            batch.folder + "/" + batchImageName(side, place, settings.Format, batch.naming);
+        if (!convertPictureFile(side, target, settings.Format, batch.ask, settings, check))
+            break;
+        ++saved;
+        progress.setPercent((count.done + saved) * 100 / std::max(count.total, 1));
+        progress.serviceEvents();
+    }
+    progress.end();
+    progress.serviceEvents();
+    return saved;
+}
 
 ImageSaveDialog imageSaveDialog(int place, int format, const std::string& folder)
 {
     ImageSaveDialog dialog{folder, {}, {}, {}};
     if (const SaveFormatRow* row = saveFormatRow(format)) {
-        dialog.proposedName = imageName(place, row->extension);
+        dialog.proposedName = imageFileName(place, format);
         dialog.defaultExtension = row->extension;
         dialog.filter = messageText(row->filterKey) + QString(" (*.%1)").arg(row->extension);
     }

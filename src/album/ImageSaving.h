@@ -1,5 +1,6 @@
 #pragma once
 #include "SaveProgress.h"
+#include "image/Conversions.h"
 #include "image/ImageSettings.h"
 
 #include <QString>
@@ -30,6 +31,31 @@ public:
     virtual bool askYesNo(const QString& text) = 0;
     virtual void setWindowsEnabled(bool) {}
 };
+
+// "lum07.jpg": image files carry the place in two digits, with the format's extension.
+std::string imageFileName(int place, int format);
+
+// How the pictures of a batch are named: by place (lum07.png), by time code
+// (lum07_00-01-02-03.png) or by recording date (lum07_2004-07-18_10-20-30.png, by place alone
+// for a picture without one).
+enum class ImageNaming { number, timeCode, recorded };
+std::string batchImageName(const std::string& sideFile, int place, int format, ImageNaming naming);
+
+struct ImageBatch {
+    std::string folder;
+    ImageNaming naming = ImageNaming::number;
+    bool ask = false; // ask before replacing a file (the batch of Save Image As does not)
+};
+// Pictures saved before the batch and the whole count, for the gauge.
+struct BatchCount {
+    int done = 0;
+    int total = 0;
+};
+// Saves the side files of `places` into the batch's folder in the settings' format, showing
+// progress; stops at Stop or at the first picture that fails. Returns the pictures saved.
+int saveImageBatch(const std::vector<std::string>& sideFiles, const std::vector<int>& places,
+                   const ImageSettings& settings, const ImageBatch& batch, SaveProgress& progress,
+                   const TargetPathCheck& check, BatchCount count);
 
 // The dialog for album place `place` in the save format `format`, starting in `folder`.
 ImageSaveDialog imageSaveDialog(int place, int format, const std::string& folder);

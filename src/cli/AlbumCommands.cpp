@@ -1,11 +1,13 @@
 // vantrel-cli album list, pack and unpack: album files on the program's own album model,
 // which works in a program folder of its own so that the program's side files stay alone.
+#include "Choices.h"
 #include "Cli.h"
 #include "CommandLinePrompts.h"
 
 #include "album/Album.h"
 #include "album/AlbumFile.h"
 #include "album/HtmlExport.h"
+#include "album/ImageSaving.h"
 #include "image/DvCodec.h"
 #include "image/ImageSettings.h"
 #include "platform/Profile.h"
@@ -145,6 +147,78 @@ int unpack(const Arguments& arguments)
     });
 }
 
+bool parseSelection(const std::string& text, int count, std::vector<int>& places);
+
+constexpr Choice exportFormats[] = {
+    {"jpeg", saveAsJpeg}, {"jpg", saveAsJpeg}, {"bmp", saveAsBitmap}, {"png", saveAsPng}};
+constexpr Choice exportNamings[] = {{"number", static_cast<int>(ImageNaming::number)},
+                                    {"timecode", static_cast<int>(ImageNaming::timeCode)},
+                                    {"recorded", static_cast<int>(ImageNaming::recorded)}};
+
+// The picture format of wyb30.ini when it is one, else JPEG; then --format.
+bool exportSettings(const Arguments& arguments, ImageSettings& settings, ImageNaming& naming)
+{
+    settings = loadImageSettings(CProfile());
+    if (settings.Format == saveAsDvf || !saveFormatRow(settings.Format))
+        settings.Format = saveAsJpeg;
+    int chosenNaming = static_cast<int>(ImageNaming::number);
+    if (!choose(arguments, "format", exportFormats, settings.Format) ||
+        !choose(arguments, "name", exportNamings, chosenNaming))
+        return false;
+    naming = static_cast<ImageNaming>(chosenNaming);
+    return true;
+}
+
+// The places --select names, or every place.
+bool exportPlaces(const Arguments& arguments, int count, std::vector<int>& places)
+{
+    if (const auto select = arguments.value("select")) {
+        if (parseSelection(*select, count, places))
+            return true;
+        fail("--select: give places of the album, such as 2,4");
+        return false;
+    }
+    for (int p = 1; p <= count; ++p)
+        places.push_back(p);
+    return true;
+}
+
+int exportPictures(const Arguments& arguments)
+{
+    const auto out = arguments.value("o");
+    if (!out || out->empty() || arguments.words.size() != 2)
+        return fail("give one album file and -o DIR (see --help)");
+    if (!folderExists(*out))
+        return fail(*out + ": no such folder");
+    ImageSettings settings;
+    ImageNaming naming;
+    if (!exportSettings(arguments, settings, naming))
+        return 1;
+    return withAlbum([&](Album& album) {
+        std::vector<int> places;
+        if (!openInto(album, arguments.words[1]) || !exportPlaces(arguments, album.count(), places))
+            return 1;
+        std::vector<std::string> sideFiles;
+        for (int p = 1; p <= album.count(); ++p)
+            sideFiles.push_back(album.sideFilePath(p));
+        CommandLinePrompts prompts(arguments.hasFlag("force"));
+        SaveProgress quiet;
+        const ImageBatch batch{*out, naming, true};
+        const int saved = saveImageBatch(sideFiles, places, settings, batch, quiet,
+                                         targetPathCheckWith(prompts),
+                                         {0, static_cast<int>(places.size())});
+        for (int i = 0; i <= saved && i < static_cast<int>(places.size()); ++i) {
+            const std::string target = *out + "/" +
+                batchImageName(sideFiles[places[i] - 1], places[i], settings.Format, naming);
+            if (i == saved)
+                return refused(prompts, target, saveFormatRow(settings.Format)->extension,
+                               "saving the picture");
+            std::printf("%s\n", target.c_str());
+        }
+        return 0;
+    });
+}
+
 int album(const Arguments& arguments)
 {
     const std::string action = arguments.words.empty() ? "" : arguments.words[0];
@@ -154,18 +228,28 @@ int album(const Arguments& arguments)
         return pack(arguments);
     if (action == "unpack")
         return unpack(arguments);
-    return fail("album: give list, pack or unpack (see --help)");
+    if (action == "export")
+        return exportPictures(arguments);
+    return fail("album: give list, pack, unpack or export (see --help)");
 }
 
 const Registration albumCommand({
     "album",
-    "album list FILE.zal | album pack DVF... -o FILE.zal [--force] | album unpack FILE.zal -o DIR",
+    "album list FILE.zal | album pack DVF... -o FILE.zal [--force] | album unpack FILE.zal -o DIR "
+    "| album export FILE.zal -o DIR [--format jpeg|bmp|png] [--select 2,4] "
+    "[--name number|timecode|recorded] [--force]",
     "Album files as the program reads and writes them.\n"
     "  list    one line per picture: place=N system=525|625 timecode=hh:mm:ss:ff wide=0|1\n"
     "  pack    makes an album of up to 99 DVF pictures and writes its cut list (.qob) beside\n"
     "          it; an existing album is replaced only with --force\n"
-    "  unpack  writes each picture as DIR/lum001.dvf, lum002.dvf, ...",
-    "o", album});
+    "  unpack  writes each picture as DIR/lum001.dvf, lum002.dvf, ...\n"
+    "  export  saves the pictures (those of --select, when given) as the program's Save Image\n"
+    "          As does, JPEG and PNG with their time code and dates: DIR/lum01.png, by time\n"
+    "          code DIR/lum01_00-01-02-03.png, by recording date\n"
+    "          DIR/lum01_2004-07-18_10-20-30.png (by number when a picture has none). The\n"
+    "          format defaults to that of wyb30.ini (JPEG for DVF); an existing file is\n"
+    "          replaced only with --force.",
+    "o format select name", album});
 
 // "2,4" as places of an album of `count` pictures, ascending and without repeats.
 bool parseSelection(const std::string& text, int count, std::vector<int>& places)

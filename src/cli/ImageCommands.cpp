@@ -1,5 +1,6 @@
 // vantrel-cli info, convert and import: DVF pictures and picture files, on the program's own
 // conversion code and its target path check.
+#include "Choices.h"
 #include "Cli.h"
 #include "CommandLinePrompts.h"
 
@@ -19,34 +20,13 @@ namespace vantrel::cli {
 
 namespace {
 
-struct Choice {
-    const char* word;
-    int value;
-};
-
 constexpr Choice formatChoices[] = {{"jpeg", saveAsJpeg}, {"jpg", saveAsJpeg}, {"bmp", saveAsBitmap},
-                                    {"dvf", saveAsDvf}};
+                                    {"dvf", saveAsDvf},  {"png", saveAsPng}};
 constexpr Choice correctionChoices[] = {{"none", 0}, {"movement", 1}, {"field", 2}};
 constexpr Choice systemChoices[] = {{"ntsc", 0}, {"pal", 1}};
 constexpr Choice wideChoices[] = {{"squeeze", 0}, {"letterbox", 1}};
 constexpr Choice maskChoices[] = {{"black", 0}, {"white", 1}};
 constexpr Choice colourChoices[] = {{"24", 24}, {"8", 8}, {"4", 4}, {"1", 1}};
-
-// Sets `field` from option `name` when given; false (with a message) for a word not listed.
-template <size_t N>
-bool choose(const Arguments& arguments, const char* name, const Choice (&choices)[N], int& field)
-{
-    const auto word = arguments.value(name);
-    if (!word)
-        return true;
-    for (const auto& choice : choices)
-        if (*word == choice.word) {
-            field = choice.value;
-            return true;
-        }
-    fail(std::string("--") + name + ": '" + *word + "' is not one of the choices");
-    return false;
-}
 
 bool number(const Arguments& arguments, const char* name, int low, int high, int& field)
 {
@@ -77,11 +57,6 @@ struct RecordingCheck {
     }
 };
 
-const char* extensionOfFormat(int format)
-{
-    return format == saveAsDvf ? "dvf" : format == saveAsBitmap ? "bmp" : "jpg";
-}
-
 bool readInput(const std::string& path, PictureRecord& record)
 {
     record.path = path;
@@ -109,8 +84,11 @@ int info(const Arguments& arguments)
     PictureRecord record;
     if (!readInput(arguments.words[0], record))
         return 1;
-    std::printf("system=%s timecode=%s wide=%d\n", factsOf(record.videoSystem()).name,
+    std::printf("system=%s timecode=%s wide=%d", factsOf(record.videoSystem()).name,
                 record.timeCode.c_str(), record.wide ? 1 : 0);
+    if (record.recorded)
+        std::printf(" recorded=%s", recordingDateText(*record.recorded, 'T').c_str());
+    std::printf("\n");
     return 0;
 }
 
@@ -138,7 +116,7 @@ int convert(const Arguments& arguments)
                                          check.function());
     DvcRelease();
     if (!done)
-        return refused(prompts, out, extensionOfFormat(settings.Format), "conversion");
+        return refused(prompts, out, saveFormatRow(settings.Format)->extension, "conversion");
     std::printf("%s\n", check.granted.c_str());
     return 0;
 }
@@ -176,15 +154,17 @@ int import(const Arguments& arguments)
 
 const Registration infoCommand({
     "info", "info FILE.dvf",
-    "Prints the DVF picture's video system, time code and aspect:\n"
-    "  system=525|625 timecode=hh:mm:ss:ff wide=0|1",
+    "Prints the DVF picture's video system, time code, aspect and, when the frame carries it,\n"
+    "when it was recorded:\n"
+    "  system=525|625 timecode=hh:mm:ss:ff wide=0|1 [recorded=YYYY-MM-DDThh:mm:ss]",
     "", info});
 
 const Registration convertCommand({
     "convert",
-    "convert IN.dvf -o OUT [--format jpeg|bmp|dvf] [--size 0-4] [--quality 0-100] "
+    "convert IN.dvf -o OUT [--format jpeg|bmp|png|dvf] [--size 0-4] [--quality 0-100] "
     "[--colors 24|8|4|1] [--correction none|movement|field] [--force]",
-    "Saves a DVF picture as JPEG, bitmap or DVF, as the program saves album pictures. Options\n"
+    "Saves a DVF picture as JPEG, bitmap, PNG or DVF, as the program saves album pictures; JPEG\n"
+    "and PNG files carry the time code, video system, aspect and dates. Options\n"
     "not given take the image settings of wyb30.ini (section Setup). The extension of OUT is\n"
     "forced to the format's; an existing file is replaced only with --force.",
     "o format size quality colors correction", convert});

@@ -3,6 +3,7 @@
 #include "image/Dvf.h"
 #include "image/FrameBitmap.h"
 #include "image/ImageDocument.h"
+#include "image/PictureFacts.h"
 #include "image/WholeFile.h"
 #include "platform/Paths.h"
 
@@ -140,22 +141,68 @@ bool copyDvfFile(const std::string& dvfPath, const std::string& target)
     return !std::ferror(in.get()) && replaceFileWhole(target, {{bytes.data(), bytes.size()}});
 }
 
-// The picture goes to a work file beside the target, which replaces the target only when the
-// save succeeded: a failed save leaves the file that was there as it was.
-bool savePicture(ImageDocument& picture, const std::string& chosenPath, int format, bool ask,
-                 const ImageSettings& settings, const TargetPathCheck& check)
+bool writePictureOfFormat(ImageDocument& picture, const std::string& path, int format,
+                          const ImageSettings& settings)
 {
-    const bool jpeg = format == saveAsJpeg;
-    const std::string path = check(chosenPath, jpeg ? "jpg" : "bmp", picture.memorySize(), ask);
+    switch (format) {
+    case saveAsJpeg: return picture.saveJpeg(path, settings.JpegQ);
+    case saveAsPng: return picture.savePng(path);
+    default: return picture.saveBitmap(path, settings.BmpColor);
+    }
+}
+
+bool savePicture(ImageDocument& picture, const std::string& chosenPath, int format, bool ask,
+                 const ImageSettings& settings, const TargetPathCheck& check,
+                 const PictureFacts* facts)
+{
+    const std::string path =
+        check(chosenPath, saveFormatRow(format)->extension, picture.memorySize(), ask);
     if (path.empty())
         return false;
+    // The facts go into the work file, so the target is replaced only by a whole picture.
     return replaceFileThrough(path, [&](const std::string& workFile) {
-        return jpeg ? picture.saveJpeg(workFile, settings.JpegQ)
-                    : picture.saveBitmap(workFile, settings.BmpColor);
+        return writePictureOfFormat(picture, workFile, format, settings) &&
+               (!facts || !carriesFacts(format) || writePictureFacts(workFile, *facts));
     });
 }
 
+// The pictures of one decode; with `withFacts` JPEG and PNG files carry the picture's facts.
+bool convertToSizes(const std::string& dvfPath, const std::vector<SizedSave>& saves, int format,
+                    bool ask, const ImageSettings& settings, const TargetPathCheck& check,
+                    bool withFacts)
+{
+    // A format that names no picture file writes nothing, and says so.
+    if (format != saveAsJpeg && format != saveAsBitmap && format != saveAsPng)
+        return false;
+    PictureRecord record;
+    if (!decodeToBitmapFile(dvfPath, workFile(), settings, check, record))
+        return false;
+    ImageDocument picture;
+    const bool loaded = picture.load(workFile());
+    removeFile(workFile());
+    if (!loaded)
+        return false;
+    const PictureFacts facts = pictureFactsOf(record);
+    for (const SizedSave& save : saves) {
+        // Each save frees the working copy, so every size is scaled from the decoded picture.
+        const PictureSize size = savedPictureSize(save.imgSize, record.wide, record.videoSystem());
+        if (!picture.resize(size.width, size.height))
+            return false;
+        if (!savePicture(picture, save.path, format, ask, settings, check, withFacts ? &facts : nullptr))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+const SaveFormatRow* saveFormatRow(int format)
+{
+    for (const auto& row : saveFormatRows)
+        if (row.format == format)
+            return &row;
+    return nullptr;
+}
 
 PictureSize savedPictureSize(int imgSize, bool wide, DvSystem system)
 {
@@ -198,33 +245,15 @@ bool convertPictureFile(const std::string& dvfPath, const std::string& chosenPat
         const std::string path = check(chosenPath, "dvf", dvfBytesNeeded, ask);
         return !path.empty() && copyDvfFile(dvfPath, path);
     }
-    return convertPictureFileToSizes(dvfPath, {{chosenPath, settings.ImgSize}}, format, ask,
-                                     settings, check);
+    return convertToSizes(dvfPath, {{chosenPath, settings.ImgSize}}, format, ask, settings,
+                          check, true);
 }
 
 bool convertPictureFileToSizes(const std::string& dvfPath, const std::vector<SizedSave>& saves,
                                int format, bool ask, const ImageSettings& settings,
                                const TargetPathCheck& check)
 {
-    if (format != saveAsJpeg && format != saveAsBitmap)
-        return false;
-    PictureRecord record;
-    if (!decodeToBitmapFile(dvfPath, workFile(), settings, check, record))
-        return false;
-    ImageDocument picture;
-    const bool loaded = picture.load(workFile());
-    removeFile(workFile());
-    if (!loaded)
-        return false;
-    for (const SizedSave& save : saves) {
-        // Each save frees the working copy, so every size is scaled from the decoded picture.
-        const PictureSize size = savedPictureSize(save.imgSize, record.wide, record.videoSystem());
-        if (!picture.resize(size.width, size.height))
-            return false;
-        if (!savePicture(picture, save.path, format, ask, settings, check))
-            return false;
-    }
-    return true;
+    return convertToSizes(dvfPath, saves, format, ask, settings, check, false);
 }
 
 bool importToDvf(const std::string& picturePath, const std::string& dvfPath,

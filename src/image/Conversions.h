@@ -17,7 +17,24 @@ using TargetPathCheck = std::function<std::string(const std::string& path,
                                                   const std::string& extension,
                                                   uint64_t bytesNeeded, bool ask)>;
 
-enum SaveFormat : int { saveAsJpeg = 0, saveAsBitmap = 1, saveAsDvf = 2 };
+enum SaveFormat : int { saveAsJpeg = 0, saveAsBitmap = 1, saveAsDvf = 2, saveAsPng = 3 };
+
+// What each save format writes: its file extension and the language key of its file filter.
+struct SaveFormatRow {
+    SaveFormat format;
+    const char* extension;
+    const char* filterKey;
+};
+inline constexpr SaveFormatRow saveFormatRows[] = {
+    {saveAsJpeg, "jpg", "FL_JPG"},
+    {saveAsBitmap, "bmp", "FL_BMP"},
+    {saveAsDvf, "dvf", "FL_DVF"},
+    {saveAsPng, "png", "FL_PNG"},
+};
+// The row of a format; nullptr for a value that names none.
+const SaveFormatRow* saveFormatRow(int format);
+// The picture formats that carry the picture's facts in their metadata.
+constexpr bool carriesFacts(int format) { return format == saveAsJpeg || format == saveAsPng; }
 
 struct PictureSize {
     int width;
@@ -42,7 +59,8 @@ bool decodeToBitmapFile(const std::string& dvfPath, const std::string& bitmapPat
                         const ImageSettings& settings, const TargetPathCheck& check,
                         PictureRecord& record);
 
-// Saves a DVF picture as JPEG, bitmap or DVF (a copy of the file) by the settings.
+// Saves a DVF picture as JPEG, bitmap, PNG or DVF (a copy of the file) by the settings; JPEG
+// and PNG files carry the picture's facts.
 bool convertPictureFile(const std::string& dvfPath, const std::string& chosenPath, int format,
                         bool ask, const ImageSettings& settings, const TargetPathCheck& check);
 
@@ -50,8 +68,8 @@ struct SizedSave {
     std::string path;
     int imgSize; // as ImgSize
 };
-// Saves a DVF picture as JPEG or bitmap files of their own sizes, decoding it once; stops at
-// the first save that fails.
+// Saves a DVF picture as JPEG, bitmap or PNG files of their own sizes, decoding it once; stops at
+// the first save that fails. The files carry no facts (the HTML album's pictures).
 bool convertPictureFileToSizes(const std::string& dvfPath, const std::vector<SizedSave>& saves,
                                int format, bool ask, const ImageSettings& settings,
                                const TargetPathCheck& check);

@@ -12,6 +12,7 @@ extern "C" {
 #include <cstring>
 #include <malloc.h>
 #include <map>
+#include <array>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -21,10 +22,28 @@ namespace vantrel {
 namespace {
 
 constexpr int fullWidth = 720;
-constexpr int eighthWidth = 90;
-// At width 90 the 4:1:1 chroma drifts sideways in the colour conversion: convert 92, crop 90.
-constexpr int eighthConvertWidth = 92;
-constexpr int eighthLowres = 3;
+
+// The scales the decoder gives a picture at: the full picture, one quarter (thumbnails on a
+// screen of twice the pixels) and one eighth (thumbnails).
+struct DecodeScale {
+    int divisor;
+    int lowres;       // the decoder's own reduction
+    int convertWidth; // the width of the colour conversion, cropped to fullWidth / divisor
+};
+
+// At widths 90 and 180 the 4:1:1 chroma drifts sideways in the colour conversion (at 180 the
+// ramps lose 13 dB): convert a little wider and crop.
+constexpr DecodeScale decodeScales[] = {{1, 0, fullWidth}, {4, 2, 184}, {8, 3, 92}};
+constexpr size_t decodeScaleCount = std::size(decodeScales);
+
+// The scale whose picture is width x height for the system, or none.
+const DecodeScale* decodeScaleOf(DvSystem system, int width, int height)
+{
+    for (const DecodeScale& scale : decodeScales)
+        if (width == fullWidth / scale.divisor && height == linesOf(system) / scale.divisor)
+            return &scale;
+    return nullptr;
+}
 // libswscale may write up to 32 bytes past the end of a packed destination.
 constexpr int conversionSlack = 64;
 constexpr int colourFlags = SWS_BILINEAR;
@@ -68,8 +87,7 @@ private:
 
 struct Decoder {
     DvSystem system;
-    CodecContextPtr full;
-    CodecContextPtr eighth;
+    std::array<CodecContextPtr, decodeScaleCount> contexts; // opened at the first decode of each
     PacketPtr packet{av_packet_alloc()};
     FramePtr picture{av_frame_alloc()};
     std::vector<uint8_t> working;
@@ -187,18 +205,11 @@ void writeHeaderBlocks(uint8_t* frame, DvSystem system)
         putHeaderBlockStart(frame + s * dvSequenceBytes, static_cast<size_t>(s), system);
 }
 
-bool isDecodeSize(DvSystem system, int width, int height)
+AVCodecContext* decoderContextFor(Decoder& decoder, const DecodeScale& scale)
 {
-    const int lines = linesOf(system);
-    return (width == fullWidth && height == lines) ||
-           (width == eighthWidth && height == lines / 8);
-}
-
-AVCodecContext* decoderContextFor(Decoder& decoder, bool eighth)
-{
-    CodecContextPtr& slot = eighth ? decoder.eighth : decoder.full;
+    CodecContextPtr& slot = decoder.contexts[static_cast<size_t>(&scale - decodeScales)];
     if (!slot)
-        slot = openDecoderContext(eighth ? eighthLowres : 0);
+        slot = openDecoderContext(scale.lowres);
     return slot.get();
 }
 
@@ -255,10 +266,10 @@ ConverterInput converterInput(Decoder& decoder, int width, int height)
 }
 
 // Colour conversion into the decoder's top-down work buffer; yields its row stride.
-int convertToBgr(Decoder& decoder, int width, int height)
+int convertToBgr(Decoder& decoder, const DecodeScale& scale, int width, int height)
 {
     const ConverterInput input = converterInput(decoder, width, height);
-    const int convertWidth = width == eighthWidth ? eighthConvertWidth : width;
+    const int convertWidth = scale.convertWidth;
     const int stride = (convertWidth * 3 + 31) & ~31;
     // Every byte that is copied out is written by the conversion: no need to clear it.
     decoder.converted.resize(static_cast<size_t>(stride) * height + conversionSlack);
@@ -413,7 +424,7 @@ DvcHandle DvcOpenDecoder(int32_t system)
         decoder = std::make_shared<Decoder>();
     decoder->system = static_cast<DvSystem>(system);
     // The decoding contexts open at the first decode of their scale: a thumbnail needs only
-    // the one-eighth context.
+    // its own.
     if (!decoder->packet || !decoder->picture)
         return 0;
     return addHandle(&Library::decoders, std::move(decoder));
@@ -435,16 +446,17 @@ int32_t DvcDecode(DvcHandle handle, const uint8_t* frame, int32_t frameBytes, ui
     const DvSystem system = decoder->system;
     if (!frame || !pixels || !dibInfo || !params || frameBytes != frameBytesOf(system) ||
         *dibInfo != DvcGetDibInfo(fullWidth, linesOf(system)) || params->bitsPerPixel != 24 ||
-        !isDecodeSize(system, params->width, params->height))
+        !decodeScaleOf(system, params->width, params->height))
         return dvcBadArgument;
     const int width = params->width;
     const int height = params->height;
-    AVCodecContext* context = decoderContextFor(*decoder, width == eighthWidth);
+    const DecodeScale& scale = *decodeScaleOf(system, width, height);
+    AVCodecContext* context = decoderContextFor(*decoder, scale);
     if (!context || !decodePicture(*decoder, context, frame, frameBytes))
         return dvcDecodeFailed;
     if (decoder->picture->width != width || decoder->picture->height != height)
         return dvcDecodeFailed;
-    const int stride = convertToBgr(*decoder, width, height);
+    const int stride = convertToBgr(*decoder, scale, width, height);
     if (stride == 0)
         return dvcDecodeFailed;
     applyCorrection(decoder->converted.data(), width, height, stride, params->correction);

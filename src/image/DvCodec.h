@@ -15,7 +15,7 @@ enum DvCorrection : int32_t { correctionNone = 0, correctionField = 1, correctio
 using DvcHandle = intptr_t; // 0 is no handle
 
 // The eleven words of a decode: the output size picks the scale (720 x 480 or 720 x 576 for a
-// full picture, 90 x 60 or 90 x 72 for one eighth); pixels are 24-bit blue-green-red, rows
+// full picture, 180 x 120 or 180 x 144 for one quarter, 90 x 60 or 90 x 72 for one eighth); pixels are 24-bit blue-green-red, rows
 // bottom-up, each row padded to a multiple of four bytes.
 struct DvcDecodeParams {
     int32_t width = 0;

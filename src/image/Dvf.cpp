@@ -130,6 +130,7 @@ bool readPictureFile(PictureRecord& record)
     record.system = record.header[dvfDigitOffset] & 0x0F;
     record.wide = isWideFrame(frame.get());
     record.timeCode = frameTimeCode(frame.get(), sequences);
+    record.recorded = frameRecordingDate(frame.get(), sequences);
     record.frame = std::move(frame);
     return true;
 }

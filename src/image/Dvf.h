@@ -1,9 +1,11 @@
 #pragma once
 #include "image/DvCodec.h"
+#include "image/RecordingDate.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vantrel {
@@ -28,6 +30,7 @@ struct PictureRecord {
     std::string path;
     std::array<uint8_t, dvfHeaderBytes> header{};
     bool wide = false;
+    std::optional<RecordingDate> recorded; // when the frame's packs say it was shot
 
     DvSystem videoSystem() const { return systemOfNumber(system); }
     void releaseFrame() { frame.reset(); }

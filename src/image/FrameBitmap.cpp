@@ -112,12 +112,16 @@ void FrameBitmap::release()
 
 int32_t decodeIntoBitmap(PictureRecord& record, FrameBitmap& bitmap, bool eighth, int32_t correction)
 {
+    return decodeIntoBitmapAt(record, bitmap, eighth ? 8 : 1, correction);
+}
+
+int32_t decodeIntoBitmapAt(PictureRecord& record, FrameBitmap& bitmap, int divisor, int32_t correction)
+{
     const DvSystem system = record.videoSystem();
     const int lines = linesOf(system);
     int32_t result = dvcBadArgument;
     bitmap.decoder = DvcOpenDecoder(system);
-    if (bitmap.decoder && record.frame &&
-        bitmap.setUp(eighth ? 90 : 720, eighth ? lines / 8 : lines)) {
+    if (bitmap.decoder && record.frame && divisor > 0 && bitmap.setUp(720 / divisor, lines / divisor)) {
         bitmap.decodeParams.correction = correction;
         const uint32_t dibInfo = DvcGetDibInfo(720, lines);
         result = DvcDecode(bitmap.decoder, record.frame.get(), frameBytesOf(system), bitmap.pixels(),

@@ -49,6 +49,8 @@ public:
 // Decodes the record's frame into the bitmap (set up anew at full or one-eighth size) with
 // the correction mode, then releases the record's frame data. Yields the codec's result.
 int32_t decodeIntoBitmap(PictureRecord& record, FrameBitmap& bitmap, bool eighth, int32_t correction);
+// The same at 1 / `divisor` of the full size: 1, 4 or 8.
+int32_t decodeIntoBitmapAt(PictureRecord& record, FrameBitmap& bitmap, int divisor, int32_t correction);
 
 // The 40-byte information header of a 24-bit bottom-up picture.
 std::array<uint8_t, bitmapInfoHeaderBytes> bitmapInfoHeader(int width, int height);

@@ -2,6 +2,7 @@
 
 #include "image/TargetPath.h"
 #include "i18n/Localiser.h"
+#include "image/Dvf.h"
 #include "image/Conversions.h"
 #include "image/Dvf.h"
 #include "image/ImageWindowsHost.h"
@@ -48,6 +49,7 @@ constexpr int logoWidth = 209;
 constexpr int logoHeight = 23;
 constexpr int logoRightMargin = 20;
 constexpr int logoHideWidth = 550;
+constexpr int factsWidth = 300;
 constexpr int minimumInterval = 100;
 constexpr int previewRoomWidth = 720;
 constexpr int previewRoomHeight = 576;
@@ -146,16 +148,11 @@ constexpr ToolbarButton toolbarButtons[] = {
     {&TfrmFullImage::btnNext, &TfrmFullImage::btnNextClick},   {&TfrmFullImage::btnLast, &TfrmFullImage::btnLastClick},
 };
 
-struct SaveFormatText {
-    const char* extension;
-    const char* filterKey;
-};
-
-constexpr SaveFormatText saveFormatTexts[] = {{"jpg", "FL_JPG"}, {"bmp", "FL_BMP"}, {"dvf", "FL_DVF"}};
-
-const SaveFormatText& saveFormatTextOf(int format)
+// An unknown format saves as JPEG, as the conversion treats it.
+const SaveFormatRow& saveFormatRowOf(int format)
 {
-    return saveFormatTexts[format == saveAsBitmap || format == saveAsDvf ? format : saveAsJpeg];
+    const SaveFormatRow* row = saveFormatRow(format);
+    return row ? *row : *saveFormatRow(saveAsJpeg);
 }
 
 QRect screenGeometry()
@@ -179,15 +176,15 @@ struct Hourglass {
     ~Hourglass() { QApplication::restoreOverrideCursor(); }
 };
 
-std::string editorFilePath(bool bitmap)
+std::string editorFilePath(const char* extension)
 {
     char name[16];
     for (int number = 0; number < lastEditorNumber; ++number) {
-        std::snprintf(name, sizeof name, "NONAME%02d.%s", number, bitmap ? "bmp" : "jpg");
+        std::snprintf(name, sizeof name, "NONAME%02d.%s", number, extension);
         if (!fileExists(programFile(name)))
             return programFile(name);
     }
-    std::snprintf(name, sizeof name, "NONAME%02d.%s", lastEditorNumber, bitmap ? "bmp" : "jpg");
+    std::snprintf(name, sizeof name, "NONAME%02d.%s", lastEditorNumber, extension);
     return programFile(name);
 }
 
@@ -277,6 +274,10 @@ void TfrmFullImage::createToolbar(QWidget* client)
         // Gaps set the slide-show pair apart.
         x += navigationButtonSize + (look.field == &TfrmFullImage::btnPrev || look.field == &TfrmFullImage::btnStop ? 8 : 0);
     }
+    lblFacts = new QLabel(pnlToolbar);
+    lblFacts->setObjectName("lblFacts");
+    lblFacts->setGeometry(x + 8, 0, factsWidth, toolbarHeight_);
+    lblFacts->setTextInteractionFlags(Qt::TextSelectableByMouse);
     for (bool japanese : {false, true}) {
         auto* logo = new QPushButton(pnlToolbar);
         logo->setObjectName(japanese ? "btnLogoJpn" : "btnLogoEng");
@@ -429,6 +430,7 @@ void TfrmFullImage::FormCreate()
 {
     localise(languageTable(), this);
     setWindowTitle(textForKey("TI_VIEWER"));
+    lblFacts->setAccessibleName(textForKey("TX_FACTS"));
     toolbarHeight_ = 41;
     pnlToolbar->setFixedHeight(toolbarHeight_);
     PaintBox1->resize(normalDisplaySize);
@@ -462,9 +464,8 @@ void TfrmFullImage::setBackColour(uint32_t colour)
 
 // ---- Show image ----
 
-bool TfrmFullImage::decodePlace(int place, bool& wide)
+bool TfrmFullImage::decodePlace(int place, PictureRecord& record)
 {
-    PictureRecord record;
     record.path = host_.album().sideFilePath(place);
     if (!readPictureFile(record))
         return false;
@@ -475,8 +476,17 @@ bool TfrmFullImage::decodePlace(int place, bool& wide)
         return false;
     serviceEvents();
     bitmap_ = std::move(decoded);
-    wide = record.wide;
     return true;
+}
+
+// The shown picture's time code and, when its frame has one, its recording date.
+void TfrmFullImage::showFacts(const PictureRecord& record)
+{
+    QString facts = QString::fromStdString(record.timeCode);
+    if (record.recorded)
+        facts += "    " + textForKey("TX_RECORDED") + " " +
+                 QString::fromStdString(recordingDateText(*record.recorded));
+    lblFacts->setText(facts);
 }
 
 bool TfrmFullImage::showImage(int place)
@@ -485,9 +495,11 @@ bool TfrmFullImage::showImage(int place)
         return false;
     busy_ = true;
     Hourglass hourglass;
-    bool wide = false;
-    const bool shown = place >= 1 && decodePlace(place, wide);
+    PictureRecord record;
+    const bool shown = place >= 1 && decodePlace(place, record);
     if (shown) {
+        const bool wide = record.wide;
+        showFacts(record);
         displaySize_ = normalOrFullDisplaySize();
         sizePaintBox(wide);
         if (wide != shownWide_ || relayout_) {
@@ -818,7 +830,7 @@ void TfrmFullImage::mnuSaveImageClick()
         return;
     const std::string last = host_.lastSavePath();
     const std::string folder = folderExists(folderOf(last)) ? folderOf(last) : programFolder();
-    const SaveFormatText& text = saveFormatTextOf(settings_.Format);
+    const SaveFormatRow& text = saveFormatRowOf(settings_.Format);
     const QString extension = QString::fromLatin1(text.extension);
     const QString name = QString("lum%1.%2").arg(currentPlace_, 2, 10, QChar('0')).arg(extension);
     const QString filter = textForKey(text.filterKey) + QString(" (*.%1)").arg(extension);
@@ -849,7 +861,7 @@ void TfrmFullImage::mnuOpenEditClick()
         return;
     host_.closeController();
     Hourglass hourglass;
-    const std::string path = convertCurrentPlace(editorFilePath(settings_.Format == saveAsBitmap), true);
+    const std::string path = convertCurrentPlace(editorFilePath(saveFormatRowOf(settings_.Format).extension), true);
     if (!path.empty())
         openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }

@@ -23,6 +23,7 @@ class QToolButton;
 namespace vantrel {
 
 class ImageWindowsHost;
+struct PictureRecord;
 class TfrmImageType;
 class TfrmViewBtn;
 class ViewerPaintBox;
@@ -97,6 +98,7 @@ public:
     QToolButton* btnLast = nullptr;
     QPushButton* btnLogoEng = nullptr;
     QPushButton* btnLogoJpn = nullptr;
+    QLabel* lblFacts = nullptr; // the shown picture's time code and recording date
     QScrollArea* ScrollBox1 = nullptr;
     ViewerPaintBox* PaintBox1 = nullptr;
     QLabel* imgPlay = nullptr;
@@ -126,7 +128,8 @@ private:
     void setChecked(std::initializer_list<const char*> names, bool checked);
     void FormCreate();
 
-    bool decodePlace(int place, bool& wide);
+    bool decodePlace(int place, PictureRecord& record);
+    void showFacts(const PictureRecord& record);
     void sizePaintBox(bool wide);
     QSize normalOrFullDisplaySize() const;
     void layoutWindow();

@@ -116,14 +116,27 @@ bool ImageDocument::saveBitmap(const std::string& path, int bits)
     return saved;
 }
 
-bool ImageDocument::saveJpeg(const std::string& path, int quality)
+bool ImageDocument::saveWorkingCopy(const std::string& path,
+                                    const std::function<int(const std::string&, ImgKitHandle)>& write)
 {
     if (!ensureWorkingCopy())
         return false;
     takeOutputPath(path);
-    const bool saved = ImgKitJpegFileSave(outputPath, working, quality) != 0;
+    const bool saved = write(outputPath, working) != 0;
     freeWorking();
     return saved;
+}
+
+bool ImageDocument::saveJpeg(const std::string& path, int quality)
+{
+    return saveWorkingCopy(path, [quality](const std::string& target, ImgKitHandle image) {
+        return ImgKitJpegFileSave(target, image, quality);
+    });
+}
+
+bool ImageDocument::savePng(const std::string& path)
+{
+    return saveWorkingCopy(path, ImgKitPngFileSave);
 }
 
 uint32_t ImageDocument::memorySize() const

@@ -2,6 +2,7 @@
 #include "image/ImageKit.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vantrel {
@@ -24,6 +25,7 @@ public:
     // bits 0 keeps the depth; otherwise 24, 8, 4 or 1.
     bool saveBitmap(const std::string& path, int bits);
     bool saveJpeg(const std::string& path, int quality);
+    bool savePng(const std::string& path);
     uint32_t memorySize() const;
     void release();
 
@@ -42,6 +44,9 @@ public:
 
 private:
     bool ensureWorkingCopy();
+    // The working copy written by `write` (non-zero for success), then freed.
+    bool saveWorkingCopy(const std::string& path,
+                         const std::function<int(const std::string&, ImgKitHandle)>& write);
     void replaceWorking(ImgKitHandle result);
     void freeWorking();
     void takeOutputPath(const std::string& path);

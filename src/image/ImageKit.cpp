@@ -360,6 +360,18 @@ int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality)
     return saveImageFile(rgb, path, "JPEG", quality) ? 1 : 0;
 }
 
+int ImgKitPngFileSave(const std::string& path, ImgKitHandle image)
+{
+    if (!image)
+        return 0;
+    // Qt writes 32-bit pixels without alpha as 24-bit PNG; others are brought to them first.
+    const QImage& picture = image->picture;
+    const QImage pixels = picture.format() == QImage::Format_RGB32
+                              ? picture
+                              : picture.convertToFormat(QImage::Format_RGB32);
+    return !pixels.isNull() && pixels.save(QString::fromStdString(path), "PNG") ? 1 : 0;
+}
+
 uint32_t ImgKitMemSize(ImgKitHandle image)
 {
     if (!image)

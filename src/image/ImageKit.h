@@ -48,6 +48,8 @@ ImgKitHandle ImgKitImageAdd(ImgKitHandle background, ImgKitHandle foreground, in
 bool ImgKitConvertColor(ImgKitHandle image, int bitsPerPixel);
 int ImgKitBmpFileSave(const std::string& path, ImgKitHandle image);
 int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality);
+// A 24-bit PNG file (8 bits for each of red, green and blue), lossless.
+int ImgKitPngFileSave(const std::string& path, ImgKitHandle image);
 // The image's size in bytes: what a file written from it needs at most.
 uint32_t ImgKitMemSize(ImgKitHandle image);
 void ImgKitMemFree(ImgKitHandle image);

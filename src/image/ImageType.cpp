@@ -157,8 +157,8 @@ void TfrmImageType::createControls()
 
 void TfrmImageType::createSaveImagePage()
 {
-    rgFmt = newRadioGroup(Sheet1, "rgFmt", "Image Format", {6, 4, 128, 100});
-    rgColor = newRadioGroup(Sheet1, "rgColor", "Bitmap Colors", {6, 108, 128, 132});
+    rgFmt = newRadioGroup(Sheet1, "rgFmt", "Image Format", {6, 4, 128, 116});
+    rgColor = newRadioGroup(Sheet1, "rgColor", "Bitmap Colors", {6, 124, 128, 116});
     rgSize = newRadioGroup(Sheet1, "rgSize", "Image Size (wide)", {140, 4, 130, 160});
     gbJpegQ = newGroupBox(Sheet1, "gbJpegQ", "JPEG Quality", {140, 168, 130, 72});
     tb1 = newControl<QSlider>(gbJpegQ, "tb1", {8, 24, 80, 30});
@@ -250,7 +250,8 @@ void TfrmImageType::createButtons()
 
 void TfrmImageType::setItemsFromLanguage()
 {
-    rgFmt->setItems(textsOf({{"RI_JPEG", "JPEG"}, {"RI_BITMAP", "Bitmap"}, {"RI_DVF", "DVF"}}));
+    rgFmt->setItems(textsOf({{"RI_JPEG", "JPEG"}, {"RI_BITMAP", "Bitmap"}, {"RI_DVF", "DVF"},
+                             {"RI_PNG", "PNG (lossless)"}}));
     rgSize->setItems(textsOf({{"RI_ORG", "Origin"}, {nullptr, "640(848)x480"}, {nullptr, "320(424)x240"},
                               {nullptr, "160(212)x120"}, {nullptr, "80(106)x60"}}));
     rgColor->setItems(textsOf({{"RI_FULL", "Full"}, {nullptr, "256"}, {nullptr, "16"}, {nullptr, "2"}}));
@@ -343,13 +344,14 @@ void TfrmImageType::rgFmtClick()
 {
     const bool jpeg = edited.Format == saveAsJpeg;
     const bool bitmap = edited.Format == saveAsBitmap;
+    const bool png = edited.Format == saveAsPng;
     gbJpegQ->setEnabled(jpeg);
     tb1->setVisible(jpeg);
     lblQ->setVisible(jpeg);
     rgColor->setEnabled(bitmap);
     for (QWidget* control : {static_cast<QWidget*>(rgSize), static_cast<QWidget*>(rgRevImage),
                              static_cast<QWidget*>(btnPreview)})
-        control->setEnabled(jpeg || bitmap);
+        control->setEnabled(jpeg || bitmap || png);
 }
 
 void TfrmImageType::cbMinClick()
@@ -431,13 +433,17 @@ void TfrmImageType::btnPreviewClick()
         viewer_->setCurrentPlace(place);
     const bool jpeg = edited.Format == saveAsJpeg;
     const std::string written = programFile(jpeg ? "preview.jpg" : "preview.bmp");
+    // A PNG holds the 24-bit bitmap's pixels, so its preview is that bitmap.
+    ImageSettings previewed = edited;
+    if (edited.Format == saveAsPng)
+        previewed.BmpColor = 24;
     const TargetPathCheck check = [this](const std::string& path, const std::string& extension,
                                          uint64_t bytes, bool ask) {
         return targetPathCheck(path, extension, bytes, ask, host_.prompts());
     };
     ImageDocument picture;
     if (convertPictureFile(album.sideFilePath(place), written, jpeg ? saveAsJpeg : saveAsBitmap, false,
-                           edited, check) &&
+                           previewed, check) &&
         picture.load(written)) {
         std::error_code error;
         std::filesystem::remove(written, error);

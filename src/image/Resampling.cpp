@@ -111,23 +111,25 @@ void nineIntoEight(const uint8_t* source, uint8_t* output, int groups)
 
 void thumbnailReduction(FrameBitmap& bitmap)
 {
-    if (bitmap.width != thumbnailSourceWidth || !bitmap.block)
+    const int scale = bitmap.width / thumbnailSourceWidth;
+    if ((scale != 1 && scale != 2) || bitmap.width != scale * thumbnailSourceWidth || !bitmap.block)
         return;
     uint8_t* pixels = bitmap.pixels();
-    const int sourceRow = bitmap.rowBytes(); // 272: 270 of pixels, 2 of padding
-    const int outputRow = thumbnailWidth * 3;
+    const int sourceRow = bitmap.rowBytes(); // 272 or 540: 270 or 540 of pixels, padding
+    const int width = scale * thumbnailWidth;
+    const int outputRow = width * 3;
     static const BoxResampler down(6, 5);
     for (int y = 0; y < bitmap.height; ++y)
-        nineIntoEight(pixels + y * sourceRow, pixels + y * outputRow, thumbnailSourceWidth / 9);
+        nineIntoEight(pixels + y * sourceRow, pixels + y * outputRow, bitmap.width / 9);
     const int sourceHeight = bitmap.height;
-    bitmap.setSize(thumbnailWidth, sourceHeight);
-    if (sourceHeight == thumbnailHeight)
+    bitmap.setSize(width, sourceHeight);
+    if (sourceHeight == scale * thumbnailHeight)
         return;
-    for (int x = 0; x < thumbnailWidth; ++x)
+    for (int x = 0; x < width; ++x)
         for (int g = 0; g < sourceHeight / 6; ++g)
             down.group(pixels + (6 * g) * outputRow + x * 3, outputRow,
                        pixels + (5 * g) * outputRow + x * 3, outputRow);
-    bitmap.setSize(thumbnailWidth, sourceHeight * 5 / 6);
+    bitmap.setSize(width, sourceHeight * 5 / 6);
 }
 
 std::optional<std::vector<uint8_t>> aspectCopy(const FrameBitmap& bitmap, bool wide)

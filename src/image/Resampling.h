@@ -36,8 +36,9 @@ private:
     uint32_t reciprocal_ = 0; // sum * reciprocal_ >> 22 is sum / n for every sum of one run
 };
 
-// A one-eighth frame (90 x 60 or 90 x 72) into the 80 x 60 thumbnail, in place. A bitmap of
-// another width is left alone.
+// A one-eighth frame (90 x 60 or 90 x 72) into the 80 x 60 thumbnail, in place; a one-quarter
+// frame (180 x 120 or 180 x 144) likewise into the thumbnail at twice the size, 160 x 120. A
+// bitmap of another width is left alone.
 void thumbnailReduction(FrameBitmap& bitmap);
 
 // A 720-wide frame as square pixels: the information header with the new width and image

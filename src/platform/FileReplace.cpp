@@ -44,14 +44,10 @@ bool commitWorkFile(const std::string& workFile, const std::string& path, bool w
     return written;
 }
 
-// An empty work file with the permissions the replaced file has (a stale one is emptied).
-bool createWorkFile(const std::string& workFile, mode_t mode)
+// A target the user may not write is kept as it is, as one whose work file could not be opened.
+bool writable(const std::string& path)
 {
-    const int fd = ::open(workFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (fd < 0)
-        return false;
-    const bool made = ::fchmod(fd, mode) == 0;
-    return ::close(fd) == 0 && made;
+    return ::access(path.c_str(), F_OK) != 0 || ::access(path.c_str(), W_OK) == 0;
 }
 
 } // namespace
@@ -59,11 +55,14 @@ bool createWorkFile(const std::string& workFile, mode_t mode)
 bool replaceFileThrough(const std::string& path, const WorkFileWriter& write)
 {
     const std::string workFile = path + partSuffix;
-    if (!createWorkFile(workFile, modeFor(path))) {
-        ::unlink(workFile.c_str());
+    if (!writable(path))
         return false;
-    }
-    return commitWorkFile(workFile, path, write(workFile));
+    // The writer makes the work file anew (a stale one, or a link in its place, goes first):
+    // one emptied by opening it again would have the file system write it out on closing.
+    const mode_t mode = modeFor(path);
+    ::unlink(workFile.c_str());
+    const bool written = write(workFile) && ::chmod(workFile.c_str(), mode) == 0;
+    return commitWorkFile(workFile, path, written);
 }
 
 bool replaceFile(const std::string& path, const std::string& contents)

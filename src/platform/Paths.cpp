@@ -109,6 +109,15 @@ bool resetAttributes(const std::string& path)
     return !error;
 }
 
+bool copyModificationTime(const std::string& from, const std::string& to)
+{
+    std::error_code error;
+    const auto time = fs::last_write_time(from, error);
+    if (!error)
+        fs::last_write_time(to, time, error);
+    return !error;
+}
+
 namespace {
 
 std::string environment(const char* name)

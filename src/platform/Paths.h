@@ -28,6 +28,8 @@ bool folderExists(const std::string& path);
 uint64_t freeSpaceOf(const std::string& path);
 // The low 32 bits of a file's size; 0 when the file is missing.
 uint32_t fileSizeOf(const std::string& path);
+// Gives `to` the modification time of `from`: a picture copied keeps when it was taken.
+bool copyModificationTime(const std::string& from, const std::string& to);
 // Makes a file readable and writable by its owner.
 bool resetAttributes(const std::string& path);
 

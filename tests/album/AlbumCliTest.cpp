@@ -1,7 +1,10 @@
 // vantrel-cli album list, pack and unpack, run as a program beside the test.
 #include "../image/Frames.h"
 #include "support/CliRun.h"
+#include "support/PictureTags.h"
 #include "support/TempFolder.h"
+
+#include "image/RecordingDate.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -127,6 +130,58 @@ TEST_F(AlbumCli, HtmlExportsTheSelectedPlaces)
     }
     EXPECT_NE(cli({"html", file("t.zal"), "-o", file("web/site.htm"), "--title", "T"}).status, 0)
         << "an existing index page needs --force";
+}
+
+TEST_F(AlbumCli, ExportNamesEveryPictureUniquelyWithItsFacts)
+{
+    const RecordingDate shot{2003, 11, 2, 8, 5, 9};
+    test::stampRecordingPacks(folder.file("a.dvf"), recordingDatePack(shot), recordingTimePack(shot));
+    ASSERT_EQ(cli({"album", "pack", file("a.dvf"), file("b.dvf"), file("c.dvf"), "-o", file("t.zal")}).status, 0);
+    const struct {
+        QStringList options;
+        const char* printed; // the files, one a line
+    } cases[] = {
+        {{"--format", "png"}, "n/lum01.png n/lum02.png n/lum03.png"},
+        {{"--format", "png", "--name", "timecode"},
+         "t/lum01_00-00-00-00.png t/lum02_00-00-00-00.png t/lum03_00-00-00-00.png"},
+        {{"--format", "jpeg", "--name", "recorded", "--select", "3,1"},
+         "r/lum01_2003-11-02_08-05-09.jpg r/lum03.jpg"},
+        {{"--format", "bmp", "--select", "2"}, "b/lum02.bmp"},
+    };
+    for (const auto& c : cases) {
+        const std::string dir(c.printed, 1);
+        fs::create_directory(folder.file(dir));
+        const CliRun run = cli(QStringList{"album", "export", file("t.zal"), "-o", file(dir)} + c.options);
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string expected;
+        for (const QString& name : QString(c.printed).split(' '))
+            expected += folder.file(name.toStdString()) + "\n";
+        EXPECT_EQ(run.out, expected);
+    }
+    auto tags = test::pictureTags(folder.file("r/lum01_2003-11-02_08-05-09.jpg"));
+    EXPECT_EQ(tags["ExifIFD:DateTimeOriginal"], "2003:11:02 08:05:09");
+    EXPECT_FALSE(tags["ExifIFD:CreateDate"].empty()) << "the album file's time";
+    EXPECT_EQ(test::pictureTags(folder.file("t/lum02_00-00-00-00.png"))["XMP-xmpDM:StartTimeCodeTimeFormat"],
+              "25Timecode");
+    EXPECT_EQ(test::pictureTags(folder.file("b/lum02.bmp")).count("IFD0:Software"), 0u);
+
+    // An existing file is kept without --force (and the export fails), replaced with it.
+    fs::create_directory(folder.file("f"));
+    test::writeBytes(folder.file("f/lum02.png"), {7});
+    CliRun run = cli({"album", "export", file("t.zal"), "-o", file("f"), "--format", "png"});
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.out, folder.file("f/lum01.png") + "\n");
+    EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
+    EXPECT_EQ(test::fileBytes(folder.file("f/lum02.png")), std::vector<uint8_t>{7});
+    EXPECT_FALSE(fs::exists(folder.file("f/lum03.png")));
+    run = cli({"album", "export", file("t.zal"), "-o", file("f"), "--format", "png", "--force"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_GT(fs::file_size(folder.file("f/lum02.png")), 1000u);
+    for (const QStringList& bad : {QStringList{"--format", "dvf"}, QStringList{"--name", "date"},
+                                   QStringList{"--select", "4"}}) {
+        run = cli(QStringList{"album", "export", file("t.zal"), "-o", file("n")} + bad);
+        EXPECT_NE(run.status, 0) << bad.join(' ').toStdString();
+    }
 }
 
 } // namespace

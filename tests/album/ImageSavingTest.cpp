@@ -3,6 +3,7 @@
 #include "../image/Frames.h"
 #include "RecordingPrompts.h"
 #include "album/ImageSaving.h"
+#include "image/TargetPath.h"
 #include "image/Conversions.h"
 #include "i18n/LanguageTable.h"
 #include "platform/Paths.h"
@@ -125,6 +126,19 @@ TEST_F(ImageSaving, ProposedNameOffersTheBatch)
     }
     EXPECT_EQ(imageSaveDialog(7, saveAsBitmap, "/f").proposedName, "lum07.bmp");
     EXPECT_EQ(imageSaveDialog(99, saveAsDvf, "/f").proposedName, "lum99.dvf");
+    const ImageSaveDialog png = imageSaveDialog(4, saveAsPng, "/f");
+    EXPECT_EQ(png.proposedName, "lum04.png");
+    EXPECT_EQ(png.filter, messageText("FL_PNG") + " (*.png)");
+}
+
+TEST_F(ImageSaving, PngBatchNamesByPlace)
+{
+    settings.Format = saveAsPng;
+    windows.folder = out.path();
+    windows.files = {"lum03.png"};
+    windows.answers = {true};
+    save({3, 5, 8});
+    EXPECT_EQ(written(), (std::vector<std::string>{"lum03.png", "lum05.png", "lum08.png"}));
 }
 
 TEST_F(ImageSaving, OnePictureEndsWithoutAQuestion)

@@ -6,6 +6,7 @@
 #include "support/TempFolder.h"
 
 #include "album/Cptmain.h"
+#include "album/EmptyAlbumHint.h"
 #include "album/Help.h"
 #include "album/ImageWindowsLink.h"
 #include "album/ToolbarArt.h"
@@ -19,6 +20,7 @@
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -719,4 +721,86 @@ TEST_F(MainWindowTest, RendersADozenThumbnails)
     main.findChild<QAction*>("mnuCont")->trigger();
     keepPicture(main.helpWindow()->grab().toImage(), "help");
     main.helpWindow()->close();
+}
+
+// The hint of the empty index: there at first, gone with the first picture, back when
+// Delete took every picture; read out by its name.
+TEST_F(MainWindowTest, EmptyAlbumSaysWhatToDo)
+{
+    TfrmCptMain& main = showWindow({560, 420});
+    QLabel& hint = *main.lblEmptyHint;
+    const auto shownInTheMiddle = [&] {
+        const QRect index(QPoint(0, 0), main.ScrollBox1->size());
+        return hint.isVisible() && std::abs(hint.geometry().center().x() - index.center().x()) <= 1 &&
+               std::abs(hint.geometry().center().y() - index.center().y()) <= 1 &&
+               index.contains(hint.geometry());
+    };
+    EXPECT_TRUE(shownInTheMiddle());
+    EXPECT_FALSE(hint.text().isEmpty());
+    EXPECT_EQ(hint.text(), textForKey("TX_EMPTY_ALBUM"));
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&hint);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->text(QAccessible::Name), hint.text());
+    const QImage empty = main.grab().toImage();
+    keepPicture(empty, "empty-album");
+    EXPECT_TRUE(std::any_of(empty.bits(), empty.bits() + empty.sizeInBytes(), [](uchar byte) { return byte == 0xFF; }))
+        << "white text on the index colour";
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dvfWithTimeCode(files.file("p.dvf"), {0, 0, 1, 0})))});
+    const QPoint at = main.ScrollBox1->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &drop);
+    ASSERT_EQ(main.album.count(), 1);
+    EXPECT_FALSE(hint.isVisible());
+
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    dialogs->answers = {true}; // delete? yes
+    QTest::keyClick(main.windowHandle(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(main.windowHandle(), Qt::Key_Delete);
+    ASSERT_EQ(main.album.count(), 0);
+    EXPECT_TRUE(shownInTheMiddle()) << "back after Delete of every picture";
+}
+
+// At a device pixel ratio of 2 (QT_SCALE_FACTOR=2, see test_album_ui_hidpi) the thumbnail
+// has twice the pixels each way and the window shows every one of them; the layout is the
+// one of ratio 1. At ratio 1 the same checks hold with the plain thumbnail.
+TEST_F(MainWindowTest, ThumbnailsAtTheScreensPixelRatio)
+{
+    TfrmCptMain& main = showWindow({560, 420});
+    const int ratio = qRound(main.devicePixelRatioF());
+    main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("p.dvf"), {0, 0x12, 0x34, 0x05}))});
+    ASSERT_EQ(main.album.count(), 1);
+    const QImage thumbnail = main.album.place(1).thumbnail.convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(thumbnail.size(), QSize(80, 60) * ratio);
+    EXPECT_EQ(main.slotAt(1)->geometry(), QRect(5, 5, 100, 100)) << "the layout does not scale";
+
+    const QImage grab = main.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(grab.size(), main.size() * ratio);
+    const QPoint corner = main.slotAt(1)->pbThumb->mapTo(&main, QPoint(0, 0)) * ratio;
+    const QImage shown = grab.copy(QRect(corner, thumbnail.size()));
+    EXPECT_EQ(shown, thumbnail) << "every pixel of the thumbnail on the screen, none stretched";
+    keepPicture(grab, "thumbnail-ratio-" + std::to_string(ratio));
+    if (ratio != 2)
+        return;
+    // The window drawn at ratio 1 holds only a quarter of those pixels: doubled back, each
+    // pixel pair of a row is one pixel twice, where the grab at 2 has a picture of its own.
+    QPixmap atOne(main.size());
+    atOne.setDevicePixelRatio(1);
+    main.render(&atOne);
+    const QImage plain = atOne.toImage().convertToFormat(QImage::Format_RGB32);
+    keepPicture(plain, "thumbnail-ratio-1-render");
+    const QImage doubled = plain.copy(QRect(corner / 2, QSize(80, 60))).scaled(thumbnail.size());
+    const auto pairsApart = [](const QImage& image) {
+        int apart = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x + 1 < image.width(); x += 2)
+                apart += image.pixel(x, y) != image.pixel(x + 1, y);
+        return apart * 2.0 / (image.width() * image.height());
+    };
+    EXPECT_GT(pairsApart(shown), 0.3);
+    EXPECT_EQ(pairsApart(doubled), 0.0);
 }

@@ -96,23 +96,28 @@ TEST_F(Codec, PalFrameWithZeroedHeaderBlocksIsNotTakenForNtsc)
     EXPECT_GT(test::psnr(lowerHalf(decoded.picture), lowerHalf(source(dvSystem625))), 30.0);
 }
 
-TEST_F(Codec, EighthDecodeGivesPaddedThumbnailRows)
+TEST_F(Codec, QuarterAndEighthDecodesGivePaddedRows)
 {
-    for (const DvSystem system : {dvSystem525, dvSystem625}) {
-        const int lines = linesOf(system) / 8;
-        const Decoded decoded = decode(system, encodedTestFrame(system), 90, lines);
-        ASSERT_EQ(decoded.result, dvcOk);
-        EXPECT_TRUE(guardIntact(decoded, 90, lines));
-        for (int row = 0; row < lines; ++row) {
-            EXPECT_EQ(decoded.raw[row * 272 + 270], 0);
-            EXPECT_EQ(decoded.raw[row * 272 + 271], 0);
+    for (const int divisor : {4, 8})
+        for (const DvSystem system : {dvSystem525, dvSystem625}) {
+            const int width = 720 / divisor;
+            const int lines = linesOf(system) / divisor;
+            const int rowBytes = (width * 3 + 3) & ~3;
+            const Decoded decoded = decode(system, encodedTestFrame(system), width, lines);
+            ASSERT_EQ(decoded.result, dvcOk) << divisor;
+            EXPECT_TRUE(guardIntact(decoded, width, lines));
+            for (int row = 0; row < lines; ++row)
+                for (int pad = width * 3; pad < rowBytes; ++pad)
+                    EXPECT_EQ(decoded.raw[row * rowBytes + pad], 0);
+            // One chroma value spans four (525/60) or two (625/50) thumbnail pixels, so the
+            // colour bars smear at their edges; the ramps of the lower half come out close.
+            // An eighth is each block's mean, as the box's; a quarter is the inverse transform
+            // of each block's lowest four terms, a little further from it.
+            const Picture expected = test::boxReduced(source(system), divisor);
+            EXPECT_GT(test::psnr(decoded.picture, expected), 20.0) << "system " << system << " / " << divisor;
+            EXPECT_GT(test::psnr(lowerHalf(decoded.picture), lowerHalf(expected)), divisor == 8 ? 35.0 : 30.0)
+                << "system " << system << " / " << divisor;
         }
-        // One chroma value spans four (525/60) or two (625/50) thumbnail pixels, so the colour
-        // bars smear at their edges; the ramps of the lower half come out close.
-        const Picture expected = test::boxReduced(source(system), 8);
-        EXPECT_GT(test::psnr(decoded.picture, expected), 20.0) << "system " << system;
-        EXPECT_GT(test::psnr(lowerHalf(decoded.picture), lowerHalf(expected)), 35.0);
-    }
 }
 
 TEST_F(Codec, EncoderLeavesStoredSequencesFromByte32)

@@ -1,10 +1,12 @@
 #include "Fidelity.h"
 #include "Frames.h"
+#include "support/PictureTags.h"
 #include "support/TempFolder.h"
 
 #include "image/TargetPath.h"
 #include "image/Conversions.h"
 #include "image/Dvf.h"
+#include "image/PictureFacts.h"
 #include "image/TestPattern.h"
 
 #include <QImage>
@@ -272,4 +274,71 @@ TEST_F(Conversion, BlankBackgroundFile)
         EXPECT_EQ(std::count(bytes.begin() + 54, bytes.end(), mask ? 0xFF : 0x00), 921600);
     }
     EXPECT_FALSE(writeBlankBackground(home.file("none/blank.bmp"), 0));
+}
+
+TEST_F(Conversion, PngHoldsTheBitmapsPixelsForTheSameSettings)
+{
+    for (const auto& [system, wide] : {std::pair{dvSystem525, false}, {dvSystem625, true}}) {
+        const auto source = dvf(system, wide);
+        for (int imgSize = 0; imgSize <= 4; ++imgSize)
+            for (int revision = 0; revision <= 2; ++revision) {
+                ImageSettings settings;
+                settings.ImgSize = imgSize;
+                settings.Revision = revision;
+                settings.BmpColor = 24;
+                ASSERT_TRUE(convertPictureFile(source, home.file("same.bmp"), saveAsBitmap, false, settings, check()));
+                ASSERT_TRUE(convertPictureFile(source, home.file("same.txt"), saveAsPng, false, settings, check()));
+                const auto png = test::fileBytes(home.file("same.png"));
+                ASSERT_GT(png.size(), 26u) << "extension forced to png";
+                EXPECT_EQ(png[24], 8) << "8 bits a channel";
+                EXPECT_EQ(png[25], 2) << "red, green and blue without alpha";
+                const QImage lossless(QString::fromStdString(home.file("same.png")));
+                const QImage bitmap(QString::fromStdString(home.file("same.bmp")));
+                const PictureSize size = savedPictureSize(imgSize, wide, system);
+                EXPECT_EQ(lossless.size(), QSize(size.width, size.height));
+                EXPECT_EQ(lossless.convertToFormat(QImage::Format_RGB32),
+                          bitmap.convertToFormat(QImage::Format_RGB32))
+                    << "system " << system << " ImgSize " << imgSize << " Revision " << revision;
+            }
+    }
+    EXPECT_TRUE(noWorkFilesLeft());
+}
+
+TEST_F(Conversion, JpegAndPngCarryThePicturesFactsAndTheHtmlPicturesNone)
+{
+    const auto shot = dvf(dvSystem625, true);
+    const RecordingDate when{1998, 3, 14, 15, 9, 26};
+    test::stampRecordingPacks(shot, recordingDatePack(when), recordingTimePack(when));
+    const auto unset = dvf(dvSystem525, false);
+    test::stampRecordingPacks(unset, unsetRecordingDatePack, unsetRecordingTimePack);
+    const struct {
+        std::string source;
+        int format;
+        const char* file;
+        const char* timeFormat;
+        const char* system;
+        const char* wide;
+        const char* original; // "" for none
+    } cases[] = {
+        {shot, saveAsJpeg, "shot.jpg", "25Timecode", "625 lines/50 Hz", "true", "1998:03:14 15:09:26"},
+        {shot, saveAsPng, "shot.png", "25Timecode", "625 lines/50 Hz", "true", "1998:03:14 15:09:26"},
+        {unset, saveAsJpeg, "unset.jpg", "30Timecode", "525 lines/60 Hz", "false", ""},
+        {unset, saveAsPng, "unset.png", "30Timecode", "525 lines/60 Hz", "false", ""},
+    };
+    for (const auto& c : cases) {
+        ImageSettings settings;
+        ASSERT_TRUE(convertPictureFile(c.source, home.file(c.file), c.format, false, settings, check()));
+        auto tags = test::pictureTags(home.file(c.file));
+        EXPECT_EQ(tags["XMP-xmpDM:StartTimeCodeTimeValue"], "00:00:00:00") << c.file;
+        EXPECT_EQ(tags["XMP-xmpDM:StartTimeCodeTimeFormat"], c.timeFormat) << c.file;
+        EXPECT_EQ(tags["ExifIFD:UserComment"], "Time code 00:00:00:00") << c.file;
+        EXPECT_EQ(tags["XMP-vantrel:VideoSystem"], c.system) << c.file;
+        EXPECT_EQ(tags["XMP-vantrel:Wide"], c.wide) << c.file;
+        EXPECT_EQ(tags["IFD0:Software"], softwareName()) << c.file;
+        EXPECT_EQ(tags["ExifIFD:DateTimeOriginal"], c.original) << c.file;
+        EXPECT_FALSE(tags["ExifIFD:CreateDate"].empty()) << c.file << ": when the DVF was written";
+    }
+    ASSERT_TRUE(convertPictureFileToSizes(shot, {{home.file("html.jpg"), 2}}, saveAsJpeg, false,
+                                          ImageSettings{}, check()));
+    EXPECT_EQ(test::pictureTags(home.file("html.jpg")).count("IFD0:Software"), 0u);
 }

@@ -28,6 +28,23 @@ bool writeTestDvf(const std::string& path, DvSystem system, bool wide)
     return !sequences.empty() && writeDvfFile(sequences.data(), path, system, wide);
 }
 
+void stampRecordingPacks(const std::string& path, const std::array<uint8_t, 5>& date,
+                         const std::array<uint8_t, 5>& time)
+{
+    auto bytes = fileBytes(path);
+    const int sequences = static_cast<int>((bytes.size() - dvfHeaderBytes) / dvStoredSequenceBytes);
+    // The frame layout's sequences are the stored ones behind an 80-byte header block.
+    std::vector<uint8_t> frame(frameLayoutBytes, 0);
+    for (int s = 0; s < sequences; ++s)
+        std::copy_n(&bytes[dvfHeaderBytes + s * dvStoredSequenceBytes], dvStoredSequenceBytes,
+                    &frame[s * dvSequenceBytes + dvBlockBytes]);
+    putRecordingPacks(frame.data(), sequences, date, time);
+    for (int s = 0; s < sequences; ++s)
+        std::copy_n(&frame[s * dvSequenceBytes + dvBlockBytes], dvStoredSequenceBytes,
+                    &bytes[dvfHeaderBytes + s * dvStoredSequenceBytes]);
+    writeBytes(path, bytes);
+}
+
 std::string dvfWithTimeCode(const std::string& path, std::array<uint8_t, 4> timeCode)
 {
     if (!writeTestDvf(path, dvSystem525, false))

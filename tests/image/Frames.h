@@ -16,6 +16,11 @@ bool writeTestDvf(const std::string& path, DvSystem system, bool wide);
 // (packed decimal, as the pack holds it); returns the path, empty when it cannot be written.
 std::string dvfWithTimeCode(const std::string& path, std::array<uint8_t, 4> timeCode);
 
+// Writes the recording date and time packs into every VAUX block of a DVF file, where cameras
+// keep them.
+void stampRecordingPacks(const std::string& path, const std::array<uint8_t, 5>& date,
+                         const std::array<uint8_t, 5>& time);
+
 std::vector<uint8_t> fileBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 

@@ -88,7 +88,7 @@ TEST(ImageSettingsWindow, FormatEnablesItsControls)
     TfrmImageType& window = *rig.settings;
     window.showOnPage(TfrmImageType::SaveImagePage);
     const struct { int format; bool quality; bool colours; bool sizeAndPreview; } cases[] = {
-        {1, false, true, true}, {2, false, false, false}, {0, true, false, true}};
+        {1, false, true, true}, {2, false, false, false}, {3, false, false, true}, {0, true, false, true}};
     for (const auto& c : cases) {
         clickItem(window.rgFmt, c.format);
         EXPECT_EQ(window.edited.Format, c.format);

@@ -68,29 +68,33 @@ TEST(Resampling, ThumbnailOfOneColourKeepsTheColour)
     }
 }
 
+// At scale 2 (a screen of twice the pixels) the thumbnail comes from a quarter-size decode.
 TEST(Resampling, ThumbnailOfADecodedFrameMatchesTheReducedSource)
 {
     ASSERT_TRUE(DvcLoad());
-    for (const DvSystem system : {dvSystem525, dvSystem625}) {
-        const auto frame = encodedTestFrame(system);
-        PictureRecord record;
-        record.system = system == dvSystem625 ? 6 : 5;
-        record.frame.reset(new uint8_t[frameLayoutBytes]);
-        std::memcpy(record.frame.get(), frame.data(), frameLayoutBytes);
-        FrameBitmap bitmap;
-        ASSERT_EQ(decodeIntoBitmap(record, bitmap, true, correctionNone), dvcOk);
-        EXPECT_FALSE(record.frame) << "frame data released after decoding";
-        thumbnailReduction(bitmap);
-        ASSERT_EQ(bitmap.width, 80);
-        ASSERT_EQ(bitmap.height, 60);
-        const auto thumbnail = test::fromBottomUp(bitmap.pixels(), 80, 60);
-        // The pixels must outlive the picture that wraps them.
-        const auto pixels = testPattern(system);
-        const QImage pattern(pixels.data(), 720, linesOf(system), 2160, QImage::Format_BGR888);
-        const QImage small = pattern.scaled(80, 60, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const auto expected = test::fromTopDown(small.constBits(), 80, 60, int(small.bytesPerLine()));
-        EXPECT_GT(test::psnr(thumbnail, expected), 20.0) << system;
-    }
+    for (const int scale : {1, 2})
+        for (const DvSystem system : {dvSystem525, dvSystem625}) {
+            const auto frame = encodedTestFrame(system);
+            PictureRecord record;
+            record.system = system == dvSystem625 ? 6 : 5;
+            record.frame.reset(new uint8_t[frameLayoutBytes]);
+            std::memcpy(record.frame.get(), frame.data(), frameLayoutBytes);
+            FrameBitmap bitmap;
+            ASSERT_EQ(decodeIntoBitmapAt(record, bitmap, 8 / scale, correctionNone), dvcOk);
+            EXPECT_FALSE(record.frame) << "frame data released after decoding";
+            thumbnailReduction(bitmap);
+            const int width = 80 * scale;
+            const int height = 60 * scale;
+            ASSERT_EQ(bitmap.width, width);
+            ASSERT_EQ(bitmap.height, height);
+            const auto thumbnail = test::fromBottomUp(bitmap.pixels(), width, height);
+            // The pixels must outlive the picture that wraps them.
+            const auto pixels = testPattern(system);
+            const QImage pattern(pixels.data(), 720, linesOf(system), 2160, QImage::Format_BGR888);
+            const QImage small = pattern.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            const auto expected = test::fromTopDown(small.constBits(), width, height, int(small.bytesPerLine()));
+            EXPECT_GT(test::psnr(thumbnail, expected), 20.0) << system << " at scale " << scale;
+        }
 }
 
 TEST(Resampling, ThumbnailRowsAreTheBoxMeansOfNineIntoEight)

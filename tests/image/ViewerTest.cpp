@@ -4,10 +4,12 @@
 #include "support/SmallDisk.h"
 
 #include "image/Conversions.h"
+#include "image/RecordingDate.h"
 #include "image/ViewerPaintBox.h"
 #include "platform/Profile.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
@@ -237,15 +239,28 @@ TEST(Viewer, CaptionsCarryThePlaceWithTwoDigitsAtLeast)
     rig.host.pictures.pictures = 123;
     for (int place : {7, 123})
         test::writeTestDvf(rig.host.pictures.sideFilePath(place), dvSystem525, false);
-    const struct { int place; const char* ending; } cases[] = {{7, " [07]"}, {123, " [123]"}};
+    const RecordingDate shot{2004, 7, 18, 10, 20, 30};
+    test::stampRecordingPacks(rig.host.pictures.sideFilePath(7), recordingDatePack(shot),
+                              recordingTimePack(shot));
+    // The tool bar shows the time code, and the recording date when the frame has one.
+    const QString recorded = "00:00:00:00    " + textForKey("TX_RECORDED") + " 2004-07-18 10:20:30";
+    const struct { int place; const char* ending; QString facts; } cases[] = {
+        {7, " [07]", recorded}, {123, " [123]", "00:00:00:00"}};
     for (const auto& c : cases) {
         ASSERT_TRUE(rig.viewer->showImage(c.place));
         EXPECT_EQ(rig.viewer->windowTitle(), textForKey("TI_VIEWER") + c.ending);
         EXPECT_EQ(rig.buttonBar->windowTitle(), textForKey("TI_BTN") + c.ending);
+        EXPECT_EQ(rig.viewer->findChild<QLabel*>("lblFacts")->text(), c.facts);
+        if (c.place == 7) {
+            rig.viewer->show();
+            rig.viewer->resize(800, 660);
+            keepPicture(*rig.viewer, "viewer-facts");
+        }
     }
     EXPECT_FALSE(rig.viewer->showImage(8)) << "no side file";
     EXPECT_EQ(rig.viewer->currentPlace(), 123);
     EXPECT_TRUE(rig.viewer->windowTitle().endsWith("[123]"));
+    EXPECT_EQ(rig.viewer->findChild<QLabel*>("lblFacts")->text(), "00:00:00:00");
 }
 
 TEST(Viewer, OpenEditorWritesTheFirstFreeNonameFile)

@@ -52,8 +52,26 @@ void writeHeaderBlock(uint8_t* block, size_t sequence, bool pal)
     block[5] = block[6] = block[7] = 0x78;
 }
 
+RecordingDate simulatedRecordingDate(int64_t position, int framesPerSecond)
+{
+    constexpr int64_t shotAt = 10 * 3600 + 20 * 60 + 30;
+    const int64_t seconds = shotAt + (position < 0 ? 0 : position) / std::max(framesPerSecond, 1);
+    RecordingDate date{2004, 7, 18, 0, 0, 0};
+    date.hour = static_cast<int>(seconds / 3600 % 24);
+    date.minute = static_cast<int>(seconds / 60 % 60);
+    date.second = static_cast<int>(seconds % 60);
+    return date;
+}
+
+RecordingPacks recordingPacksAt(int64_t position, int framesPerSecond)
+{
+    const RecordingDate date = simulatedRecordingDate(position, framesPerSecond);
+    return {recordingDatePack(date), recordingTimePack(date)};
+}
+
 bool makeSptpPicture(const uint8_t* frame, size_t sequences, int layoutCode,
-                     const TimeCodePack& pack, SptpPicture& out)
+                     const TimeCodePack& pack, SptpPicture& out,
+                     const std::optional<RecordingPacks>& recording)
 {
     const uint8_t layoutByte = static_cast<uint8_t>(layoutCode << 4 | LayoutLowBits);
     const PictureLayout* layout = layoutOf(layoutByte);
@@ -63,6 +81,9 @@ bool makeSptpPicture(const uint8_t* frame, size_t sequences, int layoutCode,
     out.layoutByte = layoutByte;
     out.frame.assign(frame, frame + sequences * SequenceBytes);
     prepareFrame(out.frame.data(), sequences, *layout, pack);
+    if (recording)
+        putRecordingPacks(out.frame.data(), static_cast<int>(sequences), recording->date,
+                          recording->time);
 
     out.data.assign(sequences * layout->sequenceDataBytes, UnusedData);
     for (size_t s = 0; s < sequences; ++s)

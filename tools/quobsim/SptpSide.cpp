@@ -135,7 +135,7 @@ Answer SptpSide::freeze(Device& device)
     if (options_.faults.noSignal)
         return done(FreezeBits::NoSignal);
     picture_ = {};
-    const int64_t position = device.tape.position(Clock::now());
+    const int64_t position = device.tape.frozenPosition(Clock::now());
     pictureDue_ = FrozenMoment{static_cast<int32_t>(position),
                                static_cast<int32_t>(device.tape.timeCodeAt(position)),
                                device.tape.framesPerSecond, device.tapeFile};
@@ -171,7 +171,14 @@ bool SptpSide::freezePicture(const FrozenMoment& moment)
     if (sourceFrame_.empty())
         return false;
     const size_t sequences = pal ? imgdata::Sequences625 : imgdata::Sequences525;
-    return makeSptpPicture(sourceFrame_.data(), sequences, options_.layout, pack, picture_);
+    // A DV file as the tape brings the camera's own packs, which stay as they are.
+    std::optional<RecordingPacks> recording;
+    if (options_.unsetRecordingDate)
+        recording = RecordingPacks{unsetRecordingDatePack, unsetRecordingTimePack};
+    else if (!options_.noRecordingDate && !moment.tape)
+        recording = recordingPacksAt(moment.position, moment.framesPerSecond);
+    return makeSptpPicture(sourceFrame_.data(), sequences, options_.layout, pack, picture_,
+                           recording);
 }
 
 void SptpSide::serve(Simulator& simulator, Device& device)
@@ -406,7 +413,9 @@ bool parseSptpOptions(const std::string& text, SptpOptions& options, std::string
         const std::pair<const char*, bool*> flags[] = {
             {"nosignal", &f.noSignal},        {"refuse-freeze", &f.refuseFreeze},
             {"refuse-sptp", &f.refuseSptp},   {"refuse-rate", &f.refuseRate},
-            {"refuse-start", &f.refuseStart}, {"no-end-answer", &f.endUnanswered}};
+            {"refuse-start", &f.refuseStart}, {"no-end-answer", &f.endUnanswered},
+            {"no-recording-date", &options.noRecordingDate},
+            {"unset-recording-date", &options.unsetRecordingDate}};
         const std::pair<const char*, int*> numbers[] = {
             {"settle", &options.settlingSenses}, {"short", &f.shortBlock},
             {"long", &f.longBlock},              {"drop", &f.droppedBlock},

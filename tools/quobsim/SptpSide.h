@@ -36,6 +36,10 @@ struct SptpOptions {
     int layout = 6;             // 4, 6 or 7
     std::string picturePath;    // a DVF file to send instead of the test pattern
     int settlingSenses = 2;     // freeze senses that still report the picture settling
+    // Frames carry recording date and time packs: the day the tape was shot, the time moving
+    // with the tape. Left out, or written with the unset pattern, on request.
+    bool noRecordingDate = false;
+    bool unsetRecordingDate = false;
     SptpFaults faults;
 };
 

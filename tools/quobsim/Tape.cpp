@@ -9,6 +9,7 @@ namespace {
 constexpr int64_t tapeMinutes = 80;
 constexpr uint8_t sixBits = 0x3F;
 constexpr uint8_t flagBit = 0x40;
+constexpr int64_t playFreezeLead = 6;
 } // namespace
 
 const MotionRow& motionRow(Motion motion)
@@ -93,7 +94,8 @@ int64_t Tape::timeCodeAt(int64_t frame) const
 
 std::array<uint8_t, 6> Tape::statusData(Clock::time_point now)
 {
-    const int64_t frames = timeCodeAt(position(now));
+    reported_ = position(now);
+    const int64_t frames = timeCodeAt(*reported_);
     const int64_t magnitude = frames < 0 ? -frames : frames;
     const int64_t fps = framesPerSecond;
     const auto hours = static_cast<uint8_t>((magnitude / (fps * 3600)) & sixBits);
@@ -108,6 +110,14 @@ std::array<uint8_t, 6> Tape::statusData(Clock::time_point now)
         static_cast<uint8_t>(seconds | (hasTimeCode ? 0 : flagBit)),
         frame,
     };
+}
+
+int64_t Tape::frozenPosition(Clock::time_point now)
+{
+    const int64_t here = position(now);
+    if (motion_ != Motion::Play || !reported_)
+        return here;
+    return std::clamp(std::max(here, *reported_ + playFreezeLead), beginning, end);
 }
 
 } // namespace vantrel::quobsim

@@ -69,6 +69,9 @@ public:
 
     // Data bytes 4 to 9 of a status answer: state nibble, system flag, time code.
     std::array<uint8_t, 6> statusData(Clock::time_point now);
+    // The frame a freeze holds. In play the transport settles six frames past the position it
+    // last reported, the frame a host stamps for a picture frozen during play.
+    int64_t frozenPosition(Clock::time_point now);
 
     int framesPerSecond;
     bool hasTimeCode = true;
@@ -82,6 +85,7 @@ private:
 
     Motion motion_ = Motion::Stop;
     double exact_ = 0;
+    std::optional<int64_t> reported_;
     Clock::time_point since_{};
 };
 
