@@ -26,6 +26,7 @@ constexpr uint32_t retryDelayMs = 100;
 constexpr const char* albumExtension = "zal";
 constexpr const char* cutListExtension = "qob";
 constexpr const char* albumIniName = "TAMRO01.INI";
+constexpr const char* settingsFileName = "wyb30.ini";
 
 bool sameFile(const std::string& a, const std::string& b)
 {
@@ -470,6 +471,35 @@ void Album::clear()
     if (observer_)
         observer_->albumCleared();
     notifyState();
+}
+
+namespace {
+
+// "wyb30.ini.Ab12Cd": a settings file's name, a '.', the six characters of a unique work file.
+bool isSettingsWorkFile(const std::string& name)
+{
+    constexpr size_t uniqueTail = 7;
+    if (name.size() <= uniqueTail || name[name.size() - uniqueTail] != '.')
+        return false;
+    const std::string replaced = name.substr(0, name.size() - uniqueTail);
+    return replaced == settingsFileName || replaced == albumIniName;
+}
+
+bool isWorkFile(const std::string& name)
+{
+    return name.ends_with(partSuffix) || isSettingsWorkFile(name) || name == conversionWorkFile;
+}
+
+} // namespace
+
+void Album::removeStaleWorkFiles() const
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(programFolder_, error)) {
+        std::error_code ignored;
+        if (entry.is_regular_file(ignored) && isWorkFile(entry.path().filename().string()))
+            std::filesystem::remove(entry.path(), ignored);
+    }
 }
 
 void Album::deleteStaleSideFiles()

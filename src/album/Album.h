@@ -139,6 +139,10 @@ public:
     // Deletes the side files of places count() + 1 .. 100 and the temporary files of
     // interrupted writes.
     void deleteStaleSideFiles();
+    // Removes what writes killed on the way left in the program folder: work files (".part")
+    // of side files and the like, those of the settings files ("wyb30.ini.XXXXXX") and the
+    // conversions' work file "temp.bmp".
+    void removeStaleWorkFiles() const;
 
 private:
     enum SaveOutcome { saveWritten, saveNotCreated, saveSideFileUnreadable, saveWriteFailed };

@@ -314,6 +314,7 @@ void TfrmCptMain::FormShow()
         titleWindow_->exec();
     else
         DvcLoad();
+    album.removeStaleWorkFiles();
     readSettings();
     restoreAlbum();
     // Files handed in during the restore follow those of the command line.

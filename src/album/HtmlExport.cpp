@@ -87,8 +87,10 @@ void removeOldPictures(const std::string& pictureFolder)
 {
     std::error_code ignored;
     for (int i = 1; i <= 99; ++i)
-        for (const std::string& name : {thumbnailName(i), pictureName(i), pageName(i)})
+        for (const std::string& name : {thumbnailName(i), pictureName(i), pageName(i)}) {
             std::filesystem::remove(pictureFolder + "/" + name, ignored);
+            std::filesystem::remove(pictureFolder + "/" + name + partSuffix, ignored); // a killed export's
+        }
 }
 
 class PictureExport {

@@ -19,6 +19,8 @@ constexpr int32_t captureLead = 6;          // frames before the target where th
 constexpr uint32_t afterSearchMs = 100;
 constexpr uint32_t afterReverseSearchMs = 500;
 constexpr int landingSteps = 30;
+constexpr uint32_t playUpToPollMs = 10;
+constexpr uint32_t playUpToLimitMs = 5000; // the tape plays toward the target from six frames
 
 // Marks a step in progress: the commands of a step decode statuses, which must not step again.
 class SteppingGuard {
@@ -229,7 +231,10 @@ bool AutoRun::approachInPlay(int32_t target, int32_t now, int32_t lead, int32_t 
 
 bool AutoRun::captureAt(int32_t target)
 {
-    landOn(target);
+    if (!landOn(target) && !playUpTo(target)) {
+        end();
+        return false;
+    }
     if (!host_.capture()) {
         end();
         return false;
@@ -259,6 +264,26 @@ bool AutoRun::landOn(int32_t target)
         if (!vtr_.Step(vtr_.timeCode < target))
             return false;
     return vtr_.timeCode == target;
+}
+
+// A device that refuses the pause or the frame step is caught in play instead, as an approach
+// without a pause is: a picture taken in play is stamped six frames on, so the capture waits
+// for a status of the moving tape six frames before the target or later.
+bool AutoRun::playUpTo(int32_t target)
+{
+    const int32_t stoodAt = vtr_.timeCode;
+    if (!command(VtrState::Play, 0))
+        return false;
+    const uint32_t start = tickCount();
+    while (ticksSince(start) < playUpToLimitMs) {
+        if (host_.abortFlag())
+            return false;
+        const bool moved = vtr_.Poll() && vtr_.timeCode > stoodAt;
+        if (moved && vtr_.timeCode >= target - captureLead)
+            return true;
+        Delay(playUpToPollMs);
+    }
+    return false;
 }
 
 // The counters are cleared before the run shows as ended, so whoever sees it ended sees them

@@ -63,6 +63,7 @@ private:
     void arm(uint32_t settleMs);
     bool captureAt(int32_t target);
     bool landOn(int32_t target);
+    bool playUpTo(int32_t target);
     void intervalStep();
     void end();
     bool command(uint8_t code, uint32_t settleMs);

@@ -19,7 +19,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr const char* workFileName = "temp.bmp";
 constexpr int backgroundWidth = 640;
 constexpr int backgroundHeight = 480;
 constexpr int fourThreeAspect = 133;
@@ -37,7 +36,7 @@ constexpr ImgSizeRow imgSizes[] = {{640, 848, 480}, {320, 424, 240}, {160, 212, 
 
 std::string workFile()
 {
-    return programFile(workFileName);
+    return programFile(conversionWorkFile);
 }
 
 void removeFile(const std::string& path)

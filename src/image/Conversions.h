@@ -44,6 +44,9 @@ struct PictureSize {
 // The size a picture is saved at for ImgSize (0 and unknown values keep 720 x lines).
 PictureSize savedPictureSize(int imgSize, bool wide, DvSystem system);
 
+// The work file of the conversions in the program folder; it lives for one operation.
+inline constexpr char conversionWorkFile[] = "temp.bmp";
+
 constexpr uint64_t dvfBytesNeeded = 150000;
 constexpr uint64_t importWorkBytes = 1300000;
 

@@ -184,6 +184,8 @@ void TfrmQuobDev::FormShow()
     btnScan->setEnabled(portOpen);
     if (!portOpen)
         showNoDevice();
+    readSavedChoice();
+    selectedId = savedId_;
     readDeviceKeys();
     if (portOpen)
         Refresh();
@@ -191,6 +193,16 @@ void TfrmQuobDev::FormShow()
     if (!profile_.ReadInt("INIT", "BAUD_RATE", rate) || rate < 0 || rate > 3)
         rate = 3;
     cbRate->setCurrentIndex(rate);
+}
+
+// The port and device the settings hold: what Cancel keeps.
+void TfrmQuobDev::readSavedChoice()
+{
+    savedId_ = savedPort_ = 0;
+    if (!profile_.ReadInt("INIT", "ID", savedId_) || savedId_ < 0 || savedId_ > 99)
+        savedId_ = 0;
+    if (!profile_.ReadInt("INIT", "COM", savedPort_) || savedPort_ < 0 || savedPort_ > 4)
+        savedPort_ = 0;
 }
 
 void TfrmQuobDev::showNoDevice()
@@ -566,8 +578,9 @@ void TfrmQuobDev::FormClose()
         selectedId = 0;
         selectedEntry = DeviceEntry{};
     }
-    profile_.WriteInt("INIT", "ID", selectedId);
-    profile_.WriteInt("INIT", "COM", link_.portInUse());
+    // Only OK chooses the port and the device; the rate is kept either way.
+    profile_.WriteInt("INIT", "ID", cancelled ? savedId_ : selectedId);
+    profile_.WriteInt("INIT", "COM", cancelled ? savedPort_ : link_.portInUse());
     profile_.WriteInt("INIT", "BAUD_RATE", cbRate->currentIndex());
     rateIndex = cbRate->currentIndex();
 }

@@ -82,6 +82,7 @@ private:
     void FormShow();
     void FormClose();
     void showNoDevice();
+    void readSavedChoice();
     void readDeviceKeys();
     void writeDeviceKeys();
     void cbComChange(int index);
@@ -109,6 +110,8 @@ private:
     QString rememberedId_;
     int editRow_ = -1;
     int shownPortIndex_ = 0;
+    int savedId_ = 0;
+    int savedPort_ = 0;
     std::vector<SerialDevice> devicesFound_;
     bool editKey(int key, const QString& typed);
     void setWindowsEnabled(bool enabled);

@@ -16,6 +16,7 @@ namespace {
 constexpr uint8_t pendingBit = 0x40;
 constexpr uint8_t flagBit = 0x40;
 constexpr uint8_t sixBits = 0x3F;
+constexpr int refused = 1;
 constexpr int notAvailable = 5;
 
 struct SpeedDirection {
@@ -243,7 +244,7 @@ bool QuobVtr::Step(bool forward)
         return false;
     CQuobIO::LineGuard guard(io);
     io.SetCommand(deviceId, forward ? QuobCmd::StepForward : QuobCmd::StepReverse);
-    if (io.Transact() != QuobResult::Ok)
+    if (io.Transact() != QuobResult::Ok || io.completionCode() == refused)
         return false;
     DecodeStatus();
     return true;

@@ -331,3 +331,31 @@ TEST_F(CrashTest, KilledWhileDroppingInTheIndex)
 }
 
 } // namespace
+
+namespace {
+
+// What a kill in the middle of a write leaves in the program folder goes at the next start;
+// the album and the program's other files stay.
+TEST_F(CrashTest, TheStartSweepsTheWorkFilesKilledWritesLeft)
+{
+    const struct {
+        const char* killed;
+        const char* left; // in the program folder
+        bool swept;
+    } cases[] = {
+        {"a settings write", "wyb30.ini.Xy12Zq", true},
+        {"the album path's write", "TAMRO01.INI.a0B1c2", true},
+        {"a conversion", "temp.bmp", true},
+        {"a side file's copy", "lum004.dat.part", true},
+        {"an edit's parking", "temp07.dat.part", true},
+        {"nothing: a file of the user's", "notes.ini.backup", false},
+    };
+    const std::vector<uint8_t> half(30000, 0x42);
+    for (const auto& row : cases)
+        test::writeBytes(home.file(row.left), half);
+    EXPECT_EQ(restartedTimeCodes(Stage::albumSave), sideFileTimeCodes());
+    for (const auto& row : cases)
+        EXPECT_EQ(fs::exists(home.file(row.left)), !row.swept) << row.killed;
+}
+
+} // namespace

@@ -84,11 +84,15 @@ struct RunRig {
     // Parks the tape at `seconds` and starts a series of `count` pictures there.
     bool start(int seconds, int count)
     {
+        series.pictureCount = count;
+        return start(seconds, series);
+    }
+    bool start(int seconds, const AutoSettings& settings)
+    {
         rig.vtr.StopPolling();
         if (!rig.parkTape(seconds * fps))
             return false;
-        series.pictureCount = count;
-        run.begin(series, fps);
+        run.begin(settings, fps);
         run.activate();
         rig.vtr.StartPolling();
         return true;
@@ -154,6 +158,34 @@ TEST(AutoRun, AFailedCaptureOrThePowerGoingOffEndsTheRun)
             EXPECT_TRUE(test::serveUntil([&] { return r.motion() == quobsim::Motion::Stop; }));
         else
             EXPECT_EQ(r.rig.vtr.power, 0);
+    }
+}
+
+// A device that refuses the frame step onto the target: the picture is taken in play, at or
+// after its target, never where the pause before the step left the tape.
+TEST(AutoRun, ARefusedFrameStepCapturesAtOrAfterTheTarget)
+{
+    constexpr uint16_t frameStep = 0x4846; // forward and reverse
+    struct Case {
+        AutoSettings::Mode mode;
+        int tapeSeconds;
+    };
+    for (const Case& test : {Case{AutoSettings::TimeCode, 37}, Case{AutoSettings::Interval, 40}}) {
+        SCOPED_TRACE(test.mode == AutoSettings::TimeCode ? "time code" : "interval");
+        RunRig r;
+        r.rig.line.sim.withDevice(1, [&](quobsim::Device& device) {
+            device.setFault({quobsim::Fault::Refuse, 0, -1, 0, frameStep});
+        });
+        AutoSettings settings = r.series;
+        settings.mode = test.mode;
+        settings.target = 40 * fps;
+        settings.pictureCount = 1;
+        ASSERT_TRUE(r.start(test.tapeSeconds, settings));
+        ASSERT_TRUE(r.ended());
+        ASSERT_EQ(r.album.pictures, 1);
+        const int stamped = frameOfTimeCode(timeCodeOf(r.album.sideFileName(1)));
+        EXPECT_GE(stamped, 40 * fps);
+        EXPECT_LE(stamped, 40 * fps + fps / 2);
     }
 }
 

@@ -15,6 +15,9 @@
 #include "control/Wait.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QLabel>
@@ -230,6 +233,52 @@ TEST(Controller, PowerOffGreysTheCounterAndStopsTheTransport)
     EXPECT_EQ(c.lightOf(c.btnStop), 0);
     QTest::mouseClick(c.btnPower, Qt::LeftButton);
     EXPECT_TRUE(waitFor([&] { return c.transportEnabled(); }, 8000));
+}
+
+// After a start on the saved device, Devices and then Cancel keep the saved port and device
+// (the rate as the list left it), the link runs on, and the next start asks for nothing.
+TEST(Controller, DevicesThenCancelKeepsTheSavedPortAndDevice)
+{
+    enum Before { nothingChanged, portSetToNotUse, rateChanged };
+    for (Before before : {nothingChanged, portSetToNotUse, rateChanged}) {
+        SCOPED_TRACE(before);
+        ControllerRig rig;
+        ASSERT_TRUE(rig.running);
+        TfrmQuobDev list(rig.controller->session(), rig.main->profile);
+        rig.controller->setDeviceList(&list);
+        int listShown = 0;
+        QTimer answering;
+        answering.callOnTimeout([&] {
+            if (QApplication::activeModalWidget() != &list)
+                return;
+            ++listShown;
+            if (before == portSetToNotUse) {
+                list.cbCom->setCurrentIndex(0);
+                emit list.cbCom->activated(0);
+            }
+            if (before == rateChanged)
+                list.cbRate->setCurrentIndex(1);
+            QTest::mouseClick(list.btnCancel, Qt::LeftButton);
+        });
+        answering.start(20);
+        rig.controller->mnuDev->trigger();
+        EXPECT_EQ(listShown, 1);
+        const auto key = [&](const char* name) {
+            int value = -1;
+            return CProfile(rig.folder.file("wyb30.ini")).ReadInt("INIT", name, value) ? value : -1;
+        };
+        EXPECT_EQ(key("ID"), 1);
+        EXPECT_EQ(key("COM"), 1);
+        EXPECT_EQ(key("BAUD_RATE"), before == rateChanged ? 1 : 3);
+        const auto linkRuns = [&] {
+            return rig.controller->session().vtr.power && rig.controller->transportEnabled();
+        };
+        EXPECT_TRUE(waitFor(linkRuns, 10000));
+        rig.controller->close();
+        rig.controller->show();
+        EXPECT_TRUE(waitFor(linkRuns, 10000));
+        EXPECT_EQ(listShown, 1) << "the next start asked for the device again";
+    }
 }
 
 TEST(Controller, MonitorItemOnlyWithTheMarkerFile)

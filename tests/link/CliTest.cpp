@@ -181,7 +181,7 @@ TEST(CliFailures, ClearLinesAndNonZeroStatus)
     }
     const ProgramRun missing = runProgram("vantrel-cli", {"status", "--device", "/nonexistent/tty"});
     EXPECT_NE(missing.status, 0);
-    EXPECT_TRUE(missing.err.contains("cannot open /nonexistent/tty"));
+    EXPECT_TRUE(missing.err.contains("/nonexistent/tty is not there")) << missing.err.toStdString();
     const ProgramRun noLine = runProgram("vantrel-cli", {"status"});
     EXPECT_NE(noLine.status, 0);
     EXPECT_TRUE(noLine.err.contains("--device PATH or --port N"));

@@ -1,29 +1,20 @@
 #include "platform/FileReplace.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace vantrel;
 
-namespace {
+using vantrel::test::contentsOf;
 
-std::string contentsOf(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+namespace {
 
 void put(const fs::path& path, const std::string& text)
 {
-    std::ofstream(path, std::ios::binary) << text;
+    vantrel::test::writeFile(path.string(), text);
 }
 
 bool writeNew(const std::string& workFile)
@@ -38,8 +29,8 @@ bool writeNew(const std::string& workFile)
 // and nothing is written through a link left there.
 TEST(FileReplace, WhatLiesInTheWorkFilesPlaceGoesFirst)
 {
-    char pattern[] = "/tmp/vantrel-replace-XXXXXX";
-    const fs::path folder = mkdtemp(pattern);
+    const vantrel::test::TempFolder temp;
+    const fs::path folder = temp.path();
     const fs::path target = folder / "album.zal";
     const fs::path workFile = folder / "album.zal.part";
     const fs::path elsewhere = folder / "elsewhere";
@@ -59,11 +50,10 @@ TEST(FileReplace, WhatLiesInTheWorkFilesPlaceGoesFirst)
         put(elsewhere, "untouched");
         c.leave(workFile, elsewhere);
         EXPECT_TRUE(replaceFileThrough(target.string(), writeNew));
-        EXPECT_EQ(contentsOf(target), "new");
-        EXPECT_EQ(contentsOf(elsewhere), "untouched");
+        EXPECT_EQ(contentsOf(target.string()), "new");
+        EXPECT_EQ(contentsOf(elsewhere.string()), "untouched");
         EXPECT_FALSE(fs::exists(fs::symlink_status(workFile)));
         EXPECT_EQ(fs::status(target).permissions(),
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     }
-    fs::remove_all(folder);
 }

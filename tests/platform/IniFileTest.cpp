@@ -8,22 +8,8 @@
 
 using namespace vantrel;
 
-namespace {
-
-std::string contentsOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-} // namespace
+using vantrel::test::contentsOf;
+using vantrel::test::writeFile;
 
 TEST(IniFile, SectionsAndKeysIgnoreCase)
 {

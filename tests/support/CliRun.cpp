@@ -20,6 +20,11 @@ CliRun runCli(const QStringList& arguments, const char* program, const QProcessE
 CliRun runProcess(QProcess& process, const QStringList& arguments, const char* program)
 {
     process.start(programBesideTest(program), arguments);
+    return finishProcess(process);
+}
+
+CliRun finishProcess(QProcess& process)
+{
     CliRun run;
     if (!process.waitForFinished(120000)) {
         process.kill();

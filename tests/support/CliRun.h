@@ -20,6 +20,8 @@ CliRun runCli(const QStringList& arguments, const char* program = "vantrel-cli",
               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 // Runs the program with `process` as it was set up.
 CliRun runProcess(QProcess& process, const QStringList& arguments, const char* program);
+// Waits for a started process to end and takes what it printed.
+CliRun finishProcess(QProcess& process);
 // The path of a program built beside the test program.
 QString programBesideTest(const char* program = "vantrel-cli");
 

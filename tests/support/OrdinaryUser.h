@@ -1,5 +1,6 @@
 #pragma once
 #include "CliRun.h"
+#include "TempFolder.h"
 
 #include <sys/types.h>
 
@@ -16,10 +17,12 @@ public:
     bool available() const { return available_; }
     // Gives the folder or file to the user, so it may write there.
     bool own(const std::string& path) const;
-    // Runs a program built beside the test as this user.
+    // Runs a program built beside the test as this user: a copy of it, in a folder the user
+    // reaches even when the build lies in a folder only root may enter.
     CliRun run(const QStringList& arguments, const char* program = "vantrel-cli") const;
 
 private:
+    TempFolder programs_;
     bool available_ = false;
     bool dropsRoot_ = false;
     uid_t uid_ = 0;

@@ -1,5 +1,8 @@
 #include "TempFolder.h"
 
+#include <fstream>
+#include <sstream>
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -35,6 +38,19 @@ TempProgramFolder::~TempProgramFolder()
         setenv("VANTREL_HOME", previousHome_.c_str(), 1);
     else
         unsetenv("VANTREL_HOME");
+}
+
+std::string contentsOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 } // namespace vantrel::test

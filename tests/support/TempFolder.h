@@ -29,4 +29,8 @@ private:
     bool hadHome_ = false;
 };
 
+// The whole text of a file (empty when it cannot be read), and a file written with `text`.
+std::string contentsOf(const std::string& path);
+void writeFile(const std::string& path, const std::string& text);
+
 } // namespace vantrel::test
