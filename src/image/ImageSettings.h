@@ -45,7 +45,7 @@ struct ImageSettingKey {
 };
 
 inline constexpr const char* imageSettingsSection = "Setup";
-inline constexpr int lastSaveFormat = 2; // DVF
+inline constexpr int lastSaveFormat = 3; // PNG
 inline constexpr int longestSlideInterval = 30;
 inline constexpr SettingValues anyInteger{std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
 

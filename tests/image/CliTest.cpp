@@ -291,6 +291,8 @@ TEST_F(ImageCli, StoredSettingOutOfRangeSavesAsTheDefault)
         QSize size;
     } cases[] = {
         {"Format=9", "out.jpg", 0, {640, 480}},
+        {"Format=3", "out.png", 0, {640, 480}},
+        {"Format=4", "out.jpg", 0, {640, 480}},
         {"Format=-1", "out.jpg", 0, {640, 480}},
         {"Format=1\nBmpColor=16", "out.bmp", 24, {640, 480}},
         {"Format=1\nBmpColor=2", "out.bmp", 24, {640, 480}},
