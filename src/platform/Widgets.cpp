@@ -18,13 +18,6 @@ HourGlass::~HourGlass()
         QApplication::restoreOverrideCursor();
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
-
 QMenu* makeMenu(QWidget* parent, const char* name, const char* caption)
 {
     auto* menu = new QMenu(QString::fromUtf8(caption), parent);

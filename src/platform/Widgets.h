@@ -23,9 +23,6 @@ public:
     HourGlass& operator=(const HourGlass&) = delete;
 };
 
-// A label named `name` (the localiser finds its text by that name) showing `text`.
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
-
 // A menu named `name`; its item in a menu bar is named `name` + "Item".
 QMenu* makeMenu(QWidget* parent, const char* name, const char* caption);
 // An item of `menu` (or of a menu bar) named `name`, with `shortcut` ("" for none).
