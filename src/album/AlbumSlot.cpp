@@ -1,6 +1,7 @@
 #include "AlbumSlot.h"
 
 #include "i18n/LanguageTable.h"
+#include "platform/Widgets.h"
 
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -36,15 +37,6 @@ QFont fixedFont(const char* family, int pointSize)
     font.setFixedPitch(true);
     font.setPointSize(pointSize);
     return font;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const char* text, const QFont& font)
-{
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(font);
-    label->adjustSize();
-    return label;
 }
 
 } // namespace
@@ -94,10 +86,9 @@ void AlbumSlot::createControls(double dotsPerInch)
     pbThumb->setGeometry(1, 1, thumbnailWidth, thumbnailHeight);
 
     const LabelLook look = labelLookFor(dotsPerInch);
-    lblTime = makeLabel(this, "lblTime", "--:--:--:--", fixedFont("Courier New", look.pointSize));
-    lblTime->move(look.timeLeft, timeLabelTop);
-    lblNumber = makeLabel(this, "lblNumber", "00", fixedFont("Arial", look.pointSize));
-    lblNumber->move(numberLabelAt);
+    lblTime = makeLabel(this, "lblTime", "--:--:--:--", {look.timeLeft, timeLabelTop},
+                        fixedFont("Courier New", look.pointSize));
+    lblNumber = makeLabel(this, "lblNumber", "00", numberLabelAt, fixedFont("Arial", look.pointSize));
 
     // Moves without a button down reach the slot too: they attach or detach the popup menu.
     for (QWidget* control : controls()) {

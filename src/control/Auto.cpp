@@ -7,6 +7,7 @@
 #include "platform/Profile.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
+#include "platform/Widgets.h"
 
 #include <QEventLoop>
 #include <QGroupBox>
@@ -77,14 +78,6 @@ QSpinBox* TfrmAuto::makeSpin(QWidget* parent, const char* name, int maximum, con
     return spin;
 }
 
-QLabel* TfrmAuto::makeLabel(QWidget* parent, const char* name, const char* text, const QRect& place)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    return label;
-}
-
 void TfrmAuto::createControls()
 {
     setFixedSize(clientSize);
@@ -97,12 +90,8 @@ void TfrmAuto::createControls()
     rbInterval->setGeometry(12, 96, 200, 22);
     createIntervalGroup();
 
-    btnExR = new QPushButton("Execute", this);
-    btnExR->setObjectName("btnExR");
-    btnExR->setGeometry(46, 211, 86, 28);
-    btnCancel = new QPushButton("Cancel", this);
-    btnCancel->setObjectName("btnCancel");
-    btnCancel->setGeometry(142, 211, 86, 28);
+    btnExR = makePushButton(this, "btnExR", "Execute", {46, 211, 86, 28});
+    btnCancel = makePushButton(this, "btnCancel", "Cancel", {142, 211, 86, 28});
     for (QPushButton* button : {btnExR, btnCancel})
         button->setAutoDefault(false);
 

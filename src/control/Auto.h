@@ -74,7 +74,6 @@ private:
     void connectControls();
     void nameControlsForScreenReaders();
     QSpinBox* makeSpin(QWidget* parent, const char* name, int maximum, const QRect& place);
-    QLabel* makeLabel(QWidget* parent, const char* name, const char* text, const QRect& place);
 
     void FormShow();
     void fillSpinEdits();

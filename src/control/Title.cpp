@@ -5,6 +5,7 @@
 #include "image/DvCodec.h"
 #include "platform/Paths.h"
 #include "platform/Ticks.h"
+#include "platform/Widgets.h"
 
 #include <QApplication>
 #include <QFile>
@@ -38,17 +39,13 @@ QFont arial(int pixels, bool bold = false)
     return font;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font,
-                  const QColor& colour, QPoint at)
+QLabel* colouredLabel(QWidget* parent, const char* name, const QString& text, const QFont& font,
+                      const QColor& colour, QPoint at)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(font);
+    QLabel* label = makeLabel(parent, name, text, at, font);
     QPalette colours = label->palette();
     colours.setColor(QPalette::WindowText, colour);
     label->setPalette(colours);
-    label->move(at);
-    label->adjustSize();
     return label;
 }
 
@@ -82,13 +79,13 @@ void TfrmTitle::createControls()
     Image1->installEventFilter(this);
 
     const QFont small = arial(11);
-    lblVer = makeLabel(this, "lblVer", "3.0", arial(29), Qt::white, {352, 12});
-    lblInfo = makeLabel(this, "lblInfo", "Beta Version", arial(19, true), Qt::red, {16, 150});
+    lblVer = colouredLabel(this, "lblVer", "3.0", arial(29), Qt::white, {352, 12});
+    lblInfo = colouredLabel(this, "lblInfo", "Beta Version", arial(19, true), Qt::red, {16, 150});
     lblInfo->hide();
-    lblCpyRt = makeLabel(this, "lblCpyRt", "(C) The Vantrel developers", small,
-                         Qt::black, {16, copyrightTop});
-    lblComp = makeLabel(this, "lblComp", "Free software for DV camcorders", small, Qt::black,
-                        {0, copyrightTop});
+    lblCpyRt = colouredLabel(this, "lblCpyRt", "(C) The Vantrel developers", small,
+                             Qt::black, {16, copyrightTop});
+    lblComp = colouredLabel(this, "lblComp", "Free software for DV camcorders", small, Qt::black,
+                            {0, copyrightTop});
     for (QLabel* label : {lblVer, lblCpyRt, lblComp})
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
 
@@ -96,8 +93,8 @@ void TfrmTitle::createControls()
     Panel1->setObjectName("Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->move(0, pictureSize.height()); // below the picture: out of sight in the splash
-    lblVerNum = makeLabel(Panel1, "lblVerNum", "Rev.0000", arial(12), palette().color(QPalette::WindowText),
-                          {12, 17});
+    lblVerNum = colouredLabel(Panel1, "lblVerNum", "Rev.0000", arial(12), palette().color(QPalette::WindowText),
+                              {12, 17});
     btnOk = new QPushButton("OK", Panel1);
     btnOk->setObjectName("btnOk");
     btnOk->setFont(arial(13));

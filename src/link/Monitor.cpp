@@ -5,6 +5,7 @@
 #include "link/Quobio.h"
 #include "platform/WindowMessage.h"
 #include "platform/WindowPosition.h"
+#include "platform/Widgets.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -51,15 +52,6 @@ QLabel* makePanel(QWidget* window, const PanelLook& look)
     colours.setColor(QPalette::Light, QColor(224, 224, 224));
     panel->setPalette(colours);
     return panel;
-}
-
-QLabel* makeLabel(QWidget* window, const char* name, const char* text, QPoint at)
-{
-    auto* label = new QLabel(QString::fromLatin1(text), window);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(at);
-    label->adjustSize();
-    return label;
 }
 
 struct LabelRoom {

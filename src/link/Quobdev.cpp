@@ -4,6 +4,7 @@
 #include "link/ComPorts.h"
 #include "platform/Profile.h"
 #include "platform/WindowMessage.h"
+#include "platform/Widgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,22 +56,6 @@ QString trimmedIdText(QString text)
     return text;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const char* text, QRect place)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const char* text, QRect place)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    return button;
-}
-
 } // namespace
 
 TfrmQuobDev::TfrmQuobDev(DeviceListLink& link, CProfile& profile, QWidget* parent)
@@ -120,10 +105,10 @@ void TfrmQuobDev::createControls()
         SG1->setColumnWidth(column, widths[column]);
     setRowSelection(true);
 
-    btnScan = makeButton(this, "btnScan", "Scan", {256, 62, 85, 25});
-    btnOk = makeButton(this, "btnOk", "OK", {256, 92, 85, 25});
+    btnScan = makePushButton(this, "btnScan", "Scan", {256, 62, 85, 25});
+    btnOk = makePushButton(this, "btnOk", "OK", {256, 92, 85, 25});
     btnOk->setDefault(true);
-    btnCancel = makeButton(this, "btnCancel", "Cancel", {256, 122, 85, 25});
+    btnCancel = makePushButton(this, "btnCancel", "Cancel", {256, 122, 85, 25});
     Label3 = makeLabel(this, "Label3", "Picture Transfer Rate", {8, 166, 150, 20});
     cbRate = new QComboBox(this);
     cbRate->setObjectName("cbRate");
@@ -137,19 +122,19 @@ void TfrmQuobDev::createControls()
     lblPortState->setWordWrap(true);
     lblPortState->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
-    mnuScan = PopupMenu1->addAction("&Scan");
-    mnuScan->setObjectName("mnuScan");
-    mnuChID = PopupMenu1->addAction("Change &ID");
-    mnuChID->setObjectName("mnuChID");
+    static const std::array<MenuItem<TfrmQuobDev>, 2> deviceMenu = {{
+        {"mnuScan", "&Scan", "", &TfrmQuobDev::Scan},
+        {"mnuChID", "Change &ID", "", &TfrmQuobDev::beginIdChange},
+    }};
+    PopupMenu1 = makeMenu(this, "PopupMenu1", "");
+    addMenuItems(this, PopupMenu1, deviceMenu);
+    mnuScan = findChild<QAction*>("mnuScan");
+    mnuChID = findChild<QAction*>("mnuChID");
 
     connect(cbCom, &QComboBox::activated, this, &TfrmQuobDev::cbComChange);
     connect(cbRate, &QComboBox::activated, this, &TfrmQuobDev::cbRateChange);
     connect(cbDevice, &QComboBox::activated, this, &TfrmQuobDev::cbDeviceChange);
     connect(btnScan, &QPushButton::clicked, this, &TfrmQuobDev::Scan);
-    connect(mnuScan, &QAction::triggered, this, &TfrmQuobDev::Scan);
-    connect(mnuChID, &QAction::triggered, this, &TfrmQuobDev::beginIdChange);
     connect(btnOk, &QPushButton::clicked, this, [this] { cancelled = false; accept(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { cancelled = true; reject(); });
     connect(SG1, &QTableWidget::cellClicked, this, [this](int row) { if (currentPort) Select(row); });
@@ -199,7 +184,7 @@ void TfrmQuobDev::FormShow()
 void TfrmQuobDev::readSavedChoice()
 {
     savedId_ = savedPort_ = 0;
-    if (!profile_.ReadInt("INIT", "ID", savedId_) || savedId_ < 0 || savedId_ > 99)
+    if (!profile_.ReadInt("INIT", "ID", savedId_) || savedId_ < 0 || savedId_ > lastDeviceId)
         savedId_ = 0;
     if (!profile_.ReadInt("INIT", "COM", savedPort_) || savedPort_ < 0 || savedPort_ > 4)
         savedPort_ = 0;
@@ -411,7 +396,7 @@ void TfrmQuobDev::setWindowsEnabled(bool enabled)
 
 void TfrmQuobDev::Scan()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    HourGlass hourGlass;
     setWindowsEnabled(false);
     const QString title = textForKey("MB_TI_SCAN");
     if (waitWindow) {
@@ -439,7 +424,6 @@ void TfrmQuobDev::Scan()
     if (waitWindow)
         sendMessage(waitWindow, Msg::WaitClose);
     Rebuild();
-    QApplication::restoreOverrideCursor();
 }
 
 void TfrmQuobDev::PopupMenu1Popup(const QPoint& at)

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPushButton>
 
 namespace vantrel {
 
@@ -16,6 +17,51 @@ HourGlass::~HourGlass()
 {
     if (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
+}
+
+namespace {
+
+QLabel* namedLabel(QWidget* parent, const char* name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+QLabel* sizedToText(QLabel* label, const QPoint& at)
+{
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place)
+{
+    QLabel* label = namedLabel(parent, name, text);
+    label->setGeometry(place);
+    return label;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QPoint& at)
+{
+    return sizedToText(namedLabel(parent, name, text), at);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QPoint& at, const QFont& font)
+{
+    QLabel* label = namedLabel(parent, name, text);
+    label->setFont(font);
+    return sizedToText(label, at);
+}
+
+QPushButton* makePushButton(QWidget* parent, const char* name, const QString& text, const QRect& place)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(place);
+    return button;
 }
 
 QMenu* makeMenu(QWidget* parent, const char* name, const char* caption)

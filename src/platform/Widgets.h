@@ -8,7 +8,11 @@
 #include <cstddef>
 
 class QAction;
+class QFont;
 class QLabel;
+class QPoint;
+class QPushButton;
+class QRect;
 class QWidget;
 
 namespace vantrel {
@@ -22,6 +26,14 @@ public:
     HourGlass(const HourGlass&) = delete;
     HourGlass& operator=(const HourGlass&) = delete;
 };
+
+// A label named `name` (the localiser finds its text by that name) showing `text` in `place`.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place);
+// A label at `at`, as large as its text in the parent's font or in `font`.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QPoint& at);
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QPoint& at, const QFont& font);
+// A push button named `name` showing `text` in `place`.
+QPushButton* makePushButton(QWidget* parent, const char* name, const QString& text, const QRect& place);
 
 // A menu named `name`; its item in a menu bar is named `name` + "Item".
 QMenu* makeMenu(QWidget* parent, const char* name, const char* caption);
