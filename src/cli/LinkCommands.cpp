@@ -268,7 +268,7 @@ bool parseId(const std::string& text, int& id)
 {
     char* end = nullptr;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < firstDeviceId || value > lastDeviceId)
+    if (text.empty() || *end != '\0' || !isDeviceId(value))
         return false;
     id = static_cast<int>(value);
     return true;

@@ -309,7 +309,7 @@ void TfrmAvCtl::setMainWindow(TfrmCptMain* window)
     // The main window's questions and warnings, as they are when the check runs.
     session_.setSideFileCheck([this](const std::string& path, const std::string& extension,
                                      uint64_t bytes, bool ask) {
-        return mainWindow_ ? targetPathCheck(path, extension, bytes, ask, mainWindow_->dialogs()) : path;
+        return mainWindow_ ? targetPathCheckWith(mainWindow_->dialogs())(path, extension, bytes, ask) : path;
     });
 }
 

@@ -10,13 +10,34 @@ using QuobCommand = std::array<uint8_t, 7>;
 // IDs 1 to 99 address single devices, which always answer; 100 to 127 get no answer.
 constexpr int firstDeviceId = 1;
 constexpr int lastDeviceId = 99;
-constexpr bool isDeviceId(int id)
+constexpr bool isDeviceId(long id)
 {
     return id >= firstDeviceId && id <= lastDeviceId;
 }
 
 // A pending answer is asked again at most this many times before the wait gives up.
 constexpr int settleExchangeLimit = 202;
+
+// The time code's rate as the status answer's byte 5 gives it in its rate bit.
+constexpr uint8_t statusRateBit = 0x40;
+
+struct TimeCodeRate {
+    uint8_t rateBit; // byte 5 masked with statusRateBit
+    int framesPerSecond;
+};
+
+constexpr TimeCodeRate timeCodeRates[] = {
+    {0x00, 30},
+    {statusRateBit, 25},
+};
+
+constexpr int framesPerSecondOfStatus(uint8_t rateByte)
+{
+    for (const TimeCodeRate& row : timeCodeRates)
+        if (row.rateBit == (rateByte & statusRateBit))
+            return row.framesPerSecond;
+    return timeCodeRates[0].framesPerSecond;
+}
 
 // The Quob command table. Rows marked "not sent" are kept as protocol constants.
 namespace QuobCmd {

@@ -170,7 +170,7 @@ bool QuobVtr::DecodeStatus()
 
 bool QuobVtr::decodeTimeCode(const QuobPacket& answer)
 {
-    const int fps = (answer[5] & flagBit) ? 25 : 30;
+    const int fps = framesPerSecondOfStatus(answer[5]);
     framesPerSecond = fps;
     const int hours = answer[6] & sixBits;
     const int minutes = answer[7] & sixBits;
