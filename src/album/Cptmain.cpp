@@ -6,9 +6,10 @@
 #include "album/IndexDragging.h"
 #include "album/ImageWindowsLink.h"
 #include "album/MainDialogs.h"
+#include "album/MainSettings.h"
+#include "album/MainToolbar.h"
 #include "album/MainWindowSaves.h"
 #include "album/OpenBatch.h"
-#include "album/ToolbarArt.h"
 #include "capture/PictureRoom.h"
 #include "platform/WindowPosition.h"
 #include "i18n/Localiser.h"
@@ -29,7 +30,6 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileInfo>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -37,7 +37,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -56,37 +55,13 @@ namespace {
 
 // The built-in colour of the index area (red 32, green 164, blue 191), as 0x00BBGGRR.
 constexpr uint32_t defaultBackColor = 0x00BFA420;
-constexpr int toolbarHeight = 41;
-constexpr int toolButtonSize = 34;
-constexpr QSize logoSize(209, 23);
-constexpr int logoRightGap = 20;
-constexpr int logosHiddenWidth = 410;
 constexpr int lastPlace = albumMaxPictures;
-constexpr int maxDroppedNameLength = 300;
 
 // Ctrl with these keys of the numeric keypad moves the keyboard cursor through the index.
 constexpr std::pair<int, CursorKey> cursorKeys[] = {
     {Qt::Key_0, CursorKey::select}, {Qt::Key_2, CursorKey::rowDown}, {Qt::Key_8, CursorKey::rowUp},
     {Qt::Key_4, CursorKey::back},   {Qt::Key_6, CursorKey::on},
 };
-
-struct ToolButtonPlace {
-    const char* name;
-    const char* hint;
-    int left;
-};
-
-constexpr ToolButtonPlace toolButtons[] = {
-    {"btnOpen", "Open Album...", 5},
-    {"btnSave", "Save Album", 39},
-    {"btnVCR", "Open VCR Controll", 81},
-    {"btnEDS", "Open Full Image", 115},
-};
-
-QString withoutMnemonic(QString text)
-{
-    return text.remove(QRegularExpression("&(?!&)")).remove(QRegularExpression("\\(\\)$"));
-}
 
 } // namespace
 
@@ -137,50 +112,17 @@ void TfrmCptMain::createControls()
     // On a screen of small pixels the thumbnails are decoded with as many more pixels.
     album.setThumbnailScale(qRound(devicePixelRatioF()) >= 2 ? 2 : 1);
 
-    createToolbar();
+    pnlToolbar = new MainToolbar(centralWidget(), width());
+    btnOpen = pnlToolbar->btnOpen;
+    btnSave = pnlToolbar->btnSave;
+    btnVCR = pnlToolbar->btnVCR;
+    btnEDS = pnlToolbar->btnEDS;
+    btnLogoEng = pnlToolbar->btnLogoEng;
+    btnLogoJpn = pnlToolbar->btnLogoJpn;
     pnlToolbar->installEventFilter(this); // drags pass over it
     Label1 = new QLabel(pnlToolbar);
     Label1->setObjectName("Label1");
     Label1->hide();
-}
-
-void TfrmCptMain::createToolbar()
-{
-    pnlToolbar = new QFrame(centralWidget());
-    pnlToolbar->setObjectName("pnlToolbar");
-    pnlToolbar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnlToolbar->setLineWidth(2);
-    pnlToolbar->setAutoFillBackground(true);
-    pnlToolbar->resize(width(), toolbarHeight);
-    const int top = (toolbarHeight - toolButtonSize) / 2;
-    for (const ToolButtonPlace& place : toolButtons) {
-        auto* button = new QToolButton(pnlToolbar);
-        button->setObjectName(place.name);
-        button->setToolTip(place.hint);
-        button->setIcon(toolbarPicture(place.name));
-        button->setIconSize(QSize(toolButtonSize - 6, toolButtonSize - 6));
-        button->setGeometry(place.left, top, toolButtonSize, toolButtonSize);
-        button->setAutoRaise(true);
-    }
-    btnOpen = pnlToolbar->findChild<QToolButton*>("btnOpen");
-    btnSave = pnlToolbar->findChild<QToolButton*>("btnSave");
-    btnVCR = pnlToolbar->findChild<QToolButton*>("btnVCR");
-    btnEDS = pnlToolbar->findChild<QToolButton*>("btnEDS");
-    btnEDS->setEnabled(false);
-    for (const char* name : {"btnLogoEng", "btnLogoJpn"}) {
-        auto* logo = new QToolButton(pnlToolbar);
-        logo->setObjectName(name);
-        QIcon picture;
-        picture.addPixmap(toolbarPicture(name), QIcon::Disabled);
-        logo->setIcon(picture);
-        logo->setIconSize(logoSize);
-        logo->resize(logoSize);
-        logo->setAutoRaise(true);
-        logo->setEnabled(false);
-        logo->setFocusPolicy(Qt::NoFocus);
-    }
-    btnLogoEng = pnlToolbar->findChild<QToolButton*>("btnLogoEng");
-    btnLogoJpn = pnlToolbar->findChild<QToolButton*>("btnLogoJpn");
 }
 
 void TfrmCptMain::createMenus()
@@ -257,11 +199,7 @@ void TfrmCptMain::connectControls()
 // Screen readers read a button's hint (or caption) and the index by its name.
 void TfrmCptMain::nameControlsForScreenReaders()
 {
-    for (QToolButton* button : pnlToolbar->findChildren<QToolButton*>())
-        button->setAccessibleName(button->toolTip().isEmpty() ? withoutMnemonic(button->text())
-                                                              : button->toolTip());
-    btnLogoEng->setAccessibleName(title);
-    btnLogoJpn->setAccessibleName(title);
+    pnlToolbar->nameForScreenReaders(title);
     ScrollBox1->setAccessibleName(textForKey("TX_INDEX"));
     ScrollBar1->setAccessibleName(textForKey("TX_INDEX"));
     lblEmptyHint->localise();
@@ -329,30 +267,20 @@ void TfrmCptMain::FormShow()
 
 void TfrmCptMain::readSettings()
 {
-    std::string text;
-    auto readPath = [&](const char* key, const std::string& fallback) {
-        return profile.ReadString("Directories", key, text) && !text.empty() ? text : fallback;
-    };
-    const std::string folder = programFolder() + "/";
-    album.setLastAlbumPath(readPath("Album", folder));
-    lastImagePath_ = readPath("Image", folder);
-    lastHtmlPath_ = readPath("HTML", folder);
-    if (profile.ReadString("Setup", "BackColor", text) && !text.empty())
-        setBackColor(static_cast<uint32_t>(std::strtoll(text.c_str(), nullptr, 10)));
-    slowTimer = profile.intOr("Setup", "SlowTimer", slowTimer);
-    imageSettings = loadImageSettings(profile);
-    const int encodeFormat = profile.intOr("Setup", "EncodeFormat", 0);
-    imageSettings.EncFormat = imageSettingOr(&ImageSettings::EncFormat, encodeFormat, 0);
+    const MainSettings stored = readMainSettings(profile, programFolder() + "/", slowTimer);
+    album.setLastAlbumPath(stored.albumPath);
+    lastImagePath_ = stored.imagePath;
+    lastHtmlPath_ = stored.htmlPath;
+    if (stored.backColor)
+        setBackColor(*stored.backColor);
+    slowTimer = stored.slowTimer;
+    imageSettings = stored.image;
 }
 
 void TfrmCptMain::writeSettings()
 {
-    profile.WriteString("Directories", "Album", album.lastAlbumPath());
-    profile.WriteString("Directories", "Image", lastImagePath_);
-    profile.WriteString("Directories", "HTML", lastHtmlPath_);
-    profile.WriteInt("Setup", "SlowTimer", slowTimer);
-    profile.WriteInt("Setup", "EncodeFormat", imageSettings.EncFormat);
-    profile.WriteString("Setup", "BackColor", std::to_string(backColor_));
+    writeMainSettings(profile, {album.lastAlbumPath(), lastImagePath_, lastHtmlPath_, backColor_, slowTimer,
+                                imageSettings});
 }
 
 // The side files of the last run come back in place order, then pictures an edit that never
@@ -457,10 +385,7 @@ void TfrmCptMain::dragEnterEvent(QDragEnterEvent* event)
 
 void TfrmCptMain::dropEvent(QDropEvent* event)
 {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile() && url.toLocalFile().size() <= maxDroppedNameLength)
-            paths << url.toLocalFile();
+    const QStringList paths = droppedFiles(*event->mimeData());
     event->acceptProposedAction();
     opens_->run(paths);
 }
@@ -607,12 +532,7 @@ void TfrmCptMain::layoutIndex()
     pnlToolbar->raise();
     updateEmptyHint();
 
-    const bool logos = width > logosHiddenWidth;
-    QToolButton* logo = language.isJapanese() ? btnLogoJpn : btnLogoEng;
-    btnLogoEng->setVisible(false);
-    btnLogoJpn->setVisible(false);
-    logo->setVisible(logos);
-    logo->move(width - logoRightGap - logoSize.width(), (toolbarHeight - logoSize.height()) / 2);
+    pnlToolbar->placeLogo(width, language.isJapanese());
 }
 
 // The hint stands in the middle of the index area below the tool bar while it is empty.

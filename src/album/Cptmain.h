@@ -2,6 +2,7 @@
 #include "album/Album.h"
 #include "album/AlbumIndex.h"
 #include "album/IndexEditing.h"
+#include "album/MainToolbar.h"
 #include "capture/CaptureWindows.h"
 #include "i18n/LanguageTable.h"
 #include "image/BackColour.h"
@@ -19,7 +20,6 @@
 #include <memory>
 
 
-class QFrame;
 class QLabel;
 class QMenu;
 class QScrollBar;
@@ -109,7 +109,7 @@ public:
     int pictureCount() override { return album.count(); }
     std::string sideFileName(int place) override { return album.sideFilePath(place); }
 
-    QFrame* pnlToolbar;
+    MainToolbar* pnlToolbar;
     QToolButton* btnOpen;
     QToolButton* btnSave;
     QToolButton* btnVCR;
@@ -144,7 +144,6 @@ private:
     friend class OpenBatch;
 
     void createControls();
-    void createToolbar();
     void createMenus();
     void connectControls();
     void nameControlsForScreenReaders();

@@ -11,9 +11,26 @@
 #include "platform/Widgets.h"
 
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <cstdio>
 
 namespace vantrel {
+
+namespace {
+
+constexpr int maxDroppedNameLength = 300;
+
+} // namespace
+
+QStringList droppedFiles(const QMimeData& data)
+{
+    QStringList paths;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile() && url.toLocalFile().size() <= maxDroppedNameLength)
+            paths << url.toLocalFile();
+    return paths;
+}
 
 void OpenBatch::run(const QStringList& paths)
 {

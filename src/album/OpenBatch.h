@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <string>
 
+class QMimeData;
+
 namespace vantrel {
 
 class TfrmCptMain;
@@ -33,5 +35,8 @@ private:
     bool running_ = true;
     int albumsInBatch_ = 0;
 };
+
+// The files dropped from the file manager: local ones, with names of up to 300 characters.
+QStringList droppedFiles(const QMimeData& data);
 
 } // namespace vantrel
