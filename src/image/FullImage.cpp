@@ -2,19 +2,18 @@
 
 #include "image/TargetPath.h"
 #include "i18n/Localiser.h"
-#include "image/Dvf.h"
 #include "image/Conversions.h"
 #include "image/Dvf.h"
 #include "image/ImageWindowsHost.h"
 #include "image/ImageType.h"
 #include "image/ImageWindowsText.h"
+#include "image/PreviewBitmap.h"
 #include "image/BackColour.h"
 #include "image/Clipboard.h"
 #include "image/Resampling.h"
 #include "image/ViewBtn.h"
 #include "image/ViewerGlyphs.h"
 #include "image/ViewerPaintBox.h"
-#include "image/WholeFile.h"
 #include "platform/Paths.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
@@ -37,7 +36,6 @@
 #include <QToolButton>
 
 #include <cstdio>
-#include <filesystem>
 
 namespace vantrel {
 
@@ -51,81 +49,9 @@ constexpr int logoHeight = 23;
 constexpr int logoRightMargin = 20;
 constexpr int logoHideWidth = 550;
 constexpr int factsWidth = 300;
-constexpr int minimumInterval = 100;
-constexpr int previewRoomWidth = 720;
-constexpr int previewRoomHeight = 576;
 constexpr int lastEditorNumber = 99;
 
 using Handler = void (TfrmFullImage::*)();
-
-using Item = MenuItem<TfrmFullImage>;
-
-// Items that stand for a submenu or a check mark are finished in createMenus.
-const std::array<MenuColumn<TfrmFullImage, 12>, 6> mainMenu = {{
-    {"mnuFile", "&File",
-     {{{"mnuSaveImage", "Save &Image As...", "Ctrl+I", &TfrmFullImage::mnuSaveImageClick},
-       {"-", "", "", nullptr},
-       {"mnuClose", "&Close", "", nullptr}}}},
-    {"mnuEdit", "&Edit",
-     {{{"mnuCopy", "&Copy", "Ctrl+C", &TfrmFullImage::mnuCopyClick},
-       {"mnuOpenEdit", "&Open Editor", "", &TfrmFullImage::mnuOpenEditClick}}},
-     &TfrmFullImage::mnuEditClick},
-    {"mnuView", "&View",
-     {{{"mnuBrdr", "&Border", "", &TfrmFullImage::mnuBrdrClick},
-       {"mnuToolBar", "&Tool Bar", "", &TfrmFullImage::mnuToolBarClick},
-       {"mnuSize", "&Size", "", nullptr},
-       {"-", "", "", nullptr},
-       {"mnuFirst", "&First Image", "F5", &TfrmFullImage::btnFirstClick},
-       {"mnuPrev", "&Previos Image", "F6", &TfrmFullImage::btnPrevClick},
-       {"mnuNext", "&Next Image", "F7", &TfrmFullImage::btnNextClick},
-       {"mnuLast", "&Last Image", "F8", &TfrmFullImage::btnLastClick},
-       {"-", "", "", nullptr},
-       {"mnuSS", "Slide Sho&w", "F9", &TfrmFullImage::btnSSClick}}}},
-    {"mnuSetup", "&Settings",
-     {{{"mnuSet1", "&Save Image...", "", nullptr},
-       {"mnuSet3", "Slide Sho&w...", "", nullptr},
-       {"mnuSet4", "&Back Color", "", nullptr},
-       {"mnuCodec", "&Codec", "", nullptr}}}},
-    {"mnuWindow", "&Window",
-     {{{"mnuButton", "&Button", "", nullptr},
-       {"mnuIndex", "&Index", "", nullptr},
-       {"mnuVCR", "&DV Controller", "", nullptr}}}},
-    {"mnuHelp", "&Help",
-     {{{"mnuCont", "&Contents", "F1", nullptr},
-       {"mnuKeyword", "&Keyword", "", nullptr},
-       {"-", "", "", nullptr},
-       {"mnuAbout", "&About Vantrel", "", nullptr}}}},
-}};
-
-const std::array<Item, 10> popupItems = {{
-    {"pumBrdr", "&Border", "", &TfrmFullImage::mnuBrdrClick},
-    {"pumToolBar", "&Tool Bar", "", &TfrmFullImage::mnuToolBarClick},
-    {"pumSize", "&Size", "", nullptr},
-    {"-", "", "", nullptr},
-    {"pumFirst", "&First Image", "", &TfrmFullImage::btnFirstClick},
-    {"pumPrev", "&Previos Image", "", &TfrmFullImage::btnPrevClick},
-    {"pumNext", "&Next Image", "", &TfrmFullImage::btnNextClick},
-    {"pumLast", "&Last Image", "", &TfrmFullImage::btnLastClick},
-    {"-", "", "", nullptr},
-    {"pumSS", "&Slide Show", "", &TfrmFullImage::btnSSClick},
-}};
-
-// The keys every image viewer of the desktop answers. None takes a key the menus give
-// another meaning: F5 stays First Image, so the slide show keeps F9.
-struct SharedKey {
-    const char* name;
-    Qt::Key key;
-    Handler handler;
-};
-
-constexpr SharedKey sharedKeys[] = {
-    {"keyNext", Qt::Key_Space, &TfrmFullImage::spaceKeyPress},
-    {"keyPrev", Qt::Key_Backspace, &TfrmFullImage::backspaceKeyPress},
-    {"keyFirst", Qt::Key_Home, &TfrmFullImage::btnFirstClick},
-    {"keyLast", Qt::Key_End, &TfrmFullImage::btnLastClick},
-    {"keyFullScreen", Qt::Key_F11, &TfrmFullImage::fullScreenKeyPress},
-    {"keyLeave", Qt::Key_Escape, &TfrmFullImage::escapeKeyPress},
-};
 
 // In the order of navigationButtons.
 struct ToolbarButton {
@@ -235,12 +161,15 @@ void TfrmFullImage::createControls()
     // A coarse timer may fire 5% late, which the minimum interval would feel.
     Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TfrmFullImage::Timer1Timer);
+    slideShow_ = std::make_unique<SlideShow>(*Timer1, settings_, *this);
 
     createMenus();
     createPictureMenu();
     createSharedKeys();
     client->installEventFilter(this);
 }
+
+TfrmFullImage::~TfrmFullImage() = default;
 
 void TfrmFullImage::createToolbar(QWidget* client)
 {
@@ -272,103 +201,6 @@ void TfrmFullImage::createToolbar(QWidget* client)
         logo->setEnabled(false);
         logo->resize(logoWidth, logoHeight);
         (japanese ? btnLogoJpn : btnLogoEng) = logo;
-    }
-}
-
-QAction* TfrmFullImage::action(const char* name) const
-{
-    return findChild<QAction*>(name);
-}
-
-void TfrmFullImage::setChecked(std::initializer_list<const char*> names, bool checked)
-{
-    for (const char* name : names)
-        if (QAction* item = action(name))
-            item->setChecked(checked);
-}
-
-namespace {
-
-// The Border and Tool Bar marks and the Size submenu, in the main menu ("mnu") and the
-// popup ("pum").
-void finishViewItems(TfrmFullImage* window, const QString& prefix)
-{
-    for (const char* name : {"Brdr", "ToolBar"}) {
-        QAction* item = window->findChild<QAction*>(prefix + name);
-        item->setCheckable(true);
-        item->setChecked(true);
-    }
-    QMenu* size = makeMenu(window, qPrintable(prefix + "SizeMenu"), "&Size");
-    window->findChild<QAction*>(prefix + "Size")->setMenu(size);
-    for (int tag : {1, 2}) {
-        QAction* item = addMenuItem(size, qPrintable(prefix + (tag == 1 ? "Normal" : "FullScreen")),
-                                tag == 1 ? "&Normal" : "&Full Screen");
-        item->setCheckable(true);
-        item->setChecked(tag == 1);
-        QObject::connect(item, &QAction::triggered, window, [window, tag] { window->mnuSize0Click(tag); });
-    }
-}
-
-} // namespace
-
-void TfrmFullImage::createMenus()
-{
-    buildMenuBar(this, menuBar(), mainMenu);
-    // Shortcuts keep working while the menu bar is hidden (no border).
-    addActions(findChildren<QAction*>());
-
-    connect(action("mnuClose"), &QAction::triggered, this, &QWidget::close);
-    finishViewItems(this, "mnu");
-
-    // Settings pages by tag.
-    for (auto [name, tag] : {std::pair{"mnuSet1", 1}, std::pair{"mnuSet3", 3}, std::pair{"mnuSet4", 4}})
-        connect(action(name), &QAction::triggered, this, [this, tag] {
-            if (settingsWindow)
-                settingsWindow->showOnPage(tag);
-        });
-
-    // The codec choice only moves its check mark.
-    QMenu* codec = makeMenu(this, "mnuCodecMenu", "&Codec");
-    action("mnuCodec")->setMenu(codec);
-    action("mnuCodec")->setVisible(false);
-    for (const char* name : {"mnuAlternate", "mnuOrv"}) {
-        QAction* item = addMenuItem(codec, name, name[3] == 'A' ? "&Alternate" : "&Orv");
-        item->setCheckable(true);
-        item->setChecked(name[3] == 'O');
-        connect(item, &QAction::triggered, this, [this, name] {
-            setChecked({"mnuAlternate", "mnuOrv"}, false);
-            setChecked({name}, true);
-        });
-    }
-
-    connect(action("mnuButton"), &QAction::triggered, this, &TfrmFullImage::showButtonBar);
-    connect(action("mnuIndex"), &QAction::triggered, this, [this] { host_.showIndex(); });
-    connect(action("mnuVCR"), &QAction::triggered, this, [this] { host_.controllerCommand(); });
-    connect(action("mnuCont"), &QAction::triggered, this, [this] { host_.helpContents(); });
-    connect(action("mnuKeyword"), &QAction::triggered, this, [this] { host_.helpKeyword(); });
-    connect(action("mnuAbout"), &QAction::triggered, this, [this] { host_.about(); });
-}
-
-void TfrmFullImage::createPictureMenu()
-{
-    PopupMenu1 = makeMenu(this, "PopupMenu1", "");
-    addMenuItems(this, PopupMenu1, popupItems);
-    finishViewItems(this, "pum");
-    for (QWidget* area : {static_cast<QWidget*>(ScrollBox1), static_cast<QWidget*>(PaintBox1)}) {
-        area->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(area, &QWidget::customContextMenuRequested, this,
-                [this, area](const QPoint& at) { PopupMenu1->popup(area->mapToGlobal(at)); });
-    }
-}
-
-void TfrmFullImage::createSharedKeys()
-{
-    for (const SharedKey& shared : sharedKeys) {
-        auto* key = new QAction(this);
-        key->setObjectName(shared.name);
-        key->setShortcut(QKeySequence(shared.key));
-        connect(key, &QAction::triggered, this, shared.handler);
-        addAction(key);
     }
 }
 
@@ -564,7 +396,7 @@ void TfrmFullImage::btnLastClick()
 void TfrmFullImage::spaceKeyPress()
 {
     if (slideShowRunning())
-        stepSlideShow(1);
+        slideShow_->step(1);
     else
         btnNextClick();
 }
@@ -572,50 +404,27 @@ void TfrmFullImage::spaceKeyPress()
 void TfrmFullImage::backspaceKeyPress()
 {
     if (slideShowRunning())
-        stepSlideShow(-1);
+        slideShow_->step(-1);
     else
         btnPrevClick();
 }
 
-void TfrmFullImage::stepSlideShow(int step)
-{
-    const int count = pictureCount();
-    if (count == 0)
-        return;
-    const int place = (currentPlace_ - 1 + step + count) % count + 1;
-    Timer1->stop();
-    if (!showImage(place)) {
-        stopSlideShow();
-        return;
-    }
-    if (!stop_)
-        Timer1->start(slideShowInterval());
-}
-
 // ---- Slide show ----
-
-int TfrmFullImage::slideShowInterval() const
-{
-    if (settings_.IntervalMin == 1 || settings_.IntervalTime == 0)
-        return minimumInterval;
-    return settings_.IntervalTime * 1000;
-}
 
 bool TfrmFullImage::slideShowRunning() const
 {
-    return Timer1->isActive();
+    return slideShow_->running();
 }
 
 void TfrmFullImage::btnSSClick()
 {
     if (pictureCount() < 2)
         return;
-    if (Timer1->isActive())
+    if (slideShowRunning())
         stopSlideShow();
     host_.closeController();
     setSaveAndCopyEnabled(false);
-    stop_ = false;
-    Timer1->start(slideShowInterval());
+    slideShow_->start();
     setSlideShowGlyph(true);
 }
 
@@ -627,31 +436,13 @@ void TfrmFullImage::btnStopClick()
 void TfrmFullImage::stopSlideShow()
 {
     setSaveAndCopyEnabled(true);
-    stop_ = true;
-    // No tick is due any more; one that is running sees the flag and does not restart.
-    Timer1->stop();
+    slideShow_->stop();
     setSlideShowGlyph(false);
 }
 
 void TfrmFullImage::Timer1Timer()
 {
-    Timer1->stop();
-    if (pictureCount() == 0) {
-        stopSlideShow();
-        return;
-    }
-    if (stop_) {
-        stop_ = false;
-        return;
-    }
-    const int next = currentPlace_ >= pictureCount() ? 1 : currentPlace_ + 1;
-    if (!showImage(next)) {
-        stopSlideShow();
-        return;
-    }
-    serviceEvents();
-    if (!stop_)
-        Timer1->start(slideShowInterval());
+    slideShow_->tick();
 }
 
 void TfrmFullImage::setSlideShowGlyph(bool running)
@@ -810,40 +601,6 @@ void TfrmFullImage::mnuOpenEditClick()
 }
 
 // ---- Preview ----
-
-namespace {
-
-// "preview.bmp" into a frame bitmap with room for any preview; only a 24-bit picture that
-// fits the block is taken. The file is deleted whatever it held.
-bool readPreviewBitmap(const std::string& path, FrameBitmap& bitmap)
-{
-    if (!bitmap.setUp(previewRoomWidth, previewRoomHeight))
-        return false;
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return false;
-    uint8_t fileHeader[bitmapFileHeaderBytes];
-    const size_t room = bitmap.blockBytes;
-    const bool read = std::fread(fileHeader, 1, sizeof fileHeader, file.get()) == sizeof fileHeader &&
-                      std::fread(bitmap.header(), 1, room, file.get()) > 0 && std::feof(file.get());
-    file.reset();
-    std::error_code error;
-    std::filesystem::remove(path, error);
-    const uint8_t* info = bitmap.header();
-    auto word = [info](int offset) {
-        return static_cast<int>(info[offset] | info[offset + 1] << 8 | info[offset + 2] << 16 |
-                                static_cast<uint32_t>(info[offset + 3]) << 24);
-    };
-    const int width = word(4);
-    const int height = word(8);
-    if (!read || word(0) != bitmapInfoHeaderBytes || (info[14] | info[15] << 8) != 24 || width <= 0 ||
-        height <= 0 || static_cast<size_t>((width * 3 + 3) & ~3) * height + bitmapInfoHeaderBytes > room)
-        return false;
-    bitmap.setSize(width, height);
-    return true;
-}
-
-} // namespace
 
 void TfrmFullImage::previewReady()
 {

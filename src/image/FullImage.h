@@ -1,6 +1,7 @@
 #pragma once
 #include "image/FrameBitmap.h"
 #include "image/ImageSettings.h"
+#include "image/SlideShow.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -32,21 +34,22 @@ class ViewerPaintBox;
 // correction; navigation, slide show, saving, copying and handing a picture to an editor.
 // Window message: Msg::PreviewReady (1135), posted by the settings window, shows
 // "preview.bmp" of the program folder.
-class TfrmFullImage : public QMainWindow {
+class TfrmFullImage : public QMainWindow, public SlideShowViewer {
     Q_OBJECT
 public:
     // `settings` is the active image settings record, which outlives the window.
     TfrmFullImage(ImageWindowsHost& host, TfrmViewBtn& buttonBar, const ImageSettings& settings,
                   QWidget* parent = nullptr);
+    ~TfrmFullImage() override;
 
     // Every display path goes through here; false leaves picture, caption and place alone.
-    bool showImage(int place);
+    bool showImage(int place) override;
     // Shows the place, then restores the window when minimised or shows it when hidden.
     bool openAt(int place);
-    void stopSlideShow();
+    void stopSlideShow() override;
     bool slideShowRunning() const;
 
-    int currentPlace() const { return currentPlace_; }
+    int currentPlace() const override { return currentPlace_; }
     void setCurrentPlace(int place) { currentPlace_ = place; }
     QSize displaySize() const { return displaySize_; }
     bool shownWide() const { return shownWide_; }
@@ -121,7 +124,6 @@ private:
     void createMenus();
     void createPictureMenu();
     void createSharedKeys();
-    void stepSlideShow(int step);
     void enterWindowFullScreen();
     void leaveWindowFullScreen();
     QAction* action(const char* name) const;
@@ -135,8 +137,7 @@ private:
     void layoutWindow();
     void fitWindowToPicture();
     void setCaptions();
-    int pictureCount() const;
-    int slideShowInterval() const;
+    int pictureCount() const override;
     void Timer1Timer();
     void setSlideShowGlyph(bool running);
     void setSaveAndCopyEnabled(bool enabled);
@@ -148,6 +149,7 @@ private:
     ImageWindowsHost& host_;
     TfrmViewBtn& buttonBar_;
     const ImageSettings& settings_;
+    std::unique_ptr<SlideShow> slideShow_;
     FrameBitmap bitmap_;
     int currentPlace_ = 0;
     QSize displaySize_{768, 576};
@@ -160,7 +162,6 @@ private:
     bool windowFullScreen_ = false;
     bool fullScreenSizeBefore_ = false;
     bool busy_ = false;
-    bool stop_ = false;
     int toolbarHeight_ = 41;
     int relayouts_ = 0;
 };
