@@ -81,8 +81,8 @@ TfrmCptMain::TfrmCptMain(QWidget* parent) : QMainWindow(parent), backColor_(defa
     title = language.textForKey("TI_MAIN");
     localise(language, this);
     nameControlsForScreenReaders();
-    btnLogoJpn->setVisible(language.isJapanese());
-    btnLogoEng->setVisible(!language.isJapanese());
+    pnlToolbar->btnLogoJpn->setVisible(language.isJapanese());
+    pnlToolbar->btnLogoEng->setVisible(!language.isJapanese());
     savedToolbarHeight_ = toolbarHeight_ = pnlToolbar->height();
     updateCaption();
     updateMenuStates();
@@ -113,12 +113,6 @@ void TfrmCptMain::createControls()
     album.setThumbnailScale(qRound(devicePixelRatioF()) >= 2 ? 2 : 1);
 
     pnlToolbar = new MainToolbar(centralWidget(), width());
-    btnOpen = pnlToolbar->btnOpen;
-    btnSave = pnlToolbar->btnSave;
-    btnVCR = pnlToolbar->btnVCR;
-    btnEDS = pnlToolbar->btnEDS;
-    btnLogoEng = pnlToolbar->btnLogoEng;
-    btnLogoJpn = pnlToolbar->btnLogoJpn;
     pnlToolbar->installEventFilter(this); // drags pass over it
     Label1 = new QLabel(pnlToolbar);
     Label1->setObjectName("Label1");
@@ -184,10 +178,10 @@ QAction* TfrmCptMain::action(const char* name) const
 
 void TfrmCptMain::connectControls()
 {
-    connect(btnOpen, &QToolButton::clicked, this, &TfrmCptMain::mnuOpenClick);
-    connect(btnSave, &QToolButton::clicked, this, &TfrmCptMain::mnuSaveAsClick);
-    connect(btnVCR, &QToolButton::clicked, this, &TfrmCptMain::mnuVCRClick);
-    connect(btnEDS, &QToolButton::clicked, this, &TfrmCptMain::openViewer);
+    connect(pnlToolbar->btnOpen, &QToolButton::clicked, this, &TfrmCptMain::mnuOpenClick);
+    connect(pnlToolbar->btnSave, &QToolButton::clicked, this, &TfrmCptMain::mnuSaveAsClick);
+    connect(pnlToolbar->btnVCR, &QToolButton::clicked, this, &TfrmCptMain::mnuVCRClick);
+    connect(pnlToolbar->btnEDS, &QToolButton::clicked, this, &TfrmCptMain::openViewer);
     connect(index, &AlbumIndex::menuStatesChanged, this, [this] {
         updateEmptyHint();
         updateMenuStates();
@@ -574,7 +568,7 @@ void TfrmCptMain::mnuWindowClick()
 
 void TfrmCptMain::setViewerEnabled(bool enabled)
 {
-    btnEDS->setEnabled(enabled);
+    pnlToolbar->btnEDS->setEnabled(enabled);
     action("mnuFull")->setEnabled(enabled);
     if (frmImageType)
         frmImageType->btnPreview->setEnabled(enabled);

@@ -109,13 +109,8 @@ public:
     int pictureCount() override { return album.count(); }
     std::string sideFileName(int place) override { return album.sideFilePath(place); }
 
+    // The tool bar's buttons are pnlToolbar->btnOpen ... btnEDS.
     MainToolbar* pnlToolbar;
-    QToolButton* btnOpen;
-    QToolButton* btnSave;
-    QToolButton* btnVCR;
-    QToolButton* btnEDS;
-    QToolButton* btnLogoEng;
-    QToolButton* btnLogoJpn;
     QLabel* Label1;
     AlbumIndex* index;
     // The index's slot area and scroll bar.

@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, IndexColumnsHeightAndScrolling)
     EXPECT_EQ(main.slotAt(7)->pos(), QPoint(5, 211));
     EXPECT_EQ(main.slotAt(7)->accessibleName(), "Picture 07, 00:01:02:06");
     EXPECT_TRUE(main.slotAt(10)->isVisible());
-    EXPECT_TRUE(main.btnEDS->isEnabled());
+    EXPECT_TRUE(main.pnlToolbar->btnEDS->isEnabled());
     // Scrolled to the end; the wheel and message 52772 move up and down by the steps.
     ASSERT_TRUE(main.ScrollBar1->isVisible());
     const int end = main.ScrollBar1->maximum();
@@ -211,7 +211,7 @@ TEST_F(MainWindowTest, TwoAlbumsInOneOpenReplaceThenAppend)
     ASSERT_TRUE(main.album.modified());
     dialogs->answers = {false}; // do not save the changed album
     dialogs->filesToOpen = {{QString::fromStdString(first), QString::fromStdString(second)}};
-    QTest::mouseClick(main.btnOpen, Qt::LeftButton);
+    QTest::mouseClick(main.pnlToolbar->btnOpen, Qt::LeftButton);
 
     EXPECT_EQ(timeCodes(), (std::vector<std::string>{"00:00:10:00", "00:00:11:00", "00:00:20:00",
                                                      "00:00:21:00", "00:00:22:00"}));
@@ -373,7 +373,7 @@ TEST_F(MainWindowTest, MenuItemsFollowTheAlbum)
          }, false, true, false, false, true},
         {"saved", [&] {
              dialogs->albumNames = {QString::fromStdString(files.file("named.zal"))};
-             QTest::mouseClick(main.btnSave, Qt::LeftButton);
+             QTest::mouseClick(main.pnlToolbar->btnSave, Qt::LeftButton);
          }, true, true, false, false, true},
         {"one selected", [&] { main.album.setSelected(2, true); }, true, true, true, false, true},
     };
@@ -386,7 +386,7 @@ TEST_F(MainWindowTest, MenuItemsFollowTheAlbum)
         EXPECT_EQ(enabled("mnuDelete"), state.saveImage) << state.step;
         EXPECT_EQ(enabled("mnuOpenHTML"), state.openHtml) << state.step;
         EXPECT_EQ(enabled("mnuFull"), state.full) << state.step;
-        EXPECT_EQ(main.btnEDS->isEnabled(), state.full) << state.step;
+        EXPECT_EQ(main.pnlToolbar->btnEDS->isEnabled(), state.full) << state.step;
     }
     EXPECT_EQ(main.windowTitle(), QString::fromStdString("Vantrel [" + files.file("named.zal") + "]"));
 }
@@ -462,7 +462,7 @@ struct IndexHand {
     {
         drag(from, Part::thumbnail, main.ScrollBox1, background(), keys);
     }
-    void ctrlKeypad(Qt::Key key) { QTest::keyClick(main.btnOpen, key, Qt::ControlModifier | Qt::KeypadModifier); }
+    void ctrlKeypad(Qt::Key key) { QTest::keyClick(main.pnlToolbar->btnOpen, key, Qt::ControlModifier | Qt::KeypadModifier); }
 };
 
 struct EditStep {
@@ -542,7 +542,7 @@ TEST_F(MainWindowTest, EditingTheIndexWithMouseAndKeys)
                   h.ctrlKeypad(Qt::Key_6);
                   EXPECT_EQ(h.main.editing.cursor(), 1);
                   EXPECT_FALSE(h.main.slotAt(3)->highlighted());
-                  QTest::keyClick(h.main.btnOpen, Qt::Key_6, Qt::KeypadModifier); // without Ctrl
+                  QTest::keyClick(h.main.pnlToolbar->btnOpen, Qt::Key_6, Qt::KeypadModifier); // without Ctrl
                   EXPECT_EQ(h.main.editing.cursor(), 1);
               }, upTo(3), {}},
              {"clicks 350 ms apart", [&](IndexHand& h) {

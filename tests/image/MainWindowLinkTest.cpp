@@ -90,7 +90,7 @@ TEST(MainWindowLink, MainWindowOpensTheViewerAndTheSettingsPages)
 
     const struct { const char* way; int selected; std::function<void()> open; int place; } openers[] = {
         {"Image Viewer item", 0, [&] { main.findChild<QAction*>("mnuFull")->trigger(); }, 1},
-        {"tool bar button", 3, [&] { QTest::mouseClick(main.btnEDS, Qt::LeftButton); }, 3},
+        {"tool bar button", 3, [&] { QTest::mouseClick(main.pnlToolbar->btnEDS, Qt::LeftButton); }, 3},
         {"popup item", 2, [&] { main.findChild<QAction*>("pmFullImg")->trigger(); }, 2},
     };
     // Two clicks on a thumbnail 250 ms apart open the viewer there; 350 ms apart they do not.
