@@ -3,6 +3,7 @@
 #include "TitleHistory.h"
 #include "i18n/Localiser.h"
 #include "platform/Profile.h"
+#include "platform/Widgets.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -35,9 +36,7 @@ void TfrmHtmTtl::createControls()
     CB1->setEditable(true);
     CB1->setInsertPolicy(QComboBox::NoInsert);
     CB1->setGeometry(16, 8, 249, 24);
-    btnOk = new QPushButton("OK", this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setGeometry(104, 38, 75, 25);
+    btnOk = makePushButton(this, "btnOk", "OK", {104, 38, 75, 25});
     btnOk->setDefault(true);
 }
 

@@ -5,6 +5,7 @@
 #include "i18n/Localiser.h"
 #include "platform/Ticks.h"
 #include "platform/WindowMessage.h"
+#include "platform/Widgets.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -46,13 +47,8 @@ void TfrmWait::createControls()
     setFixedSize(clientSize);
     setCursor(Qt::WaitCursor);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setGeometry(8, 8, 32, 32);
-
-    lblWait = new QLabel("Please wait...", this);
-    lblWait->setObjectName("lblWait");
-    lblWait->setGeometry(48, 10, 196, 18);
+    Image1 = makeLabel(this, "Image1", QString(), {8, 8, 32, 32});
+    lblWait = makeLabel(this, "lblWait", "Please wait...", {48, 10, 196, 18});
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");
@@ -66,9 +62,7 @@ void TfrmWait::createControls()
     Gauge1->setStyleSheet(gaugeStyle);
     Gauge1->setGeometry(1, 1, 194, 18);
 
-    btnAbort = new QPushButton("Stop", this);
-    btnAbort->setObjectName("btnAbort");
-    btnAbort->setGeometry(88, 62, 76, 26);
+    btnAbort = makePushButton(this, "btnAbort", "Stop", {88, 62, 76, 26});
     btnAbort->setCursor(Qt::ArrowCursor);
     connect(btnAbort, &QPushButton::clicked, this, &TfrmWait::btnAbortClick);
 }

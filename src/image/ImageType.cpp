@@ -13,6 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/WindowMessage.h"
 #include "platform/WindowPosition.h"
+#include "platform/Widgets.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -115,10 +116,8 @@ QPixmap openImagePicture(std::string_view kind)
 
 void addPicture(QWidget* parent, const char* name, std::string_view kind, QPoint at)
 {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
+    QLabel* label = makeLabel(parent, name, QString(), {at.x(), at.y(), 52, 38});
     label->setPixmap(openImagePicture(kind));
-    label->setGeometry(at.x(), at.y(), 52, 38);
 }
 
 } // namespace
