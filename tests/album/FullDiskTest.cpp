@@ -114,6 +114,15 @@ const std::map<std::string, Writer> writers = {
          rig.dialogs->imageNames = {QString::fromStdString(rig.target + "lum01.jpg")};
          rig.trigger("mnuSaveImage");
      }}},
+    // The old picture's size passes the free-space check; its new copy has no room beside it.
+    {"save image over the old one", {false, [](Rig& rig) {
+         test::writeBytes(rig.disk.file("lum01.jpg"), std::vector<uint8_t>(1800000, 0xD8));
+     }, [](Rig& rig) {
+         rig.window->album.setSelected(1, true);
+         rig.dialogs->answers = {true}; // replace it
+         rig.dialogs->imageNames = {QString::fromStdString(rig.disk.file("lum01.jpg"))};
+         rig.trigger("mnuSaveImage");
+     }}},
     {"make HTML album", {false, {}, [](Rig& rig) {
          rig.dialogs->htmlNames = {QString::fromStdString(rig.target + "trip.htm")};
          rig.dialogs->titles = {QString("Trip")};
@@ -146,6 +155,7 @@ const Row rows[] = {
     {"save image as", fullDisk, "MSG_NODISK", 2, ""},
     {"save image as", readOnlyDisk, "MSG_INPUT", 2, ""},
     {"save image as", folderNotMade, "MSG_INPUT", 2, ""},
+    {"save image over the old one", fullDisk, "MSG_NODISK", 2, ""},
     {"make HTML album", fullDisk, "MSG_NODISK", 2, ""},
     {"make HTML album", readOnlyDisk, "MSG_INPUT", 2, ""},
     {"make HTML album", folderNotMade, "MSG_INPUT", 2, ""},
@@ -157,6 +167,8 @@ uint64_t freeSpaceFor(const Row& row)
         return oneSideFileFree;
     if (std::string(row.writer) == "save album over the old one")
         return replaceAlbumFree;
+    if (std::string(row.writer) == "save image over the old one")
+        return 0;
     return std::string(row.writer) == "settings at close" ? 0 : fullDiskFree;
 }
 

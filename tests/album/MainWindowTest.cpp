@@ -303,6 +303,53 @@ TEST_F(MainWindowTest, DroppedPicturesStopAtNinetyNine)
     EXPECT_FALSE(fileExists(home.file("lum100.dat")));
 }
 
+// Each way a picture comes into an album of 98 adds one, then warns "MSG_OVER" under the
+// normal cursor with the wait dialog closed, and leaves no hourglass behind.
+TEST_F(MainWindowTest, FullAlbumWarnsUnderTheNormalCursor)
+{
+    const std::string picture = dvfWithTimeCode(files.file("p.dvf"), {0, 0, 0, 0});
+    for (int place = 1; place <= 98; ++place)
+        fs::copy_file(picture, home.file(sideFileName(place)));
+    const QString dvf = QString::fromStdString(picture);
+    const QString jpeg = QString::fromStdString(jpegPicture(files.file("photo.jpg")));
+    TfrmCptMain& main = showWindow();
+    const auto drop = [&main](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(path)});
+        const QPoint at = main.ScrollBox1->geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&main, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&main, &drop);
+    };
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Open dialog", [&] {
+             dialogs->filesToOpen = {{dvf, dvf}};
+             QTest::mouseClick(main.btnOpen, Qt::LeftButton);
+         }},
+        {"drop", [&] { drop(jpeg); }},
+        {"handed over", [&] { main.openFiles({jpeg, dvf}); }},
+        {"captured", [&] {
+             fs::copy_file(picture, home.file(sideFileName(99)));
+             sendMessage(&main, Msg::PictureCaptured, 99, 2);
+         }},
+    };
+    for (const auto& [way, bringIn] : ways) {
+        SCOPED_TRACE(way);
+        ASSERT_EQ(main.album.count(), 98);
+        dialogs->warned.clear();
+        dialogs->hourglassAtWarning.clear();
+        bringIn();
+        EXPECT_EQ(main.album.count(), 99);
+        EXPECT_EQ(dialogs->warned, std::vector<std::string>{"MSG_OVER"});
+        EXPECT_EQ(dialogs->hourglassAtWarning, std::vector<bool>{false});
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_FALSE(wait.isVisible());
+        main.album.setSelected(main.album.count(), true);
+        main.editing.deleteSelected();
+    }
+}
+
 TEST_F(MainWindowTest, CapturedPictureArrivesAsTheNextPlace)
 {
     TfrmCptMain& main = showWindow();
@@ -667,6 +714,22 @@ TEST_F(MainWindowTest, TitleWindowSplashThenAbout)
     EXPECT_FALSE(title.isVisible());
 }
 
+// A title picture that does not read is told; the splash still loads the codec.
+TEST_F(MainWindowTest, UnreadableTitlePictureIsToldAndTheCodecStillLoads)
+{
+    for (const char* name : {"wyb_e.dat", "wyb_j.dat"})
+        test::writeBytes(home.file(name), {'n', 'o', 't', ' ', 'B', 'M'});
+    DvcRelease();
+    ScriptedDialogs messages;
+    TfrmTitle title(nullptr, &messages);
+    EXPECT_EQ(messages.warned, std::vector<std::string>{"MSG_NOTITLE"});
+    EXPECT_FALSE(fileExists(home.file("splash.bmp")));
+    title.Timer2->setInterval(300);
+    title.exec();
+    EXPECT_TRUE(DvcLoaded());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(MainWindowTest, HelpContentsAndKeywords)
 {
     TfrmCptMain& main = showWindow();
@@ -721,6 +784,39 @@ TEST_F(MainWindowTest, RendersADozenThumbnails)
     main.findChild<QAction*>("mnuCont")->trigger();
     keepPicture(main.helpWindow()->grab().toImage(), "help");
     main.helpWindow()->close();
+}
+
+// At a client width of 414 the index takes 4 columns while their rows fit; only while the bar
+// shows is its width kept free, leaving 3. The count follows from size and pictures alone, so
+// another layout keeps it.
+TEST_F(MainWindowTest, RendersFourColumnsAt414UntilTheScrollBarShows)
+{
+    TfrmCptMain& main = showWindow({414, 330});
+    ASSERT_EQ(main.clientWidth(), 414);
+    const int aboveIndex = main.height() - main.centralWidget()->height() + 41;
+    struct Case {
+        int pictures;
+        int available; // the height below the tool bar
+        int columns;
+    };
+    const Case cases[] = {
+        {8, 212, 4}, {8, 211, 3}, // two rows of four need 211: the bar shows at 211, not above
+        {12, 315, 4}, {12, 314, 3}, {13, 418, 4}, {13, 417, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.pictures) + " pictures in " + std::to_string(c.available));
+        while (main.album.count() < c.pictures)
+            main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("p.dvf"), {0, 0, 0, uint8_t(main.album.count())}))});
+        main.resize(414, c.available + aboveIndex);
+        for (int layout = 0; layout < 2; ++layout) {
+            main.layoutIndex();
+            EXPECT_EQ(main.columnCount(), c.columns);
+            EXPECT_EQ(main.ScrollBar1->isVisible(), c.columns == 3);
+            EXPECT_EQ(main.slotAt(c.columns + 1)->pos(), QPoint(5, 108));
+        }
+        if (c.pictures == 8 && c.columns == 4)
+            keepPicture(main.grab().toImage(), "main-window-414");
+    }
 }
 
 // The hint of the empty index: there at first, gone with the first picture, back when

@@ -311,13 +311,19 @@ TEST(Viewer, SaveImageAsConvertsWithTheActiveSettings)
 
 TEST(Viewer, SaveImageAsOnAFullOrReadOnlyDisk)
 {
-    const struct { bool readOnly; const char* folder; const char* message; } cases[] = {
-        {false, "", "MSG_NODISK"}, {true, "", "MSG_INPUT"}, {true, "new/", "MSG_INPUT"}};
+    // A picture over an old one of its size passes the free-space check but finds no room for
+    // its new copy: the write fails, is told, and the old one stays.
+    const std::vector<uint8_t> old(1800000, 0xD8);
+    const struct { bool readOnly; const char* folder; const char* message; bool over; } cases[] = {
+        {false, "", "MSG_NODISK", false}, {true, "", "MSG_INPUT", false}, {true, "new/", "MSG_INPUT", false},
+        {false, "", "MSG_NODISK", true}};
     for (const auto& c : cases) {
         test::SmallDisk disk(2048);
         if (!disk.mounted())
             GTEST_SKIP() << "mounting the small disk needs root";
-        ASSERT_TRUE(c.readOnly ? disk.makeReadOnly() : disk.fillLeaving(64 * 1024));
+        if (c.over)
+            test::writeBytes(disk.file("saved.jpg"), old);
+        ASSERT_TRUE(c.readOnly ? disk.makeReadOnly() : disk.fillLeaving(c.over ? 0 : 64 * 1024));
         ImageWindowsRig rig;
         rig.addPicture(dvSystem525, false);
         ASSERT_TRUE(rig.viewer->openAt(1));
@@ -326,7 +332,9 @@ TEST(Viewer, SaveImageAsOnAFullOrReadOnlyDisk)
         };
         rig.viewer->mnuSaveImageClick();
         EXPECT_EQ(rig.host.answers.warnings, std::vector<std::string>{c.message}) << c.folder;
-        EXPECT_EQ(disk.listing(), c.readOnly ? "" : "filler ") << c.folder;
+        EXPECT_EQ(disk.listing(), c.readOnly ? "" : c.over ? "filler saved.jpg " : "filler ") << c.folder;
+        if (c.over)
+            EXPECT_EQ(test::fileBytes(disk.file("saved.jpg")), old);
         EXPECT_EQ(rig.host.lastSavePath(), "");
     }
 }
