@@ -80,6 +80,13 @@ struct Writer {
     std::function<void(Rig&)> act;
 };
 
+void saveImageAs(Rig& rig)
+{
+    rig.window->album.setSelected(1, true);
+    rig.dialogs->imageNames = {QString::fromStdString(rig.target + "lum01.jpg")};
+    rig.trigger("mnuSaveImage");
+}
+
 const std::map<std::string, Writer> writers = {
     {"open picture", {true, {}, [](Rig& rig) {
          rig.window->openFiles({QString::fromStdString(test::dvfWithTimeCode(rig.files.file("a.dvf"), {0, 0, 1, 0}))});
@@ -109,19 +116,13 @@ const std::map<std::string, Writer> writers = {
          rig.window->album.setCurrentName(rig.disk.file("trip.zal"));
          rig.trigger("mnuSave");
      }}},
-    {"save image as", {false, {}, [](Rig& rig) {
-         rig.window->album.setSelected(1, true);
-         rig.dialogs->imageNames = {QString::fromStdString(rig.target + "lum01.jpg")};
-         rig.trigger("mnuSaveImage");
-     }}},
-    // The old picture's size passes the free-space check; its new copy has no room beside it.
+    {"save image as", {false, {}, saveImageAs}},
+    // The old picture's size passes the free-space check; its new copy finds no room beside it.
     {"save image over the old one", {false, [](Rig& rig) {
          test::writeBytes(rig.disk.file("lum01.jpg"), std::vector<uint8_t>(1800000, 0xD8));
      }, [](Rig& rig) {
-         rig.window->album.setSelected(1, true);
          rig.dialogs->answers = {true}; // replace it
-         rig.dialogs->imageNames = {QString::fromStdString(rig.disk.file("lum01.jpg"))};
-         rig.trigger("mnuSaveImage");
+         saveImageAs(rig);
      }}},
     {"make HTML album", {false, {}, [](Rig& rig) {
          rig.dialogs->htmlNames = {QString::fromStdString(rig.target + "trip.htm")};
@@ -167,9 +168,8 @@ uint64_t freeSpaceFor(const Row& row)
         return oneSideFileFree;
     if (std::string(row.writer) == "save album over the old one")
         return replaceAlbumFree;
-    if (std::string(row.writer) == "save image over the old one")
-        return 0;
-    return std::string(row.writer) == "settings at close" ? 0 : fullDiskFree;
+    const std::string writer = row.writer;
+    return writer == "settings at close" || writer == "save image over the old one" ? 0 : fullDiskFree;
 }
 
 TEST(FullDisk, WindowWritersGiveTheirMessageAndWriteNothingHalf)

@@ -31,10 +31,8 @@ struct ScriptedDialogs : MainDialogs {
     void warn(std::string_view key, const QString&, const QString&) override
     {
         warned.emplace_back(key);
-        const QCursor* cursor = QApplication::overrideCursor();
-        hourglassAtWarning.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+        hourglassAtWarning.push_back(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
     }
-    // Whether the hourglass stood over each warning.
     std::vector<bool> hourglassAtWarning;
     QStringList chooseFilesToOpen(const QString&, const QString&) override { return next(filesToOpen); }
     QString chooseAlbumToSave(const QString&, const QString&, const QString&) override { return next(albumNames); }

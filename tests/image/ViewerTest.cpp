@@ -311,12 +311,11 @@ TEST(Viewer, SaveImageAsConvertsWithTheActiveSettings)
 
 TEST(Viewer, SaveImageAsOnAFullOrReadOnlyDisk)
 {
-    // A picture over an old one of its size passes the free-space check but finds no room for
-    // its new copy: the write fails, is told, and the old one stays.
+    // Over an old picture of its size the save passes the free-space check, finds no room for
+    // its new copy, says so and keeps the old one.
     const std::vector<uint8_t> old(1800000, 0xD8);
-    const struct { bool readOnly; const char* folder; const char* message; bool over; } cases[] = {
-        {false, "", "MSG_NODISK", false}, {true, "", "MSG_INPUT", false}, {true, "new/", "MSG_INPUT", false},
-        {false, "", "MSG_NODISK", true}};
+    const struct { bool readOnly; const char* folder; const char* message; bool over = false; } cases[] = {
+        {false, "", "MSG_NODISK"}, {true, "", "MSG_INPUT"}, {true, "new/", "MSG_INPUT"}, {false, "", "MSG_NODISK", true}};
     for (const auto& c : cases) {
         test::SmallDisk disk(2048);
         if (!disk.mounted())
