@@ -140,6 +140,7 @@ TEST(Controller, LightsFollowEveryStateCode)
     ASSERT_TRUE(rig.running);
     TfrmAvCtl& c = *rig.controller;
     rig.controller->stopLink();
+    QCoreApplication::processEvents(); // the notices the poll posted before it stopped
     c.setTransportEnabled(true);
     struct Case {
         uint8_t code;
