@@ -19,6 +19,16 @@ HourGlass::~HourGlass()
         QApplication::restoreOverrideCursor();
 }
 
+NormalCursor::NormalCursor()
+{
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+NormalCursor::~NormalCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
 namespace {
 
 QLabel* namedLabel(QWidget* parent, const char* name, const QString& text)

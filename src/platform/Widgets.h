@@ -27,6 +27,16 @@ public:
     HourGlass& operator=(const HourGlass&) = delete;
 };
 
+// The normal cursor over a message box shown in the middle of an operation; the operation's
+// hourglass comes back afterwards.
+class NormalCursor {
+public:
+    NormalCursor();
+    ~NormalCursor();
+    NormalCursor(const NormalCursor&) = delete;
+    NormalCursor& operator=(const NormalCursor&) = delete;
+};
+
 // A label named `name` (the localiser finds its text by that name) showing `text` in `place`.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& place);
 // A label at `at`, as large as its text in the parent's font or in `font`.
