@@ -235,9 +235,14 @@ void TfrmCptMain::createMenus()
     PopupMenu1->actions().back()->setVisible(false);
 }
 
+// Looked up in the menus: a search of the whole window would walk every slot of the index,
+// and the menu states are updated after every picture.
 QAction* TfrmCptMain::action(const char* name) const
 {
-    return findChild<QAction*>(name);
+    if (QAction* item = menuBar()->findChild<QAction*>(name))
+        return item;
+    QAction* item = PopupMenu1 ? PopupMenu1->findChild<QAction*>(name) : nullptr;
+    return item ? item : findChild<QAction*>(name);
 }
 
 void TfrmCptMain::connectControls()

@@ -122,7 +122,7 @@ public:
     QWidget* ScrollBox1;
     EmptyAlbumHint* lblEmptyHint;
     QScrollBar* ScrollBar1;
-    QMenu* PopupMenu1;
+    QMenu* PopupMenu1 = nullptr;
 
 protected:
     bool event(QEvent* event) override;
