@@ -38,12 +38,13 @@ QFont fixedFont(const char* family, int pointSize)
     return font;
 }
 
+// Sized to its text when the slot is first shown (fitLabels): a slot's texts are set right
+// after it is made, and a size worked out for the built-in text would be thrown away.
 QLabel* makeLabel(QWidget* parent, const char* name, const char* text, const QFont& font)
 {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(font);
-    label->adjustSize();
     return label;
 }
 
@@ -98,6 +99,7 @@ void AlbumSlot::createControls(double dotsPerInch)
     lblTime->move(look.timeLeft, timeLabelTop);
     lblNumber = makeLabel(this, "lblNumber", "00", fixedFont("Arial", look.pointSize));
     lblNumber->move(numberLabelAt);
+    labelsToFit_ = true;
 
     // Moves without a button down reach the slot too: they attach or detach the popup menu.
     for (QWidget* control : controls()) {
@@ -116,15 +118,38 @@ void AlbumSlot::setPlace(int place)
 {
     place_ = place;
     lblNumber->setText(QString("%1").arg(place, 2, 10, QChar('0')));
-    lblNumber->adjustSize();
-    updateAccessibleName();
+    labelTextChanged();
 }
 
 void AlbumSlot::setTimeCode(const QString& timeCode)
 {
+    if (timeCode == lblTime->text())
+        return;
     lblTime->setText(timeCode);
-    lblTime->adjustSize();
+    labelTextChanged();
+}
+
+// A shown slot fits its labels at once, a hidden one when it is shown.
+void AlbumSlot::labelTextChanged()
+{
+    labelsToFit_ = true;
+    if (isVisible())
+        fitLabels();
     updateAccessibleName();
+}
+
+void AlbumSlot::fitLabels()
+{
+    lblTime->adjustSize();
+    lblNumber->adjustSize();
+    labelsToFit_ = false;
+}
+
+void AlbumSlot::showEvent(QShowEvent* event)
+{
+    if (labelsToFit_)
+        fitLabels();
+    QFrame::showEvent(event);
 }
 
 void AlbumSlot::setThumbnail(const QImage& thumbnail)
@@ -133,10 +158,10 @@ void AlbumSlot::setThumbnail(const QImage& thumbnail)
     pbThumb->update();
 }
 
+// The controls inside show and hide with the slot.
 void AlbumSlot::showSlot(bool visible)
 {
-    for (QWidget* control : controls())
-        control->setVisible(visible);
+    setVisible(visible);
 }
 
 void AlbumSlot::highlight(bool on)

@@ -61,9 +61,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls(double dotsPerInch);
+    void labelTextChanged();
+    void fitLabels();
     void updateAccessibleName();
     void applyColours();
 
@@ -73,6 +76,7 @@ private:
     QMenu* popupMenu_ = nullptr;
     int place_ = 0;
     bool highlighted_ = false;
+    bool labelsToFit_ = false; // a text changed while the slot was hidden
 };
 
 // "Picture 07, 00:01:02:03": what a screen reader says for a slot.
