@@ -190,11 +190,12 @@ bool convertToSizes(const std::string& dvfPath, const std::vector<SizedSave>& sa
     if (format != saveAsJpeg && format != saveAsBitmap && format != saveAsPng)
         return false;
     PictureRecord record;
-    if (!decodeToBitmapFile(dvfPath, workFile(), settings, check, record))
+    const std::string work = workFile(); // found once: finding the program folder asks the system
+    if (!decodeToBitmapFile(dvfPath, work, settings, check, record))
         return false;
     ImageDocument picture;
-    const bool loaded = picture.load(workFile());
-    removeFile(workFile());
+    const bool loaded = picture.load(work);
+    removeFile(work);
     if (!loaded)
         return false;
     const PictureFacts facts = pictureFactsOf(record);
