@@ -57,23 +57,6 @@ void rewriteBlocks(uint8_t* sequence, int sequenceNumber, DvSystem system, bool 
 
 char digitOf(uint8_t nibble) { return static_cast<char>('0' + nibble); }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
-    ~FileDescriptor()
-    {
-        if (descriptor_ >= 0)
-            ::close(descriptor_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    explicit operator bool() const { return descriptor_ >= 0; }
-    int get() const { return descriptor_; }
-
-private:
-    int descriptor_;
-};
-
 // Fills the parts in order, in one system call where the file allows (a read per part, or a
 // buffered stream's read per four kilobytes, costs a call each); the bytes read, fewer than
 // the parts hold when the file ends first or cannot be read.
@@ -140,15 +123,13 @@ void rewriteStoredSequences(uint8_t* sequences, DvSystem system, bool wide)
         rewriteBlocks(sequences + s * dvStoredSequenceBytes, s, system, wide);
 }
 
-bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderBytes>& header,
-                      uint8_t* frame)
+namespace {
+
+bool readFrameFrom(int descriptor, std::array<uint8_t, dvfHeaderBytes>& header, uint8_t* frame)
 {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file)
-        return false;
     header.fill(0);
     iovec headerPart{header.data(), header.size()};
-    const size_t headerRead = readIntoParts(file.get(), &headerPart, 1);
+    const size_t headerRead = readIntoParts(descriptor, &headerPart, 1);
     if (headerRead < 3 || std::memcmp(header.data(), "DVF", 3) != 0)
         return false;
     const auto system = systemOfDigit(header[dvfDigitOffset]);
@@ -158,7 +139,7 @@ bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderByte
     std::array<iovec, dvSequences625> parts{};
     for (int s = 0; s < sequences; ++s)
         parts[static_cast<size_t>(s)] = {frame + s * dvSequenceBytes + dvBlockBytes, dvStoredSequenceBytes};
-    size_t got = readIntoParts(file.get(), parts.data(), sequences);
+    size_t got = readIntoParts(descriptor, parts.data(), sequences);
     // A file that ends early leaves the rest of the frame zero.
     for (int s = 0; s < sequences; ++s) {
         const size_t filled = std::min<size_t>(got, dvStoredSequenceBytes);
@@ -166,6 +147,19 @@ bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderByte
         got -= filled;
     }
     return true;
+}
+
+} // namespace
+
+bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderBytes>& header,
+                      uint8_t* frame)
+{
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool read = readFrameFrom(descriptor, header, frame);
+    ::close(descriptor);
+    return read;
 }
 
 bool readPictureFile(PictureRecord& record)
