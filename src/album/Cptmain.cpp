@@ -239,6 +239,14 @@ void TfrmCptMain::createMenus()
 // and the menu states are updated after every picture.
 QAction* TfrmCptMain::action(const char* name) const
 {
+    QPointer<QAction>& known = actions_[name];
+    if (!known)
+        known = findAction(name);
+    return known;
+}
+
+QAction* TfrmCptMain::findAction(const char* name) const
+{
     if (QAction* item = menuBar()->findChild<QAction*>(name))
         return item;
     QAction* item = PopupMenu1 ? PopupMenu1->findChild<QAction*>(name) : nullptr;
@@ -372,8 +380,9 @@ void TfrmCptMain::restoreAlbum()
     if (!files.empty())
         showWait(QString());
     for (const std::string& file : files) {
-        album.restorePicture(file);
-        QCoreApplication::processEvents();
+        // An added picture has served the events already (the index's notice does).
+        if (!album.restorePicture(file))
+            QCoreApplication::processEvents();
     }
     index->showAllSlots();
     closeWait();
