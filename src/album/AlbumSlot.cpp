@@ -74,8 +74,9 @@ void SlotPaintBox::paintEvent(QPaintEvent*)
 AlbumSlot::AlbumSlot(QWidget* indexArea, double dotsPerInch) : QFrame(indexArea)
 {
     setObjectName("pnlSlot");
-    createControls(dotsPerInch);
+    // Coloured before its controls are made: they take the colours on as they come.
     applyColours();
+    createControls(dotsPerInch);
     hide();
 }
 
@@ -90,6 +91,10 @@ void AlbumSlot::createControls(double dotsPerInch)
     pnlThumb->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlThumb->setLineWidth(1);
     pnlThumb->setGeometry(innerPanelGeometry);
+    QPalette inner = pnlThumb->palette();
+    inner.setColor(QPalette::Window, QPalette().color(QPalette::Button));
+    pnlThumb->setPalette(inner);
+    pnlThumb->setAutoFillBackground(true);
 
     pbThumb = new SlotPaintBox(pnlThumb);
     pbThumb->setGeometry(1, 1, thumbnailWidth, thumbnailHeight);
@@ -172,6 +177,8 @@ void AlbumSlot::highlight(bool on)
     applyColours();
 }
 
+// The labels show the slot's colours; the thumbnail's frame keeps the button colour it was
+// given when it was made.
 void AlbumSlot::applyColours()
 {
     QPalette colours = palette();
@@ -181,12 +188,6 @@ void AlbumSlot::applyColours()
     colours.setColor(QPalette::WindowText, highlighted_ ? system.color(QPalette::HighlightedText)
                                                         : system.color(QPalette::ButtonText));
     setPalette(colours);
-    lblTime->setPalette(colours);
-    lblNumber->setPalette(colours);
-    QPalette inner = pnlThumb->palette();
-    inner.setColor(QPalette::Window, system.color(QPalette::Button));
-    pnlThumb->setPalette(inner);
-    pnlThumb->setAutoFillBackground(true);
 }
 
 void AlbumSlot::updateAccessibleName()
