@@ -38,7 +38,7 @@ QFont fixedFont(const char* family, int pointSize)
     return font;
 }
 
-// Sized to its text when the slot is first shown (fitLabels): a slot's texts are set right
+// Sized to its text when the slot is first shown (showTexts): a slot's texts are set right
 // after it is made, and a size worked out for the built-in text would be thrown away.
 QLabel* makeLabel(QWidget* parent, const char* name, const char* text, const QFont& font)
 {
@@ -104,14 +104,13 @@ void AlbumSlot::createControls(double dotsPerInch)
     lblTime->move(look.timeLeft, timeLabelTop);
     lblNumber = makeLabel(this, "lblNumber", "00", fixedFont("Arial", look.pointSize));
     lblNumber->move(numberLabelAt);
-    labelsToFit_ = true;
+    textsToShow_ = true;
 
     // Moves without a button down reach the slot too: they attach or detach the popup menu.
     for (QWidget* control : controls()) {
         control->installEventFilter(this);
         control->setMouseTracking(true);
     }
-    updateAccessibleName();
 }
 
 QList<QWidget*> AlbumSlot::controls() const
@@ -134,26 +133,27 @@ void AlbumSlot::setTimeCode(const QString& timeCode)
     labelTextChanged();
 }
 
-// A shown slot fits its labels at once, a hidden one when it is shown.
+// A shown slot fits its labels and names itself at once, a hidden one when it is shown: a
+// slot's place and time code are set one after the other while it is hidden.
 void AlbumSlot::labelTextChanged()
 {
-    labelsToFit_ = true;
+    textsToShow_ = true;
     if (isVisible())
-        fitLabels();
-    updateAccessibleName();
+        showTexts();
 }
 
-void AlbumSlot::fitLabels()
+void AlbumSlot::showTexts()
 {
     lblTime->adjustSize();
     lblNumber->adjustSize();
-    labelsToFit_ = false;
+    updateAccessibleName();
+    textsToShow_ = false;
 }
 
 void AlbumSlot::showEvent(QShowEvent* event)
 {
-    if (labelsToFit_)
-        fitLabels();
+    if (textsToShow_)
+        showTexts();
     QFrame::showEvent(event);
 }
 
