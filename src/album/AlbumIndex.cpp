@@ -22,10 +22,14 @@ constexpr int scrollSmallChange = 8;
 constexpr int scrollLargeAmount = 200;
 constexpr int wheelNotch = 120;
 
-// Slots never go under the scroll bar: its width is kept free on the right.
-int columnsFor(int clientWidth, int barWidth)
+int columnsFor(int width)
 {
-    return std::max(1, (clientWidth - barWidth - 105) / AlbumIndex::slotPitch + 1);
+    return std::max(1, (width - 105) / AlbumIndex::slotPitch + 1);
+}
+
+int neededHeight(int pictures, int columns)
+{
+    return (pictures + columns - 1) / columns * AlbumIndex::slotPitch + AlbumIndex::slotMargin;
 }
 
 QPoint slotPosition(int place, int columns)
@@ -158,7 +162,7 @@ void AlbumIndex::placeSlot(int place, bool visible)
 {
     if (place < 1 || place > lastPlace)
         return;
-    const int columns = columnsFor(parentWidget()->width(), ScrollBar1->sizeHint().width());
+    const int columns = indexColumns(std::max(place, album_.count()), parentWidget()->size()).columns;
     AlbumSlot*& slot = slots_[static_cast<size_t>(place)];
     if (!slot) {
         slot = new AlbumSlot(ScrollBox1, screenDotsPerInch(*this));
@@ -194,14 +198,25 @@ void AlbumIndex::scrollToEnd()
     moveIndexTop(top_ - ScrollBar1->value());
 }
 
+// The bar shows when the rows of the whole width do not fit; only then is its width kept
+// free, and the fewer columns beside it need as much height or more, so the bar stays. The
+// answer depends on the size and the count alone and cannot flip from one layout to the next.
+AlbumIndex::Columns AlbumIndex::indexColumns(int pictures, QSize client) const
+{
+    const int available = client.height() - top_;
+    const int wide = columnsFor(client.width());
+    if (neededHeight(pictures, wide) < available)
+        return {wide, false};
+    return {columnsFor(client.width() - ScrollBar1->sizeHint().width()), true};
+}
+
 void AlbumIndex::layoutIndex()
 {
     setGeometry(parentWidget()->rect());
     const int barWidth = ScrollBar1->sizeHint().width();
-    const int columns = columnsFor(width(), barWidth);
+    const auto [columns, barShown] = indexColumns(album_.count(), size());
     const int available = height() - top_;
-    const int rows = (album_.count() + columns - 1) / columns;
-    const int needed = rows * slotPitch + slotMargin;
+    const int needed = neededHeight(album_.count(), columns);
 
     if (columns != columns_) {
         columns_ = columns;
@@ -210,7 +225,7 @@ void AlbumIndex::layoutIndex()
                 slot->move(slotPosition(place, columns));
     }
     ScrollBar1->setGeometry(width() - barWidth, top_, barWidth, std::max(0, available));
-    if (needed < available) {
+    if (!barShown) {
         ScrollBox1->setGeometry(0, top_, width(), available);
         ScrollBar1->setValue(0);
         ScrollBar1->hide();

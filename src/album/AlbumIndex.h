@@ -60,6 +60,12 @@ protected:
     void highlightChanged(int place) override;
 
 private:
+    struct Columns {
+        int columns;
+        bool barShown;
+    };
+    // The columns `pictures` take in a client of `client`, and whether the bar shows.
+    Columns indexColumns(int pictures, QSize client) const;
     void showPicture(int place);
     void hideSlot(AlbumSlot& slot);
     void moveIndexTop(int top);

@@ -847,6 +847,7 @@ void TfrmCptMain::closeWait()
 void TfrmCptMain::warnOver()
 {
     closeWait();
+    NormalCursor normal;
     dialogs_->warn("MSG_OVER", title, messageText("MSG_OVER"));
 }
 

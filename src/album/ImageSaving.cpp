@@ -16,12 +16,23 @@ namespace {
 
 std::string fileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
+// One picture in the settings' format; a failure the check did not tell is told through
+// `failures` when there are any.
+bool savePictureOf(const std::string& sideFile, const std::string& target, bool ask,
+                   const ImageSettings& settings, const TargetPathCheck& check, PathPrompts* failures)
+{
+    const auto convert = [&](const TargetPathCheck& asked) {
+        return convertPictureFile(sideFile, target, settings.Format, ask, settings, asked);
+    };
+    return failures ? saveTellingFailure(check, *failures, convert) : convert(check);
+}
+
 class AlbumImageSave {
 public:
     AlbumImageSave(const std::vector<std::string>& sideFiles, const std::vector<int>& selected,
                    const ImageSettings& settings, ImageSaveWindows& windows, PathPrompts& prompts)
         : sideFiles(sideFiles), selected(selected), settings(settings), windows(windows),
-          check(targetPathCheckWith(prompts))
+          prompts(prompts), check(targetPathCheckWith(prompts))
     {
     }
 
@@ -61,7 +72,7 @@ private:
 
     bool save(int place, const std::string& target, bool ask)
     {
-        if (!convertPictureFile(sideFiles[place - 1], target, settings.Format, ask, settings, check))
+        if (!savePictureOf(sideFiles[place - 1], target, ask, settings, check, &prompts))
             return false;
         ++saved;
         return true;
@@ -71,7 +82,7 @@ private:
     void saveBatch(size_t first, const std::string& folder)
     {
         const std::vector<int> rest(selected.begin() + static_cast<long>(first) + 1, selected.end());
-        const ImageBatch batch{folder, ImageNaming::number, false};
+        const ImageBatch batch{folder, ImageNaming::number, false, &prompts};
         saved += saveImageBatch(sideFiles, rest, settings, batch, windows, check,
                                 {1, static_cast<int>(selected.size())});
     }
@@ -80,6 +91,7 @@ private:
     const std::vector<int>& selected;
     const ImageSettings& settings;
     ImageSaveWindows& windows;
+    PathPrompts& prompts;
     const TargetPathCheck check;
     int saved = 0;
 };
@@ -145,7 +157,7 @@ int saveImageBatch(const std::vector<std::string>& sideFiles, const std::vector<
         const std::string& side = sideFiles[place - 1];
         const std::string target =
             batch.folder + "/" + batchImageName(side, place, settings.Format, batch.naming);
-        if (!convertPictureFile(side, target, settings.Format, batch.ask, settings, check))
+        if (!savePictureOf(side, target, batch.ask, settings, check, batch.failures))
             break;
         ++saved;
         progress.setPercent((count.done + saved) * 100 / std::max(count.total, 1));

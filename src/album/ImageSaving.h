@@ -45,6 +45,8 @@ struct ImageBatch {
     std::string folder;
     ImageNaming naming = ImageNaming::number;
     bool ask = false; // ask before replacing a file (the batch of Save Image As does not)
+    // Where a failed write is told (the windows); without, the caller tells it (the command line).
+    PathPrompts* failures = nullptr;
 };
 // Pictures saved before the batch and the whole count, for the gauge.
 struct BatchCount {

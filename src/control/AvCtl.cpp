@@ -142,10 +142,11 @@ void TfrmAvCtl::createControls()
     pnlCounter->setAutoFillBackground(true);
     pnlCounter->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlCounter->setAlignment(Qt::AlignCenter);
+    // Courier New's stand-in, plain.
     QFont counterFont(QStringLiteral("Liberation Mono"));
     counterFont.setStyleHint(QFont::Monospace);
     counterFont.setPixelSize(15);
-    counterFont.setBold(true);
+    counterFont.setWeight(QFont::Normal);
     pnlCounter->setFont(counterFont);
     setCounterColour(counterOff);
 
@@ -253,19 +254,20 @@ void TfrmAvCtl::mnuAboutClick()
 
 void TfrmAvCtl::connectControls()
 {
-    struct Send {
-        QToolButton* button;
-        uint8_t code;
+    buttonActions_ = {
+        {btnPlay, [this] { sendTransport(VtrState::Play); }},
+        {btnPause, [this] { sendTransport(VtrState::Pause); }},
+        {btnStop, [this] { sendTransport(VtrState::Stop); }},
+        {btnSlow, [this] { sendTransport(VtrState::SlowForward); }},
+        {btnSlowR, [this] { sendTransport(VtrState::SlowReverse); }},
+        {btnFF, [this] { btnFFClick(); }},
+        {btnRev, [this] { btnRevClick(); }},
+        {btnStep, [this] { stepClick(true); }},
+        {btnStepR, [this] { stepClick(false); }},
+        {btnPower, [this] { btnPowerClick(); }},
     };
-    for (const Send& send : {Send{btnPlay, VtrState::Play}, Send{btnPause, VtrState::Pause},
-                             Send{btnStop, VtrState::Stop}, Send{btnSlow, VtrState::SlowForward},
-                             Send{btnSlowR, VtrState::SlowReverse}})
-        connect(send.button, &QToolButton::clicked, this, [this, code = send.code] { sendTransport(code); });
-    connect(btnFF, &QToolButton::clicked, this, &TfrmAvCtl::btnFFClick);
-    connect(btnRev, &QToolButton::clicked, this, &TfrmAvCtl::btnRevClick);
-    connect(btnStep, &QToolButton::clicked, this, [this] { stepClick(true); });
-    connect(btnStepR, &QToolButton::clicked, this, [this] { stepClick(false); });
-    connect(btnPower, &QToolButton::clicked, this, &TfrmAvCtl::btnPowerClick);
+    for (const auto& [button, action] : buttonActions_)
+        connect(button, &QToolButton::clicked, this, action);
     connect(btnCapt, &QToolButton::clicked, this, &TfrmAvCtl::btnCaptClick);
     connect(btnAuto, &QToolButton::clicked, this, &TfrmAvCtl::btnAutoClick);
     connect(TimerCpt, &QTimer::timeout, this, &TfrmAvCtl::TimerCptTimer);
@@ -475,10 +477,13 @@ void TfrmAvCtl::btnPowerClick()
     session_.sys.Power(session_.vtr.power == 0, true);
 }
 
+// A key runs its button's action even while the button is disabled; the link still refuses
+// what it cannot send.
 void TfrmAvCtl::transportAction(QToolButton* button)
 {
-    if (button->isEnabled())
-        button->click();
+    for (const auto& [owner, action] : buttonActions_)
+        if (owner == button)
+            action();
 }
 
 // The numeric keypad laid out like the button grid.

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -153,6 +155,8 @@ private:
     QPointer<TfrmWait> wait_;
     std::array<Light, 7> lights_{};
     std::vector<QToolButton*> transportButtons_;
+    // What each transport button and the power button do, for clicks and keys alike.
+    std::vector<std::pair<QToolButton*, std::function<void()>>> buttonActions_;
     uint8_t shownState_ = 0;
     bool transportEnabled_ = true;
 };

@@ -3,6 +3,7 @@
 #include "album/Cptmain.h"
 #include "album/HtmTtl.h"
 #include "album/ImageWindowsLink.h"
+#include "album/MainDialogs.h"
 #include "control/Auto.h"
 #include "control/AvCtl.h"
 #include "control/CommandLine.h"
@@ -112,7 +113,7 @@ int runProgram(int argc, char** argv)
     mainWindow.setCommandLine(commandLine);
     TfrmWait waitDialog;
     frmWait = &waitDialog;
-    TfrmTitle titleWindow;
+    TfrmTitle titleWindow(nullptr, &mainWindow.dialogs());
     frmTitle = &titleWindow;
     // The controller owns the device link; the device list and the monitor work on it.
     TfrmAvCtl controller(mainWindow.profile);

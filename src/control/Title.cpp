@@ -3,6 +3,7 @@
 #include "i18n/LanguageTable.h"
 #include "i18n/Localiser.h"
 #include "image/DvCodec.h"
+#include "image/TargetPath.h"
 #include "platform/Paths.h"
 #include "platform/Ticks.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -64,8 +66,9 @@ QString TfrmTitle::revisionText(int buildNumber)
     return QString("Rev.%1").arg(static_cast<int>(static_cast<int8_t>(buildNumber & 0xFF)));
 }
 
-TfrmTitle::TfrmTitle(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+TfrmTitle::TfrmTitle(QWidget* parent, PathPrompts* messages)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      messages_(messages)
 {
     setObjectName("frmTitle");
     setWindowTitle(textForKey("TI_MAIN"));
@@ -117,19 +120,20 @@ void TfrmTitle::createControls()
     connect(Timer2, &QTimer::timeout, this, &TfrmTitle::Timer2Timer);
 }
 
-bool TfrmTitle::FormCreate()
+void TfrmTitle::FormCreate()
 {
     const bool japanese = languageTable().isJapanese();
     lblComp->move(lblComp->x(), japanese ? makerTopJapanese : copyrightTop);
-    // Without its picture the window still serves as the splash: the codec must load.
-    splashMode_ = true;
-    if (!loadPicture(pictureFileFor(japanese)))
-        return false;
+    // Without its picture the window is still the splash, the codec still loads, and the
+    // About box still shows the revision in the user's language.
+    const QString source = pictureFileFor(japanese);
+    if (!loadPicture(source))
+        tellPictureMissing(source);
     localise(languageTable(), this);
+    splashMode_ = true;
     lblVerNum->setText(revisionText(VANTREL_BUILD_NUMBER));
     for (QLabel* label : {lblInfo, lblCpyRt, lblComp, lblVerNum})
         label->adjustSize(); // the language's texts differ in length
-    return true;
 }
 
 // The picture is read through a temporary copy, which is removed again at once.
@@ -147,6 +151,15 @@ bool TfrmTitle::loadPicture(const QString& source)
     Image1->setPixmap(picture);
     Image1->resize(picture.size());
     return true;
+}
+
+void TfrmTitle::tellPictureMissing(const QString& source)
+{
+    const QString text = textForKey("MSG_NOTITLE") + "\n" + source;
+    if (messages_)
+        messages_->warn("MSG_NOTITLE", textForKey("TI_MAIN"), text);
+    else
+        QMessageBox::warning(nullptr, textForKey("TI_MAIN"), text);
 }
 
 void TfrmTitle::showEvent(QShowEvent* event)

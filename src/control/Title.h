@@ -9,13 +9,16 @@ class QTimer;
 
 namespace vantrel {
 
+class PathPrompts;
+
 // The title window: at start a splash that stays up while the DV codec loads (Timer1 after
 // 55 ms loads it, Timer2 ends the splash after 4 s); every later show is the About box with
-// the revision and OK. Shown modally with exec().
+// the revision and OK. Shown modally with exec(). A title picture that cannot be read is
+// told through `messages` (a message box of its own without) and the window goes on without it.
 class TfrmTitle : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmTitle(QWidget* parent = nullptr);
+    explicit TfrmTitle(QWidget* parent = nullptr, PathPrompts* messages = nullptr);
 
     bool splashMode() const { return splashMode_; }
     // The file the title picture comes from, by language.
@@ -41,7 +44,8 @@ protected:
 
 private:
     void createControls();
-    bool FormCreate();
+    void FormCreate();
+    void tellPictureMissing(const QString& source);
     bool loadPicture(const QString& source);
     void Timer1Timer();
     void Timer2Timer();
@@ -49,6 +53,7 @@ private:
     void endSplash();
     bool mayClose() const;
 
+    PathPrompts* messages_;
     bool splashMode_ = false;
 };
 

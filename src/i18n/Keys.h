@@ -5,14 +5,14 @@
 namespace vantrel {
 
 // Every key the program looks up under "PrgLevel" in the string file.
-constexpr std::array<std::string_view, 74> programTextKeys = {
+constexpr std::array<std::string_view, 75> programTextKeys = {
     // window titles
     "TI_MAIN", "TI_DVCTL", "TI_DEVSEL", "TI_AUTO", "TI_PREFER", "TI_BTN", "TI_VIEWER", "TI_HTML",
     // wait-dialog and message-box titles
     "MB_TI_AUTO", "MB_TI_CLOSE", "MB_TI_SCAN", "MB_TI_SAVE", "MB_TI_FILEREAD",
     // messages
     "MSG_OVER", "MSG_NOSIG", "MSG_CANTCPT", "MSG_COMERR", "MSG_FSTRANS", "MSG_CLOSE",
-    "MSG_DEL1", "MSG_DEL2", "MSG_SAVE1", "MSG_SAVE2", "MSG_INPUT", "MSG_NODISK",
+    "MSG_DEL1", "MSG_DEL2", "MSG_SAVE1", "MSG_SAVE2", "MSG_INPUT", "MSG_NODISK", "MSG_NOTITLE",
     "MSG_SAVEOW1", "MSG_SAVEOW2", "MSG_IMG_SAVE", "MSG_STOP_SAVE",
     // file-dialog filters
     "FL_ALBUM", "FL_ALL", "FL_BMP", "FL_DVF", "FL_JPG", "FL_PNG",

@@ -762,8 +762,10 @@ void TfrmFullImage::showButtonBar()
 std::string TfrmFullImage::convertCurrentPlace(const std::string& path, bool ask)
 {
     const TargetPathCheck check = targetPathCheckWith(host_.prompts());
-    const bool converted = convertPictureFile(host_.album().sideFilePath(currentPlace_), path,
-                                              settings_.Format, ask, settings_, check);
+    const bool converted = saveTellingFailure(check, host_.prompts(), [&](const TargetPathCheck& asked) {
+        return convertPictureFile(host_.album().sideFilePath(currentPlace_), path, settings_.Format, ask,
+                                  settings_, asked);
+    });
     return converted ? path : std::string();
 }
 

@@ -104,4 +104,24 @@ TargetPathCheck targetPathCheckWith(PathPrompts& prompts)
                       bool ask) { return targetPathCheck(path, extension, bytes, ask, prompts); };
 }
 
+bool saveTellingFailure(const TargetPathCheck& check, PathPrompts& prompts,
+                        const std::function<bool(const TargetPathCheck&)>& save)
+{
+    enum class Answer { none, refused, granted } last = Answer::none;
+    const TargetPathCheck watched = [&](const std::string& path, const std::string& extension,
+                                        uint64_t bytes, bool ask) {
+        std::string granted = check(path, extension, bytes, ask);
+        last = granted.empty() ? Answer::refused : Answer::granted;
+        return granted;
+    };
+    if (save(watched))
+        return true;
+    if (last != Answer::refused) {
+        const char* key = last == Answer::granted ? "MSG_NODISK" : "MSG_INPUT";
+        prompts.closeWaitDialog();
+        prompts.warn(key, messageText("TI_MAIN"), messageText(key));
+    }
+    return false;
+}
+
 } // namespace vantrel

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -49,5 +50,11 @@ bool roomForSideFiles(const std::string& nextSideFile, uint64_t bytesNeeded, Pat
 
 // The check above answered through `prompts`, in the form the image conversions take.
 TargetPathCheck targetPathCheckWith(PathPrompts& prompts);
+
+// Runs `save` with `check` and tells, through `prompts`, a failure the check did not tell (it
+// tells each of its own refusals): "MSG_NODISK" when the write failed after the check let it
+// go ahead, "MSG_INPUT" when the picture could not be read before any check. True when saved.
+bool saveTellingFailure(const TargetPathCheck& check, PathPrompts& prompts,
+                        const std::function<bool(const TargetPathCheck&)>& save);
 
 } // namespace vantrel

@@ -18,6 +18,16 @@ HourGlass::~HourGlass()
         QApplication::restoreOverrideCursor();
 }
 
+NormalCursor::NormalCursor()
+{
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+NormalCursor::~NormalCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
 QMenu* makeMenu(QWidget* parent, const char* name, const char* caption)
 {
     auto* menu = new QMenu(QString::fromUtf8(caption), parent);

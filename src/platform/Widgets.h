@@ -23,6 +23,16 @@ public:
     HourGlass& operator=(const HourGlass&) = delete;
 };
 
+// The normal cursor over a message box shown in the middle of an operation; the operation's
+// hourglass comes back afterwards.
+class NormalCursor {
+public:
+    NormalCursor();
+    ~NormalCursor();
+    NormalCursor(const NormalCursor&) = delete;
+    NormalCursor& operator=(const NormalCursor&) = delete;
+};
+
 // A menu named `name`; its item in a menu bar is named `name` + "Item".
 QMenu* makeMenu(QWidget* parent, const char* name, const char* caption);
 // An item of `menu` (or of a menu bar) named `name`, with `shortcut` ("" for none).

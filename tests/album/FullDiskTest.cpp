@@ -80,6 +80,13 @@ struct Writer {
     std::function<void(Rig&)> act;
 };
 
+void saveImageAs(Rig& rig)
+{
+    rig.window->album.setSelected(1, true);
+    rig.dialogs->imageNames = {QString::fromStdString(rig.target + "lum01.jpg")};
+    rig.trigger("mnuSaveImage");
+}
+
 const std::map<std::string, Writer> writers = {
     {"open picture", {true, {}, [](Rig& rig) {
          rig.window->openFiles({QString::fromStdString(test::dvfWithTimeCode(rig.files.file("a.dvf"), {0, 0, 1, 0}))});
@@ -109,10 +116,13 @@ const std::map<std::string, Writer> writers = {
          rig.window->album.setCurrentName(rig.disk.file("trip.zal"));
          rig.trigger("mnuSave");
      }}},
-    {"save image as", {false, {}, [](Rig& rig) {
-         rig.window->album.setSelected(1, true);
-         rig.dialogs->imageNames = {QString::fromStdString(rig.target + "lum01.jpg")};
-         rig.trigger("mnuSaveImage");
+    {"save image as", {false, {}, saveImageAs}},
+    // The old picture's size passes the free-space check; its new copy finds no room beside it.
+    {"save image over the old one", {false, [](Rig& rig) {
+         test::writeBytes(rig.disk.file("lum01.jpg"), std::vector<uint8_t>(1800000, 0xD8));
+     }, [](Rig& rig) {
+         rig.dialogs->answers = {true}; // replace it
+         saveImageAs(rig);
      }}},
     {"make HTML album", {false, {}, [](Rig& rig) {
          rig.dialogs->htmlNames = {QString::fromStdString(rig.target + "trip.htm")};
@@ -146,6 +156,7 @@ const Row rows[] = {
     {"save image as", fullDisk, "MSG_NODISK", 2, ""},
     {"save image as", readOnlyDisk, "MSG_INPUT", 2, ""},
     {"save image as", folderNotMade, "MSG_INPUT", 2, ""},
+    {"save image over the old one", fullDisk, "MSG_NODISK", 2, ""},
     {"make HTML album", fullDisk, "MSG_NODISK", 2, ""},
     {"make HTML album", readOnlyDisk, "MSG_INPUT", 2, ""},
     {"make HTML album", folderNotMade, "MSG_INPUT", 2, ""},
@@ -157,7 +168,8 @@ uint64_t freeSpaceFor(const Row& row)
         return oneSideFileFree;
     if (std::string(row.writer) == "save album over the old one")
         return replaceAlbumFree;
-    return std::string(row.writer) == "settings at close" ? 0 : fullDiskFree;
+    const std::string writer = row.writer;
+    return writer == "settings at close" || writer == "save image over the old one" ? 0 : fullDiskFree;
 }
 
 TEST(FullDisk, WindowWritersGiveTheirMessageAndWriteNothingHalf)

@@ -301,6 +301,14 @@ TEST_F(MainWindowTest, DroppedPicturesStopAtNinetyNine)
     EXPECT_EQ(main.album.count(), 99);
     EXPECT_EQ(dialogs->warned, std::vector<std::string>{"MSG_OVER"});
     EXPECT_FALSE(fileExists(home.file("lum100.dat")));
+    // Captured pictures past place 99 are refused alike; each warning under the normal cursor.
+    main.album.setSelected(99, true);
+    main.editing.deleteSelected();
+    fs::copy_file(picture, home.file(sideFileName(99)));
+    sendMessage(&main, Msg::PictureCaptured, 99, 2);
+    EXPECT_EQ(main.album.count(), 99);
+    EXPECT_EQ(dialogs->hourglassAtWarning, (std::vector<bool>{false, false}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, CapturedPictureArrivesAsTheNextPlace)
@@ -667,6 +675,20 @@ TEST_F(MainWindowTest, TitleWindowSplashThenAbout)
     EXPECT_FALSE(title.isVisible());
 }
 
+// A title picture that does not read is told; the splash still loads the codec.
+TEST_F(MainWindowTest, UnreadableTitlePictureIsToldAndTheCodecStillLoads)
+{
+    for (const char* name : {"wyb_e.dat", "wyb_j.dat"})
+        test::writeBytes(home.file(name), {'n', 'o', 't', 'B', 'M'});
+    DvcRelease();
+    ScriptedDialogs messages;
+    TfrmTitle title(nullptr, &messages);
+    EXPECT_EQ(messages.warned, std::vector<std::string>{"MSG_NOTITLE"});
+    title.Timer2->setInterval(300);
+    title.exec();
+    EXPECT_TRUE(DvcLoaded());
+}
+
 TEST_F(MainWindowTest, HelpContentsAndKeywords)
 {
     TfrmCptMain& main = showWindow();
@@ -721,6 +743,26 @@ TEST_F(MainWindowTest, RendersADozenThumbnails)
     main.findChild<QAction*>("mnuCont")->trigger();
     keepPicture(main.helpWindow()->grab().toImage(), "help");
     main.helpWindow()->close();
+}
+
+// At 414 pixels the index takes 4 columns while their rows fit, and keeps the bar's width
+// free (3 columns) only while the bar shows; another layout keeps the count.
+TEST_F(MainWindowTest, RendersFourColumnsAt414UntilTheScrollBarShows)
+{
+    TfrmCptMain& main = showWindow({414, 330});
+    ASSERT_EQ(main.clientWidth(), 414);
+    const int aboveIndex = main.height() - main.centralWidget()->height() + 41;
+    // pictures, height below the tool bar, columns: 8 in four columns need 211, 12 need 314
+    for (auto [pictures, available, columns] : {std::tuple{8, 212, 4}, {8, 211, 3}, {12, 315, 4}, {12, 314, 3}}) {
+        while (main.album.count() < pictures)
+            main.openFiles({QString::fromStdString(dvfWithTimeCode(files.file("p.dvf"), {0, 0, 0, 0}))});
+        main.resize(414, available + aboveIndex);
+        main.layoutIndex();
+        EXPECT_EQ(main.columnCount(), columns) << pictures << " in " << available;
+        EXPECT_EQ(main.ScrollBar1->isVisible(), columns == 3) << pictures << " in " << available;
+        if (pictures == 8 && columns == 4)
+            keepPicture(main.grab().toImage(), "main-window-414");
+    }
 }
 
 // The hint of the empty index: there at first, gone with the first picture, back when

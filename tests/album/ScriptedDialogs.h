@@ -1,6 +1,8 @@
 #pragma once
 #include "album/MainDialogs.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <deque>
 #include <gtest/gtest.h>
 #include <string>
@@ -26,7 +28,12 @@ struct ScriptedDialogs : MainDialogs {
         answers.pop_front();
         return answer;
     }
-    void warn(std::string_view key, const QString&, const QString&) override { warned.emplace_back(key); }
+    void warn(std::string_view key, const QString&, const QString&) override
+    {
+        warned.emplace_back(key);
+        hourglassAtWarning.push_back(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    }
+    std::vector<bool> hourglassAtWarning;
     QStringList chooseFilesToOpen(const QString&, const QString&) override { return next(filesToOpen); }
     QString chooseAlbumToSave(const QString&, const QString&, const QString&) override { return next(albumNames); }
     QString chooseImageToSave(const ImageSaveDialog& dialog) override

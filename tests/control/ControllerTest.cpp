@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QLocale>
 #include <QLabel>
 #include <QTimer>
@@ -139,6 +140,7 @@ TEST(Controller, LightsFollowEveryStateCode)
     ASSERT_TRUE(rig.running);
     TfrmAvCtl& c = *rig.controller;
     rig.controller->stopLink();
+    QCoreApplication::processEvents(); // the notices the poll posted before it stopped
     c.setTransportEnabled(true);
     struct Case {
         uint8_t code;
@@ -210,6 +212,14 @@ TEST(Controller, ButtonsAndKeypadDriveTheTape)
         const bool paused = waitFor([&] { return rig.motion() == Motion::Pause; }, button == c.btnCapt ? 300 : 3000);
         EXPECT_EQ(paused, button != c.btnCapt) << button->objectName().toStdString();
     }
+    // With the transport buttons disabled (as a capture leaves them) the keypad still drives the
+    // tape from the power button; the lights stay.
+    c.setTransportEnabled(false);
+    for (auto [key, expected] : {std::pair{Qt::Key_5, Motion::Pause}, {Qt::Key_8, Motion::Play}}) {
+        QTest::keyClick(c.btnPower, key, Qt::KeypadModifier);
+        EXPECT_TRUE(waitFor([&] { return rig.motion() == expected; })) << key;
+        EXPECT_EQ(c.lightOf(c.btnPause), 0);
+    }
 }
 
 TEST(Controller, PowerOffGreysTheCounterAndStopsTheTransport)
@@ -218,6 +228,7 @@ TEST(Controller, PowerOffGreysTheCounterAndStopsTheTransport)
     ASSERT_TRUE(rig.running);
     TfrmAvCtl& c = *rig.controller;
     EXPECT_EQ(c.pnlCounter->palette().color(QPalette::WindowText), QColor(0, 255, 255));
+    EXPECT_FALSE(QFontInfo(c.pnlCounter->font()).bold());
     // A report of the state already shown changes nothing.
     c.session().vtr.state = 1;
     c.session().vtr.stateChanged = 1;

@@ -311,13 +311,18 @@ TEST(Viewer, SaveImageAsConvertsWithTheActiveSettings)
 
 TEST(Viewer, SaveImageAsOnAFullOrReadOnlyDisk)
 {
-    const struct { bool readOnly; const char* folder; const char* message; } cases[] = {
-        {false, "", "MSG_NODISK"}, {true, "", "MSG_INPUT"}, {true, "new/", "MSG_INPUT"}};
+    // Over an old picture of its size the save passes the free-space check, finds no room for
+    // its new copy, says so and keeps the old one.
+    const std::vector<uint8_t> old(1800000, 0xD8);
+    const struct { bool readOnly; const char* folder; const char* message; bool over = false; } cases[] = {
+        {false, "", "MSG_NODISK"}, {true, "", "MSG_INPUT"}, {true, "new/", "MSG_INPUT"}, {false, "", "MSG_NODISK", true}};
     for (const auto& c : cases) {
         test::SmallDisk disk(2048);
         if (!disk.mounted())
             GTEST_SKIP() << "mounting the small disk needs root";
-        ASSERT_TRUE(c.readOnly ? disk.makeReadOnly() : disk.fillLeaving(64 * 1024));
+        if (c.over)
+            test::writeBytes(disk.file("saved.jpg"), old);
+        ASSERT_TRUE(c.readOnly ? disk.makeReadOnly() : disk.fillLeaving(c.over ? 0 : 64 * 1024));
         ImageWindowsRig rig;
         rig.addPicture(dvSystem525, false);
         ASSERT_TRUE(rig.viewer->openAt(1));
@@ -326,7 +331,9 @@ TEST(Viewer, SaveImageAsOnAFullOrReadOnlyDisk)
         };
         rig.viewer->mnuSaveImageClick();
         EXPECT_EQ(rig.host.answers.warnings, std::vector<std::string>{c.message}) << c.folder;
-        EXPECT_EQ(disk.listing(), c.readOnly ? "" : "filler ") << c.folder;
+        EXPECT_EQ(disk.listing(), c.readOnly ? "" : c.over ? "filler saved.jpg " : "filler ") << c.folder;
+        if (c.over)
+            EXPECT_EQ(test::fileBytes(disk.file("saved.jpg")), old);
         EXPECT_EQ(rig.host.lastSavePath(), "");
     }
 }
