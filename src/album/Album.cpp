@@ -88,6 +88,7 @@ std::string temporarySlotFileName(int slot)
 Album::Album(std::string folder)
     : programFolder_(folder.empty() ? vantrel::programFolder() : std::move(folder))
 {
+    places_.reserve(albumMaxPictures); // no moving of every picture while an album fills
 }
 
 int Album::selectedCount() const
@@ -269,7 +270,8 @@ bool Album::addRecord(PictureRecord& record)
     if (added.thumbnail.isNull())
         return false;
     const std::string side = sideFilePath(count() + 1);
-    if (!sameFile(record.path, side) && !copySideFile(record.path, side))
+    // A restored picture is its own side file: the same name needs no asking the system.
+    if (record.path != side && !sameFile(record.path, side) && !copySideFile(record.path, side))
         return false;
     places_.push_back(std::move(added));
     modified_ = true;
