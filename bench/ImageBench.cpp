@@ -139,6 +139,20 @@ void setUpScene()
     s.rawFrame.resize(s.rawFrame.size() + AV_INPUT_BUFFER_PADDING_SIZE);
 }
 
+// Plain reads of the DVF file into the frame the bare decoders work on: the file every
+// program path reads first.
+bool readDvfIntoRawFrame()
+{
+    Scene& s = scene();
+    FilePtr file(std::fopen(s.dvf.c_str(), "rb"));
+    uint8_t header[dvfHeaderBytes];
+    bool read = file && std::fread(header, 1, sizeof header, file.get()) == sizeof header;
+    for (int q = 0; read && q < 10; ++q)
+        read = std::fread(&s.rawFrame[q * dvSequenceBytes + dvBlockBytes], 1, dvStoredSequenceBytes,
+                          file.get()) == dvStoredSequenceBytes;
+    return read;
+}
+
 bool decodeRaw(AVCodecContext* context, AVFrame* frame)
 {
     AVPacket* packet = av_packet_alloc();
@@ -184,17 +198,7 @@ private:
 // reads it: like with like.
 class BareReadLowresDecode : public BareLowresDecode {
 public:
-    bool run() override
-    {
-        Scene& s = scene();
-        FilePtr file(std::fopen(s.dvf.c_str(), "rb"));
-        uint8_t header[dvfHeaderBytes];
-        bool read = file && std::fread(header, 1, sizeof header, file.get()) == sizeof header;
-        for (int q = 0; read && q < 10; ++q)
-            read = std::fread(&s.rawFrame[q * dvSequenceBytes + dvBlockBytes], 1,
-                              dvStoredSequenceBytes, file.get()) == dvStoredSequenceBytes;
-        return read && BareLowresDecode::run();
-    }
+    bool run() override { return readDvfIntoRawFrame() && BareLowresDecode::run(); }
 };
 
 // The work file's round trip with plain calls: the bytes of a 720-wide 24-bit bitmap written
@@ -245,9 +249,9 @@ public:
     ConvertJpegSize1NoCorrection() : ConvertJpegSize1(0) {}
 };
 
-// Decode, colour conversion straight to 640 x 480 red-green-blue (the rows the JPEG writer
-// takes without converting), JPEG write at the same quality. No correction, no work file of
-// the decoded picture.
+// The DVF file read, decode, colour conversion straight to 640 x 480 red-green-blue (the rows
+// the JPEG writer takes without converting), JPEG write at the same quality. No correction, no
+// work file of the decoded picture.
 class BareDecodeJpegNoWorkFile : public Task {
 public:
     BareDecodeJpegNoWorkFile() : context_(openCodec(false, 0)), frame_(av_frame_alloc()) {}
@@ -262,7 +266,7 @@ public:
 protected:
     bool decodeToRgb()
     {
-        if (!decodeRaw(context_, frame_))
+        if (!readDvfIntoRawFrame() || !decodeRaw(context_, frame_))
             return false;
         cachedScaler(scaler_, 720, lines, AV_PIX_FMT_YUV411P, 640, 480, AV_PIX_FMT_RGB24);
         uint8_t* destination[4] = {picture_.bits(), nullptr, nullptr, nullptr};

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -45,6 +46,25 @@ bool readExactly(std::FILE* file, uint8_t* into, size_t bytes)
     return std::fread(into, 1, bytes, file) == bytes;
 }
 
+// The names of the folder's entries, read in one listing: most of the hundred places have no
+// file, and asking the system about each of them costs a call apiece. A folder that cannot be
+// listed answers that any name may be there.
+class FolderNames {
+public:
+    explicit FolderNames(const std::string& folder)
+    {
+        std::error_code error;
+        for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+            names_.insert(entry->path().filename().string());
+        listed_ = !error;
+    }
+    bool mayHave(const std::string& name) const { return !listed_ || names_.count(name) > 0; }
+
+private:
+    std::set<std::string> names_;
+    bool listed_ = false;
+};
+
 } // namespace
 
 std::string sideFileName(int place)
@@ -68,6 +88,7 @@ std::string temporarySlotFileName(int slot)
 Album::Album(std::string folder)
     : programFolder_(folder.empty() ? vantrel::programFolder() : std::move(folder))
 {
+    places_.reserve(albumMaxPictures); // no moving of every picture while an album fills
 }
 
 int Album::selectedCount() const
@@ -249,7 +270,8 @@ bool Album::addRecord(PictureRecord& record)
     if (added.thumbnail.isNull())
         return false;
     const std::string side = sideFilePath(count() + 1);
-    if (!sameFile(record.path, side) && !copySideFile(record.path, side))
+    // A restored picture is its own side file: the same name needs no asking the system.
+    if (record.path != side && !sameFile(record.path, side) && !copySideFile(record.path, side))
         return false;
     places_.push_back(std::move(added));
     modified_ = true;
@@ -434,13 +456,14 @@ Album::UnpackOutcome Album::unpackRecord(std::FILE* file, PictureRecord& picture
 
 std::vector<std::string> Album::filesToRestore() const
 {
+    const FolderNames names(programFolder_);
     std::vector<std::string> files;
     for (int p = 1; p <= albumMaxPictures; ++p)
-        if (fileExists(sideFilePath(p)))
+        if (names.mayHave(sideFileName(p)) && fileExists(sideFilePath(p)))
             files.push_back(sideFilePath(p));
     // Pictures parked by an edit that never ended come back after the others.
     for (int slot = 0; slot < temporarySlots; ++slot)
-        if (fileExists(temporarySlotPath(slot)))
+        if (names.mayHave(temporarySlotFileName(slot)) && fileExists(temporarySlotPath(slot)))
             files.push_back(temporarySlotPath(slot));
     return files;
 }
@@ -504,14 +527,19 @@ void Album::removeStaleWorkFiles() const
 
 void Album::deleteStaleSideFiles()
 {
+    const FolderNames names(programFolder_);
+    const auto removeIfThere = [&](const std::string& name) {
+        if (names.mayHave(name))
+            std::remove((programFolder_ + "/" + name).c_str());
+    };
     for (int p = 1; p <= sideFilePlaces; ++p) {
-        const std::string side = sideFilePath(p);
-        std::remove((side + partSuffix).c_str()); // left by a copy that never ended
-        std::remove((temporarySlotPath(p - 1) + partSuffix).c_str());
-        if (p <= count())
-            continue;
-        resetAttributes(side);
-        std::remove(side.c_str());
+        const std::string side = sideFileName(p);
+        removeIfThere(side + partSuffix); // left by a copy that never ended
+        removeIfThere(temporarySlotFileName(p - 1) + partSuffix);
+        if (p > count() && names.mayHave(side)) {
+            resetAttributes(sideFilePath(p));
+            removeIfThere(side);
+        }
     }
 }
 

@@ -60,6 +60,8 @@ AlbumIndex::AlbumIndex(Album& album, SlotMouseHandler& mouse, QWidget* parent)
     ScrollBox1->setObjectName("ScrollBox1");
     ScrollBox1->setAutoFillBackground(true);
     ScrollBox1->installEventFilter(this);
+    // Grown a row at a time while pictures come in: only the new part needs painting.
+    ScrollBox1->setAttribute(Qt::WA_StaticContents);
 
     ScrollBar1 = new QScrollBar(Qt::Vertical, this);
     ScrollBar1->setObjectName("ScrollBar1");

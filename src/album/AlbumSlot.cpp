@@ -65,8 +65,9 @@ void SlotPaintBox::paintEvent(QPaintEvent*)
 AlbumSlot::AlbumSlot(QWidget* indexArea, double dotsPerInch) : QFrame(indexArea)
 {
     setObjectName("pnlSlot");
-    createControls(dotsPerInch);
+    // Coloured before its controls are made: they take the colours on as they come.
     applyColours();
+    createControls(dotsPerInch);
     hide();
 }
 
@@ -81,21 +82,28 @@ void AlbumSlot::createControls(double dotsPerInch)
     pnlThumb->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlThumb->setLineWidth(1);
     pnlThumb->setGeometry(innerPanelGeometry);
+    QPalette inner = pnlThumb->palette();
+    inner.setColor(QPalette::Window, QPalette().color(QPalette::Button));
+    pnlThumb->setPalette(inner);
+    pnlThumb->setAutoFillBackground(true);
 
     pbThumb = new SlotPaintBox(pnlThumb);
     pbThumb->setGeometry(1, 1, thumbnailWidth, thumbnailHeight);
 
     const LabelLook look = labelLookFor(dotsPerInch);
-    lblTime = makeLabel(this, "lblTime", "--:--:--:--", {look.timeLeft, timeLabelTop},
-                        fixedFont("Courier New", look.pointSize));
-    lblNumber = makeLabel(this, "lblNumber", "00", numberLabelAt, fixedFont("Arial", look.pointSize));
+    // Sized to their texts when the slot is first shown (showTexts): a slot's texts are set
+    // right after it is made, and a size worked out for the built-in text would be thrown away.
+    lblTime = makeLabel(this, "lblTime", "--:--:--:--", QRect({look.timeLeft, timeLabelTop}, QSize()));
+    lblTime->setFont(fixedFont("Courier New", look.pointSize));
+    lblNumber = makeLabel(this, "lblNumber", "00", QRect(numberLabelAt, QSize()));
+    lblNumber->setFont(fixedFont("Arial", look.pointSize));
+    textsToShow_ = true;
 
     // Moves without a button down reach the slot too: they attach or detach the popup menu.
     for (QWidget* control : controls()) {
         control->installEventFilter(this);
         control->setMouseTracking(true);
     }
-    updateAccessibleName();
 }
 
 QList<QWidget*> AlbumSlot::controls() const
@@ -107,15 +115,39 @@ void AlbumSlot::setPlace(int place)
 {
     place_ = place;
     lblNumber->setText(QString("%1").arg(place, 2, 10, QChar('0')));
-    lblNumber->adjustSize();
-    updateAccessibleName();
+    labelTextChanged();
 }
 
 void AlbumSlot::setTimeCode(const QString& timeCode)
 {
+    if (timeCode == lblTime->text())
+        return;
     lblTime->setText(timeCode);
+    labelTextChanged();
+}
+
+// A shown slot fits its labels and names itself at once, a hidden one when it is shown: a
+// slot's place and time code are set one after the other while it is hidden.
+void AlbumSlot::labelTextChanged()
+{
+    textsToShow_ = true;
+    if (isVisible())
+        showTexts();
+}
+
+void AlbumSlot::showTexts()
+{
     lblTime->adjustSize();
+    lblNumber->adjustSize();
     updateAccessibleName();
+    textsToShow_ = false;
+}
+
+void AlbumSlot::showEvent(QShowEvent* event)
+{
+    if (textsToShow_)
+        showTexts();
+    QFrame::showEvent(event);
 }
 
 void AlbumSlot::setThumbnail(const QImage& thumbnail)
@@ -124,10 +156,10 @@ void AlbumSlot::setThumbnail(const QImage& thumbnail)
     pbThumb->update();
 }
 
+// The controls inside show and hide with the slot.
 void AlbumSlot::showSlot(bool visible)
 {
-    for (QWidget* control : controls())
-        control->setVisible(visible);
+    setVisible(visible);
 }
 
 void AlbumSlot::highlight(bool on)
@@ -138,6 +170,8 @@ void AlbumSlot::highlight(bool on)
     applyColours();
 }
 
+// The labels show the slot's colours; the thumbnail's frame keeps the button colour it was
+// given when it was made.
 void AlbumSlot::applyColours()
 {
     QPalette colours = palette();
@@ -147,12 +181,6 @@ void AlbumSlot::applyColours()
     colours.setColor(QPalette::WindowText, highlighted_ ? system.color(QPalette::HighlightedText)
                                                         : system.color(QPalette::ButtonText));
     setPalette(colours);
-    lblTime->setPalette(colours);
-    lblNumber->setPalette(colours);
-    QPalette inner = pnlThumb->palette();
-    inner.setColor(QPalette::Window, system.color(QPalette::Button));
-    pnlThumb->setPalette(inner);
-    pnlThumb->setAutoFillBackground(true);
 }
 
 void AlbumSlot::updateAccessibleName()

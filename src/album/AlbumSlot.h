@@ -29,7 +29,8 @@ protected:
 
 // One album place in the index: a 100 x 100 panel with the 80 x 60 thumbnail in a lowered
 // frame, the time code below and the place number above. Starts hidden, with the labels'
-// built-in texts "--:--:--:--" and "00".
+// built-in texts "--:--:--:--" and "00"; the labels' sizes and the slot's accessible name
+// follow its texts when it is shown.
 class AlbumSlot : public QFrame {
 public:
     static constexpr int size = 100;
@@ -61,9 +62,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls(double dotsPerInch);
+    void labelTextChanged();
+    void showTexts();
     void updateAccessibleName();
     void applyColours();
 
@@ -73,6 +77,7 @@ private:
     QMenu* popupMenu_ = nullptr;
     int place_ = 0;
     bool highlighted_ = false;
+    bool textsToShow_ = false; // a text changed while the slot was hidden
 };
 
 // "Picture 07, 00:01:02:03": what a screen reader says for a slot.

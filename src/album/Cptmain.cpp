@@ -171,9 +171,22 @@ void TfrmCptMain::createMenus()
     PopupMenu1->actions().back()->setVisible(false);
 }
 
+// Looked up in the menus: a search of the whole window would walk every slot of the index,
+// and the menu states are updated after every picture.
 QAction* TfrmCptMain::action(const char* name) const
 {
-    return findChild<QAction*>(name);
+    QPointer<QAction>& known = actions_[name];
+    if (!known)
+        known = findAction(name);
+    return known;
+}
+
+QAction* TfrmCptMain::findAction(const char* name) const
+{
+    if (QAction* item = menuBar()->findChild<QAction*>(name))
+        return item;
+    QAction* item = PopupMenu1 ? PopupMenu1->findChild<QAction*>(name) : nullptr;
+    return item ? item : findChild<QAction*>(name);
 }
 
 void TfrmCptMain::connectControls()
@@ -289,8 +302,9 @@ void TfrmCptMain::restoreAlbum()
     if (!files.empty())
         showWait(QString());
     for (const std::string& file : files) {
-        album.restorePicture(file);
-        QCoreApplication::processEvents();
+        // An added picture has served the events already (the index's notice does).
+        if (!album.restorePicture(file))
+            QCoreApplication::processEvents();
     }
     index->showAllSlots();
     closeWait();

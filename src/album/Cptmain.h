@@ -17,7 +17,9 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 
 
 class QLabel;
@@ -117,7 +119,7 @@ public:
     QWidget* ScrollBox1;
     EmptyAlbumHint* lblEmptyHint;
     QScrollBar* ScrollBar1;
-    QMenu* PopupMenu1;
+    QMenu* PopupMenu1 = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -142,7 +144,9 @@ private:
     void createMenus();
     void connectControls();
     void nameControlsForScreenReaders();
+    // Found once by name, then kept: the menu states are set after every picture.
     QAction* action(const char* name) const;
+    QAction* findAction(const char* name) const;
 
     void FormShow();
     void readSettings();
@@ -198,6 +202,7 @@ private:
     QString lastHtmlAlbum_;
     std::atomic<bool>* waitStop_ = nullptr;
     std::unique_ptr<IndexDragging> dragging_;
+    mutable std::map<std::string, QPointer<QAction>, std::less<>> actions_; // by object name
     uint32_t backColor_;
     int savedToolbarHeight_ = 0;
     int toolbarHeight_ = 0;

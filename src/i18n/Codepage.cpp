@@ -28,13 +28,28 @@ IconvHandle openToUtf8(Codepage codepage)
     return IconvHandle(handle);
 }
 
+// The calling thread's converter from the codepage, opened at its first use and kept: opening
+// one costs several times a text's decoding, and every window text is decoded when it is
+// shown. Back in its first state for each text; null when the system has none.
+void* converterToUtf8(Codepage codepage)
+{
+    thread_local IconvHandle shiftJis;
+    thread_local IconvHandle ansi;
+    IconvHandle& handle = codepage == Codepage::ShiftJis ? shiftJis : ansi;
+    if (!handle)
+        handle = openToUtf8(codepage);
+    if (handle)
+        iconv(static_cast<iconv_t>(handle.get()), nullptr, nullptr, nullptr, nullptr);
+    return handle.get();
+}
+
 } // namespace
 
 QString decodeCodepage(std::string_view bytes, Codepage codepage, bool* valid)
 {
     if (valid)
         *valid = true;
-    IconvHandle handle = openToUtf8(codepage);
+    void* const handle = converterToUtf8(codepage);
     if (!handle) {
         if (valid)
             *valid = false;
@@ -47,7 +62,7 @@ QString decodeCodepage(std::string_view bytes, Codepage codepage, bool* valid)
     while (inLeft > 0) {
         char* out = chunk;
         size_t outLeft = sizeof chunk;
-        const size_t done = iconv(static_cast<iconv_t>(handle.get()), &in, &inLeft, &out, &outLeft);
+        const size_t done = iconv(static_cast<iconv_t>(handle), &in, &inLeft, &out, &outLeft);
         utf8.append(chunk, static_cast<size_t>(out - chunk));
         if (done != static_cast<size_t>(-1) || errno == E2BIG)
             continue;

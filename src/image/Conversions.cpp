@@ -3,9 +3,12 @@
 #include "image/Dvf.h"
 #include "image/FrameBitmap.h"
 #include "image/ImageDocument.h"
+#include "image/ImageFile.h"
 #include "image/PictureFacts.h"
 #include "image/WholeFile.h"
 #include "platform/Paths.h"
+
+#include <QByteArray>
 
 #include <cstdio>
 #include <cstring>
@@ -151,6 +154,15 @@ bool writePictureOfFormat(ImageDocument& picture, const std::string& path, int f
     }
 }
 
+// A JPEG or PNG picture's file with its facts, in memory: written once, rather than written,
+// read back and written again with them.
+bool encodePictureWithFacts(ImageDocument& picture, int format, const ImageSettings& settings,
+                            const PictureFacts& facts, QByteArray& bytes)
+{
+    const bool encoded = format == saveAsJpeg ? picture.encodeJpeg(settings.JpegQ, bytes) : picture.encodePng(bytes);
+    return encoded && putPictureFacts(bytes, facts);
+}
+
 bool savePicture(ImageDocument& picture, const std::string& chosenPath, int format, bool ask,
                  const ImageSettings& settings, const TargetPathCheck& check,
                  const PictureFacts* facts)
@@ -161,8 +173,11 @@ bool savePicture(ImageDocument& picture, const std::string& chosenPath, int form
         return false;
     // The facts go into the work file, so the target is replaced only by a whole picture.
     return replaceFileThrough(path, [&](const std::string& workFile) {
-        return writePictureOfFormat(picture, workFile, format, settings) &&
-               (!facts || !carriesFacts(format) || writePictureFacts(workFile, *facts));
+        if (!facts || !carriesFacts(format))
+            return writePictureOfFormat(picture, workFile, format, settings);
+        QByteArray bytes;
+        return encodePictureWithFacts(picture, format, settings, *facts, bytes) &&
+               writeImageBytes(workFile, bytes);
     });
 }
 
@@ -175,11 +190,12 @@ bool convertToSizes(const std::string& dvfPath, const std::vector<SizedSave>& sa
     if (format != saveAsJpeg && format != saveAsBitmap && format != saveAsPng)
         return false;
     PictureRecord record;
-    if (!decodeToBitmapFile(dvfPath, workFile(), settings, check, record))
+    const std::string work = workFile(); // found once: finding the program folder asks the system
+    if (!decodeToBitmapFile(dvfPath, work, settings, check, record))
         return false;
     ImageDocument picture;
-    const bool loaded = picture.load(workFile());
-    removeFile(workFile());
+    const bool loaded = picture.load(work);
+    removeFile(work);
     if (!loaded)
         return false;
     const PictureFacts facts = pictureFactsOf(record);

@@ -57,6 +57,9 @@ struct FrameFree {
 struct PacketFree {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
+struct BufferFree {
+    void operator()(AVBufferRef* b) const { av_buffer_unref(&b); }
+};
 struct ScalerFree {
     void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
@@ -90,7 +93,7 @@ struct Decoder {
     std::array<CodecContextPtr, decodeScaleCount> contexts; // opened at the first decode of each
     PacketPtr packet{av_packet_alloc()};
     FramePtr picture{av_frame_alloc()};
-    std::vector<uint8_t> working;
+    std::unique_ptr<AVBufferRef, BufferFree> working; // the packet's data
     std::vector<uint8_t> converted;
     std::vector<uint8_t> chroma422; // both chroma planes of a full 525/60 picture, widened
     Converter converter;
@@ -213,19 +216,34 @@ AVCodecContext* decoderContextFor(Decoder& decoder, const DecodeScale& scale)
     return slot.get();
 }
 
+// The packet's buffer for the next frame: the last one again once the decoder has let it go.
+// Handed to the decoder as a counted buffer, it is decoded where it lies; a packet of plain
+// memory would be copied into a buffer of the decoder's own first.
+AVBufferRef* packetBuffer(Decoder& decoder, int bytes)
+{
+    AVBufferRef* buffer = decoder.working.get();
+    if (!buffer || buffer->size < static_cast<size_t>(bytes) || !av_buffer_is_writable(buffer))
+        decoder.working.reset(av_buffer_alloc(static_cast<size_t>(bytes)));
+    return decoder.working.get();
+}
+
 bool decodePicture(Decoder& decoder, AVCodecContext* context, const uint8_t* frame, int frameBytes)
 {
-    decoder.working.resize(frameBytes + AV_INPUT_BUFFER_PADDING_SIZE);
-    std::memcpy(decoder.working.data(), frame, frameBytes);
-    std::memset(decoder.working.data() + frameBytes, 0, AV_INPUT_BUFFER_PADDING_SIZE);
-    writeHeaderBlocks(decoder.working.data(), decoder.system);
+    AVBufferRef* buffer = packetBuffer(decoder, frameBytes + AV_INPUT_BUFFER_PADDING_SIZE);
+    if (!buffer)
+        return false;
+    std::memcpy(buffer->data, frame, frameBytes);
+    std::memset(buffer->data + frameBytes, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+    writeHeaderBlocks(buffer->data, decoder.system);
     AVPacket* packet = decoder.packet.get();
     av_packet_unref(packet);
-    packet->data = decoder.working.data();
+    packet->buf = av_buffer_ref(buffer);
+    if (!packet->buf)
+        return false;
+    packet->data = buffer->data;
     packet->size = frameBytes;
     const bool sent = avcodec_send_packet(context, packet) == 0;
-    packet->data = nullptr;
-    packet->size = 0;
+    av_packet_unref(packet);
     if (!sent)
         return false;
     av_frame_unref(decoder.picture.get());

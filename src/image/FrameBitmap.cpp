@@ -51,7 +51,7 @@ std::array<uint8_t, bitmapInfoHeaderBytes> bitmapInfoHeader(int width, int heigh
     return header;
 }
 
-bool FrameBitmap::setUp(int newWidth, int newHeight)
+bool FrameBitmap::setUp(int newWidth, int newHeight, bool cleared)
 {
     decodeParams = DvcDecodeParams{};
     decodeParams.width = newWidth;
@@ -59,7 +59,7 @@ bool FrameBitmap::setUp(int newWidth, int newHeight)
     decodeParams.correction = correctionNone;
     release();
     const size_t bytes = blockBytesFor(newWidth, newHeight);
-    block.reset(new (std::nothrow) uint8_t[bytes]());
+    block.reset(cleared ? new (std::nothrow) uint8_t[bytes]() : new (std::nothrow) uint8_t[bytes]);
     if (!block)
         return false;
     blockBytes = bytes;
@@ -121,11 +121,14 @@ int32_t decodeIntoBitmapAt(PictureRecord& record, FrameBitmap& bitmap, int divis
     const int lines = linesOf(system);
     int32_t result = dvcBadArgument;
     bitmap.decoder = DvcOpenDecoder(system);
-    if (bitmap.decoder && record.frame && divisor > 0 && bitmap.setUp(720 / divisor, lines / divisor)) {
+    // A decode writes every row; the block is cleared only when it fails, as it was before.
+    if (bitmap.decoder && record.frame && divisor > 0 && bitmap.setUp(720 / divisor, lines / divisor, false)) {
         bitmap.decodeParams.correction = correction;
         const uint32_t dibInfo = DvcGetDibInfo(720, lines);
         result = DvcDecode(bitmap.decoder, record.frame.get(), frameBytesOf(system), bitmap.pixels(),
                            &dibInfo, &bitmap.decodeParams);
+        if (result != dvcOk)
+            std::memset(bitmap.pixels(), 0, bitmap.blockBytes - bitmapInfoHeaderBytes);
     }
     record.releaseFrame();
     if (bitmap.decoder)

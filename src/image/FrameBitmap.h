@@ -19,8 +19,10 @@ constexpr int bitmapFileHeaderBytes = 14;
 // (rows bottom-up, padded to four bytes) in one block.
 class FrameBitmap {
 public:
-    // A fresh block for width x height, with the header and decode parameters filled.
-    bool setUp(int width, int height);
+    // A fresh block for width x height, with the header and decode parameters filled; its
+    // pixel area zero, or as the allocator gives it (`cleared` false) for a caller that writes
+    // every row.
+    bool setUp(int width, int height, bool cleared = true);
     // Stretches the whole bitmap onto the rectangle; false with no painter or no pixel area.
     bool draw(QPainter* painter, int x, int y, int drawWidth, int drawHeight) const;
     // "BM", file size width x height x 3 + 54, pixel offset 54.

@@ -139,6 +139,25 @@ bool ImageDocument::savePng(const std::string& path)
     return saveWorkingCopy(path, ImgKitPngFileSave);
 }
 
+bool ImageDocument::encodeWorkingCopy(const std::function<bool(ImgKitHandle)>& encode)
+{
+    if (!ensureWorkingCopy())
+        return false;
+    const bool encoded = encode(working);
+    freeWorking();
+    return encoded;
+}
+
+bool ImageDocument::encodeJpeg(int quality, QByteArray& bytes)
+{
+    return encodeWorkingCopy([&](ImgKitHandle image) { return ImgKitJpegEncode(image, quality, bytes); });
+}
+
+bool ImageDocument::encodePng(QByteArray& bytes)
+{
+    return encodeWorkingCopy([&](ImgKitHandle image) { return ImgKitPngEncode(image, bytes); });
+}
+
 uint32_t ImageDocument::memorySize() const
 {
     if (!loaded)

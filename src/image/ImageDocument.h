@@ -26,6 +26,9 @@ public:
     bool saveBitmap(const std::string& path, int bits);
     bool saveJpeg(const std::string& path, int quality);
     bool savePng(const std::string& path);
+    // The bytes saveJpeg and savePng would write, in memory; the working copy is freed too.
+    bool encodeJpeg(int quality, QByteArray& bytes);
+    bool encodePng(QByteArray& bytes);
     uint32_t memorySize() const;
     void release();
 
@@ -47,6 +50,7 @@ private:
     // The working copy written by `write` (non-zero for success), then freed.
     bool saveWorkingCopy(const std::string& path,
                          const std::function<int(const std::string&, ImgKitHandle)>& write);
+    bool encodeWorkingCopy(const std::function<bool(ImgKitHandle)>& encode);
     void replaceWorking(ImgKitHandle result);
     void freeWorking();
     void takeOutputPath(const std::string& path);

@@ -344,32 +344,44 @@ int ImgKitBmpFileSave(const std::string& path, ImgKitHandle image)
 
 int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality)
 {
+    QByteArray bytes;
+    return ImgKitJpegEncode(image, quality, bytes) && writeImageBytes(path, bytes) ? 1 : 0;
+}
+
+bool ImgKitJpegEncode(ImgKitHandle image, int quality, QByteArray& bytes)
+{
     if (!image)
-        return 0;
+        return false;
     const QImage& picture = image->picture;
     if (picture.format() != QImage::Format_RGB32)
-        return saveImageFile(picture, path, "JPEG", quality) ? 1 : 0;
+        return encodeImage(picture, "JPEG", quality, bytes);
     // The JPEG writer copies red-green-blue rows as they are but converts 32-bit pixels
     // one by one.
     QImage rgb(picture.width(), picture.height(), QImage::Format_RGB888);
     if (rgb.isNull())
-        return 0;
+        return false;
     for (int y = 0; y < picture.height(); ++y)
         pixelsToThreeBytes(reinterpret_cast<const uint32_t*>(picture.constScanLine(y)), picture.width(),
                            true, rgb.scanLine(y));
-    return saveImageFile(rgb, path, "JPEG", quality) ? 1 : 0;
+    return encodeImage(rgb, "JPEG", quality, bytes);
 }
 
 int ImgKitPngFileSave(const std::string& path, ImgKitHandle image)
 {
+    QByteArray bytes;
+    return ImgKitPngEncode(image, bytes) && writeImageBytes(path, bytes) ? 1 : 0;
+}
+
+bool ImgKitPngEncode(ImgKitHandle image, QByteArray& bytes)
+{
     if (!image)
-        return 0;
+        return false;
     // Qt writes 32-bit pixels without alpha as 24-bit PNG; others are brought to them first.
     const QImage& picture = image->picture;
     const QImage pixels = picture.format() == QImage::Format_RGB32
                               ? picture
                               : picture.convertToFormat(QImage::Format_RGB32);
-    return !pixels.isNull() && pixels.save(QString::fromStdString(path), "PNG") ? 1 : 0;
+    return !pixels.isNull() && encodeImage(pixels, "PNG", -1, bytes);
 }
 
 uint32_t ImgKitMemSize(ImgKitHandle image)

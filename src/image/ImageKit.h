@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+class QByteArray;
+
 namespace vantrel {
 
 // The image kit over QImage: reading bitmap and JPEG files, scaling, composing, colour
@@ -50,6 +52,9 @@ int ImgKitBmpFileSave(const std::string& path, ImgKitHandle image);
 int ImgKitJpegFileSave(const std::string& path, ImgKitHandle image, int quality);
 // A 24-bit PNG file (8 bits for each of red, green and blue), lossless.
 int ImgKitPngFileSave(const std::string& path, ImgKitHandle image);
+// The bytes those two would write, in memory; false on failure.
+bool ImgKitJpegEncode(ImgKitHandle image, int quality, QByteArray& bytes);
+bool ImgKitPngEncode(ImgKitHandle image, QByteArray& bytes);
 // The image's size in bytes: what a file written from it needs at most.
 uint32_t ImgKitMemSize(ImgKitHandle image);
 void ImgKitMemFree(ImgKitHandle image);

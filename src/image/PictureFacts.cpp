@@ -2,6 +2,8 @@
 
 #include "image/Dvf.h"
 
+#include <QByteArray>
+
 #include <exiv2/exiv2.hpp>
 #include <sys/stat.h>
 
@@ -90,11 +92,12 @@ std::string timeCodeComment(const std::string& timeCode) { return "Time code " +
 
 std::string softwareName() { return std::string("Vantrel ") + VANTREL_VERSION; }
 
-bool writePictureFacts(const std::string& path, const PictureFacts& facts)
+bool putPictureFacts(QByteArray& picture, const PictureFacts& facts)
 {
     prepareLibrary();
     try {
-        const auto image = Exiv2::ImageFactory::open(path);
+        const auto image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(picture.constData()),
+                                                     static_cast<long>(picture.size()));
         if (!image.get())
             return false;
         Exiv2::ExifData exif;
@@ -104,9 +107,16 @@ bool writePictureFacts(const std::string& path, const PictureFacts& facts)
         image->setExifData(exif);
         image->setXmpData(xmp);
         image->writeMetadata();
+        Exiv2::BasicIo& io = image->io();
+        if (io.open() != 0)
+            return false;
+        const Exiv2::DataBuf bytes = io.read(static_cast<long>(io.size()));
+        if (bytes.size_ <= 0 || static_cast<size_t>(bytes.size_) != io.size())
+            return false;
+        picture = QByteArray(reinterpret_cast<const char*>(bytes.pData_), bytes.size_);
         return true;
     } catch (const std::exception&) {
-        // exiv2 reports a file it cannot read or write by throwing; no throw leaves here.
+        // exiv2 reports bytes it cannot read or write by throwing; no throw leaves here.
         return false;
     }
 }

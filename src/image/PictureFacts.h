@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+class QByteArray;
+
 namespace vantrel {
 
 struct PictureRecord;
@@ -31,8 +33,9 @@ std::string timeCodeComment(const std::string& timeCode);
 // "Vantrel 3.0.0.1"
 std::string softwareName();
 
-// Writes the facts into a whole JPEG or PNG file as EXIF and XMP, replacing what metadata it
-// had. False when the file cannot be read or written as such a picture.
-bool writePictureFacts(const std::string& path, const PictureFacts& facts);
+// Puts the facts into the bytes of a whole JPEG or PNG file as EXIF and XMP, replacing what
+// metadata it had, so that the file is written once with them. False when the bytes are no
+// such picture; they are then left as they were.
+bool putPictureFacts(QByteArray& picture, const PictureFacts& facts);
 
 } // namespace vantrel

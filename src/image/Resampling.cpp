@@ -5,6 +5,8 @@
 
 #include <QImage>
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -91,19 +93,40 @@ void BoxResampler::line(const uint8_t* source, uint8_t* output, int groups) cons
 namespace {
 
 // The thumbnail's nine pixels onto eight along a row, as BoxResampler(9, 8) weighs them:
-// output k takes 8 - k samples of pixel k and k + 1 of pixel k + 1. Each group is taken
-// first, so the output may overwrite the row it comes from.
+// output k takes 8 - k samples of pixel k and k + 1 of pixel k + 1. Byte j of a group's
+// output (k = j / 3) is thus byte j of the group times 8 - k plus byte j + 3 times k + 1, a
+// sum of at most 9 x 255 whose ninth, truncated, is the sum times 7282 over 2^16 (the
+// box resampler's 22-bit reciprocal truncates the same way). Eight pixels in three vectors of
+// 16-bit lanes; each group is loaded whole before its output is stored, so the output may
+// overwrite the row it comes from.
 void nineIntoEight(const uint8_t* source, uint8_t* output, int groups)
 {
-    constexpr uint32_t reciprocal = (1u << reciprocalShift) / 9 + 1; // as the box resampler's
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ninth = _mm_set1_epi16(7282);
+    const __m128i ownLow = _mm_setr_epi16(8, 8, 8, 7, 7, 7, 6, 6);
+    const __m128i nextLow = _mm_setr_epi16(1, 1, 1, 2, 2, 2, 3, 3);
+    const __m128i ownMiddle = _mm_setr_epi16(6, 5, 5, 5, 4, 4, 4, 3);
+    const __m128i nextMiddle = _mm_setr_epi16(3, 4, 4, 4, 5, 5, 5, 6);
+    const __m128i ownHigh = _mm_setr_epi16(3, 3, 2, 2, 2, 1, 1, 1);
+    const __m128i nextHigh = _mm_setr_epi16(6, 6, 7, 7, 7, 8, 8, 8);
+    const auto ninthOf = [&](__m128i own, __m128i ownWeights, __m128i next, __m128i nextWeights) {
+        const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(own, ownWeights), _mm_mullo_epi16(next, nextWeights));
+        return _mm_mulhi_epu16(sum, ninth);
+    };
+    const auto load16 = [](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    const auto load8 = [](const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
     for (int g = 0; g < groups; ++g, source += 27, output += 24) {
-        uint8_t pixels[27];
-        std::memcpy(pixels, source, sizeof pixels);
-        for (int k = 0; k < 8; ++k)
-            for (int c = 0; c < 3; ++c) {
-                const uint32_t sum = pixels[3 * k + c] * (8u - k) + pixels[3 * k + 3 + c] * (k + 1u);
-                output[3 * k + c] = static_cast<uint8_t>((sum * reciprocal) >> reciprocalShift);
-            }
+        const __m128i first = load16(source);      // bytes 0-15
+        const __m128i shifted = load16(source + 3); // bytes 3-18
+        const __m128i last = load8(source + 16);    // bytes 16-23
+        const __m128i lastShifted = load8(source + 19);
+        const __m128i low = ninthOf(_mm_unpacklo_epi8(first, zero), ownLow, _mm_unpacklo_epi8(shifted, zero), nextLow);
+        const __m128i middle =
+            ninthOf(_mm_unpackhi_epi8(first, zero), ownMiddle, _mm_unpackhi_epi8(shifted, zero), nextMiddle);
+        const __m128i high =
+            ninthOf(_mm_unpacklo_epi8(last, zero), ownHigh, _mm_unpacklo_epi8(lastShifted, zero), nextHigh);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(output), _mm_packus_epi16(low, middle));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(output + 16), _mm_packus_epi16(high, high));
     }
 }
 

@@ -8,10 +8,13 @@
 #include "support/PictureTags.h"
 #include "support/TempFolder.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+#include <vector>
 
 using namespace vantrel;
 
@@ -96,5 +99,38 @@ TEST(PictureFacts, CapturedImportedAndUnsetPicturesReadBackByExiftool)
             EXPECT_EQ(tags["ExifIFD:CreateDate"], modifiedAt(dvf)) << what << ": captured or imported";
             EXPECT_EQ(tags["IFD0:Software"], softwareName()) << what;
         }
+    }
+}
+
+// The facts go into a picture's bytes in memory; bytes that are no JPEG or PNG picture are
+// refused and left as they were.
+TEST(PictureFacts, PutIntoPictureBytesOrRefusedWithoutChange)
+{
+    PictureFacts facts;
+    facts.timeCode = "01:02:03:04";
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    struct Case {
+        const char* format; // null: bytes of no picture
+        QByteArray bytes;
+    };
+    std::vector<Case> cases = {{nullptr, QByteArray("no picture at all")}, {nullptr, QByteArray()}};
+    for (const char* format : {"JPEG", "PNG"}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, format));
+        cases.push_back({format, bytes});
+    }
+    for (Case& c : cases) {
+        const QByteArray before = c.bytes;
+        EXPECT_EQ(putPictureFacts(c.bytes, facts), c.format != nullptr) << (c.format ? c.format : "none");
+        if (!c.format) {
+            EXPECT_EQ(c.bytes, before);
+            continue;
+        }
+        // The XMP packet is stored as text in both (PNG compresses its EXIF).
+        EXPECT_GT(c.bytes.size(), before.size()) << c.format;
+        EXPECT_TRUE(c.bytes.contains("01:02:03:04")) << c.format;
+        EXPECT_FALSE(QImage::fromData(c.bytes, c.format).isNull()) << c.format << " still reads as a picture";
     }
 }

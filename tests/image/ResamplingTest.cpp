@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include <cstring>
+#include <vector>
 
 using namespace vantrel;
 
@@ -110,6 +111,43 @@ TEST(Resampling, ThumbnailRowsAreTheBoxMeansOfNineIntoEight)
         across.line(bitmap.pixels() + y * bitmap.rowBytes(), expected.data() + y * 240, 10);
     thumbnailReduction(bitmap);
     EXPECT_EQ(std::vector<uint8_t>(bitmap.pixels(), bitmap.pixels() + expected.size()), expected);
+}
+
+// Both scales and both systems against the box resampler: nine pixels onto eight along the rows,
+// then six rows onto five for 625/50. The rows are reduced eight pixels at a time, in place.
+TEST(Resampling, ThumbnailsAtBothScalesAreTheBoxMeans)
+{
+    struct Case {
+        int width;
+        int height;
+    };
+    for (const Case c : {Case{90, 60}, Case{90, 72}, Case{180, 120}, Case{180, 144}}) {
+        FrameBitmap bitmap;
+        ASSERT_TRUE(bitmap.setUp(c.width, c.height));
+        uint32_t seed = 977u * static_cast<uint32_t>(c.width + c.height);
+        for (int i = 0; i < bitmap.rowBytes() * c.height; ++i)
+            bitmap.pixels()[i] = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+        const int width = c.width * 8 / 9;
+        const int rowBytes = width * 3;
+        std::vector<uint8_t> expected(static_cast<size_t>(rowBytes) * c.height);
+        for (int y = 0; y < c.height; ++y)
+            BoxResampler(9, 8).line(bitmap.pixels() + y * bitmap.rowBytes(), &expected[static_cast<size_t>(y) * rowBytes],
+                                    c.width / 9);
+        int height = c.height;
+        if (c.height % 60 != 0) {
+            height = c.height * 5 / 6;
+            for (int x = 0; x < width; ++x)
+                for (int g = 0; g < c.height / 6; ++g)
+                    BoxResampler(6, 5).group(&expected[static_cast<size_t>(6 * g) * rowBytes + x * 3], rowBytes,
+                                             &expected[static_cast<size_t>(5 * g) * rowBytes + x * 3], rowBytes);
+        }
+        thumbnailReduction(bitmap);
+        ASSERT_EQ(bitmap.width, width) << c.width << " x " << c.height;
+        ASSERT_EQ(bitmap.height, height) << c.width << " x " << c.height;
+        expected.resize(static_cast<size_t>(rowBytes) * height);
+        EXPECT_EQ(std::vector<uint8_t>(bitmap.pixels(), bitmap.pixels() + expected.size()), expected)
+            << c.width << " x " << c.height;
+    }
 }
 
 TEST(Resampling, OtherWidthsAreLeftAlone)
