@@ -403,8 +403,10 @@ BENCHMARK_TEMPLATE(timed, BareEncode)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareJpegReadEncode)->Apply(measured);
 BENCHMARK_TEMPLATE(timed, BareImportFloor)->Apply(measured);
 
-// The import is held against the bare encode of its picture, and against reading and encoding:
-// the encode alone leaves out the JPEG reading that no import can skip.
+// The import is held against bare calls that do what every import must: read the JPEG, and
+// also pass the picture through the work file (the floor). The bare encode alone leaves both
+// out, and the floor itself takes half as long again as the encode: no import can come within
+// 1.3 of it, so that line shows what the reading and the work file add and has no goal.
 const std::vector<Figure> figures = {
     {"thumbnail_vs_bare_lowres", make<ThumbnailPath>(), make<BareLowresDecode>()},
     {"thumbnail_vs_bare_read_lowres", make<ThumbnailPath>(), make<BareReadLowresDecode>()},
@@ -415,8 +417,8 @@ const std::vector<Figure> figures = {
     {"bare_decode_jpeg_vs_no_work_file", make<BareDecodeJpeg>(), make<BareDecodeJpegNoWorkFile>(),
      "what the work file costs"},
     {"import_jpeg_vs_bare_jpeg_read_encode", make<ImportJpeg>(), make<BareJpegReadEncode>()},
-    {"import_jpeg_vs_bare_encode", make<ImportJpeg>(), make<BareEncode>()},
-    // Not a goal: how far above the bare encode the import's own steps put any import.
+    // Not goals: how far above the bare encode the import, and any import, must be.
+    {"import_jpeg_vs_bare_encode", make<ImportJpeg>(), make<BareEncode>(), "the JPEG read and work file added"},
     {"bare_import_floor_vs_bare_encode", make<BareImportFloor>(), make<BareEncode>(), "the least an import can be"},
     {"import_jpeg_vs_bare_import_floor", make<ImportJpeg>(), make<BareImportFloor>(), "goal<=1.3"},
 };

@@ -86,13 +86,12 @@ AlbumSlot* AlbumIndex::slotAt(int place) const
 
 // ---- the album's notices ----
 
-// Events are served after each picture, so a long open or restore keeps the window alive.
 void AlbumIndex::pictureAdded(int place)
 {
     placeSlot(place, false);
     showPicture(place);
     emit menuStatesChanged();
-    serviceEvents();
+    eventServing_.serveIfDue();
 }
 
 void AlbumIndex::placeChanged(int place)

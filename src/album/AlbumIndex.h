@@ -1,6 +1,7 @@
 #pragma once
 #include "album/Album.h"
 #include "album/AlbumSlot.h"
+#include "platform/Ticks.h"
 
 #include <QWidget>
 #include <array>
@@ -60,6 +61,7 @@ protected:
     void highlightChanged(int place) override;
 
 private:
+    static constexpr uint32_t servingIntervalMs = 25;
     struct Columns {
         int columns;
         bool barShown;
@@ -77,6 +79,8 @@ private:
     int top_ = 0;
     int columns_ = 1;
     int wheelAngle_ = 0; // what the wheel turned short of a notch
+    // A long open or restore serves the window's events while the pictures come in.
+    PacedEventServing eventServing_{servingIntervalMs};
 };
 
 } // namespace vantrel

@@ -5,12 +5,27 @@
 
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QFontInfo>
+#include <QHash>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace vantrel {
+
+// A font of the slot labels, with what fitting a label to a text asks of it.
+struct SlotLabelFont {
+    QFont font;
+    bool fixedPitch;
+    QString key;
+};
+
+struct SlotLabelLook {
+    SlotLabelFont time;
+    SlotLabelFont number;
+    int timeLeft;
+};
 
 namespace {
 
@@ -19,24 +34,74 @@ constexpr QPoint numberLabelAt(41, 3);
 constexpr int timeLabelTop = 81;
 constexpr double smallScreenDotsPerInch = 100;
 
-struct LabelLook {
-    int pointSize;
-    int timeLeft;
-};
-
-// Fonts and the time label's left edge by the screen's resolution.
-LabelLook labelLookFor(double dotsPerInch)
-{
-    return dotsPerInch <= smallScreenDotsPerInch ? LabelLook{9, 11} : LabelLook{8, 5};
-}
-
-QFont fixedFont(const char* family, int pointSize)
+SlotLabelFont labelFont(const char* family, int pointSize)
 {
     QFont font(family);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPointSize(pointSize);
-    return font;
+    return {font, QFontInfo(font).fixedPitch(), font.key()};
+}
+
+// Fonts and the time label's left edge by the screen's resolution, made once for all slots.
+// Never destroyed: a font must not outlive the application's font cache.
+const SlotLabelLook& labelLookFor(double dotsPerInch)
+{
+    if (dotsPerInch <= smallScreenDotsPerInch) {
+        static const auto* small = new SlotLabelLook{labelFont("Courier New", 9), labelFont("Arial", 9), 11};
+        return *small;
+    }
+    static const auto* large = new SlotLabelLook{labelFont("Courier New", 8), labelFont("Arial", 8), 5};
+    return *large;
+}
+
+// Fits a label to its text. Finding the size lays the text out, which costs more than making
+// the rest of the slot, so sizes are kept: by font, resolution and text, and in a fixed-pitch
+// font by the text's length alone (every time code is as wide as every other).
+void fitToText(QLabel* label, const SlotLabelFont& font)
+{
+    static QHash<QString, QSize> sizes;
+    const QString& text = label->text();
+    const QString shape = font.fixedPitch ? QString::number(text.size()) : text;
+    const QString key = font.key + QString("|%1|%2").arg(label->logicalDpiY()).arg(shape);
+    const auto known = sizes.constFind(key);
+    if (known != sizes.cend()) {
+        label->resize(*known);
+        return;
+    }
+    label->adjustSize();
+    sizes.insert(key, label->size());
+}
+
+enum class SlotColours { plain, highlighted, thumbnailFrame };
+
+// The palettes of the slots and their thumbnails' frames: the system's colours for them,
+// made again only when the system's palette changes.
+const QPalette& slotPalette(SlotColours colours)
+{
+    static QPalette made[3];
+    static qint64 madeFrom[3] = {};
+    const QPalette system;
+    const auto i = static_cast<size_t>(colours);
+    if (madeFrom[i] == system.cacheKey() && madeFrom[i] != 0)
+        return made[i];
+    QPalette palette;
+    switch (colours) {
+    case SlotColours::plain:
+        palette.setColor(QPalette::Window, system.color(QPalette::Button));
+        palette.setColor(QPalette::WindowText, system.color(QPalette::ButtonText));
+        break;
+    case SlotColours::highlighted:
+        palette.setColor(QPalette::Window, system.color(QPalette::Highlight));
+        palette.setColor(QPalette::WindowText, system.color(QPalette::HighlightedText));
+        break;
+    case SlotColours::thumbnailFrame:
+        palette.setColor(QPalette::Window, system.color(QPalette::Button));
+        break;
+    }
+    made[i] = palette;
+    madeFrom[i] = system.cacheKey();
+    return made[i];
 }
 
 } // namespace
@@ -82,21 +147,19 @@ void AlbumSlot::createControls(double dotsPerInch)
     pnlThumb->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlThumb->setLineWidth(1);
     pnlThumb->setGeometry(innerPanelGeometry);
-    QPalette inner = pnlThumb->palette();
-    inner.setColor(QPalette::Window, QPalette().color(QPalette::Button));
-    pnlThumb->setPalette(inner);
+    pnlThumb->setPalette(slotPalette(SlotColours::thumbnailFrame));
     pnlThumb->setAutoFillBackground(true);
 
     pbThumb = new SlotPaintBox(pnlThumb);
     pbThumb->setGeometry(1, 1, thumbnailWidth, thumbnailHeight);
 
-    const LabelLook look = labelLookFor(dotsPerInch);
+    look_ = &labelLookFor(dotsPerInch);
     // Sized to their texts when the slot is first shown (showTexts): a slot's texts are set
     // right after it is made, and a size worked out for the built-in text would be thrown away.
-    lblTime = makeLabel(this, "lblTime", "--:--:--:--", QRect({look.timeLeft, timeLabelTop}, QSize()));
-    lblTime->setFont(fixedFont("Courier New", look.pointSize));
+    lblTime = makeLabel(this, "lblTime", "--:--:--:--", QRect({look_->timeLeft, timeLabelTop}, QSize()));
+    lblTime->setFont(look_->time.font);
     lblNumber = makeLabel(this, "lblNumber", "00", QRect(numberLabelAt, QSize()));
-    lblNumber->setFont(fixedFont("Arial", look.pointSize));
+    lblNumber->setFont(look_->number.font);
     textsToShow_ = true;
 
     // Moves without a button down reach the slot too: they attach or detach the popup menu.
@@ -137,8 +200,8 @@ void AlbumSlot::labelTextChanged()
 
 void AlbumSlot::showTexts()
 {
-    lblTime->adjustSize();
-    lblNumber->adjustSize();
+    fitToText(lblTime, look_->time);
+    fitToText(lblNumber, look_->number);
     updateAccessibleName();
     textsToShow_ = false;
 }
@@ -174,13 +237,7 @@ void AlbumSlot::highlight(bool on)
 // given when it was made.
 void AlbumSlot::applyColours()
 {
-    QPalette colours = palette();
-    const QPalette system;
-    colours.setColor(QPalette::Window, highlighted_ ? system.color(QPalette::Highlight)
-                                                    : system.color(QPalette::Button));
-    colours.setColor(QPalette::WindowText, highlighted_ ? system.color(QPalette::HighlightedText)
-                                                        : system.color(QPalette::ButtonText));
-    setPalette(colours);
+    setPalette(slotPalette(highlighted_ ? SlotColours::highlighted : SlotColours::plain));
 }
 
 void AlbumSlot::updateAccessibleName()

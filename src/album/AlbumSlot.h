@@ -8,6 +8,8 @@ class QMouseEvent;
 
 namespace vantrel {
 
+struct SlotLabelLook;
+
 // Where the mouse events of every control of a slot go (the index editing); `place` is the
 // slot's tag, `control` the control that received the event. Each event arrives once: the
 // slot keeps it from its parents.
@@ -73,6 +75,7 @@ private:
 
     QList<QWidget*> controls() const;
 
+    const SlotLabelLook* look_ = nullptr;
     SlotMouseHandler* handler_ = nullptr;
     QMenu* popupMenu_ = nullptr;
     int place_ = 0;

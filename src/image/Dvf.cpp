@@ -165,10 +165,17 @@ bool readPictureFrame(const std::string& path, std::array<uint8_t, dvfHeaderByte
 bool readPictureFile(PictureRecord& record)
 {
     record.frame.reset();
-    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]());
-    if (!frame || !readPictureFrame(record.path, record.header, frame.get()))
+    // Only what the file does not fill is cleared: the header blocks before, the room after
+    // the last sequence once the system is known (clearing all of it cost a tenth of a read).
+    std::unique_ptr<uint8_t[]> frame(new (std::nothrow) uint8_t[frameLayoutBytes]);
+    if (!frame)
+        return false;
+    for (int s = 0; s < dvSequences625; ++s)
+        std::memset(frame.get() + s * dvSequenceBytes, 0, dvBlockBytes);
+    if (!readPictureFrame(record.path, record.header, frame.get()))
         return false;
     const int sequences = sequencesOf(*systemOfDigit(record.header[dvfDigitOffset]));
+    std::memset(frame.get() + sequences * dvSequenceBytes, 0, frameLayoutBytes - sequences * dvSequenceBytes);
     record.system = record.header[dvfDigitOffset] & 0x0F;
     record.wide = isWideFrame(frame.get());
     record.timeCode = frameTimeCode(frame.get(), sequences);

@@ -34,6 +34,15 @@ void serviceEvents()
     --servicingDepth;
 }
 
+void PacedEventServing::serveIfDue()
+{
+    if (served_ && ticksSince(last_) < interval_)
+        return;
+    serviceEvents();
+    last_ = tickCount();
+    served_ = true;
+}
+
 int eventServicingDepth()
 {
     return servicingDepth;

@@ -15,6 +15,19 @@ void Delay(uint32_t ms);
 // Serves the calling thread's pending events once (no-op without an application object).
 void serviceEvents();
 
+// Serves events at most once every `intervalMs`: a loop of many short steps stays responsive
+// without paying for a serving after each step. The first call serves at once.
+class PacedEventServing {
+public:
+    explicit PacedEventServing(uint32_t intervalMs) : interval_(intervalMs) {}
+    void serveIfDue();
+
+private:
+    uint32_t interval_;
+    uint32_t last_ = 0;
+    bool served_ = false;
+};
+
 // How many serviceEvents calls of the calling thread are running: greater inside an event
 // handler that a wait served than in the code that waited.
 int eventServicingDepth();
