@@ -1,6 +1,6 @@
 // Saving a picture as PNG, and the facts written into every JPEG and PNG: the program's PNG
 // save at size 1 next to a bare decode, scale and PNG write of the toolkit; the facts' write
-// next to the whole JPEG save it is part of (a share, not a ratio of like with like).
+// next to the whole JPEG save they are part of (a share, not a ratio of like with like).
 #include "Figures.h"
 
 #include "image/Conversions.h"
@@ -14,11 +14,12 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <QByteArray>
+#include <QFile>
 #include <QImage>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 using namespace vantrel;
@@ -108,7 +109,8 @@ private:
     QString out_ = QString::fromStdString(scene().file("bare.png"));
 };
 
-// The facts' write alone, into a fresh copy of a JPEG the program saved without them.
+// The facts alone, put into the bytes of a JPEG the program saved without them: a save puts
+// them into its encoded bytes before the one write.
 class FactsIntoJpeg : public Task {
 public:
     FactsIntoJpeg()
@@ -117,21 +119,25 @@ public:
         if (!convertPictureFileToSizes(scene().dvf, {{plain_, 1}}, saveAsJpeg, false, settings,
                                        scene().check))
             std::abort();
+        QFile file(QString::fromStdString(plain_));
+        if (!file.open(QIODevice::ReadOnly))
+            std::abort();
+        plainBytes_ = file.readAll();
         PictureRecord record;
         record.path = scene().dvf;
         if (!readPictureFile(record))
             std::abort();
         facts_ = pictureFactsOf(record);
     }
-    void prepare() override
+    bool run() override
     {
-        std::filesystem::copy_file(plain_, out_, std::filesystem::copy_options::overwrite_existing);
+        QByteArray bytes = plainBytes_;
+        return putPictureFacts(bytes, facts_);
     }
-    bool run() override { return writePictureFacts(out_, facts_); }
 
 private:
     std::string plain_ = scene().file("plain.jpg");
-    std::string out_ = scene().file("facts.jpg");
+    QByteArray plainBytes_;
     PictureFacts facts_;
 };
 
