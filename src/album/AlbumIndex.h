@@ -61,7 +61,7 @@ protected:
     void highlightChanged(int place) override;
 
 private:
-    static constexpr uint32_t servingIntervalMs = 25;
+    static constexpr uint32_t servingIntervalMs = 16; // a frame of a 60 Hz screen
     struct Columns {
         int columns;
         bool barShown;
